@@ -1,0 +1,24 @@
+// What the parts of the Windows shell share: the one game record, the one layout
+// record, the sound and repaint sides the engine talks to, and the window handles.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "engine/game.h"
+#include "sound/sound_player.h"
+#include "view/layout.h"
+
+extern GameSession g_game;
+extern BoardLayout g_layout;
+
+HINSTANCE ModuleInstance();
+HWND MainWindow();
+GameView& MainView();               // repaints on the main window
+SoundPlayer& MainSound();           // gated on g_game.soundOn
+SoundBackend& MainSoundBackend();   // for ToggleSound and ShutdownSound
+
+// Menu side (menu_commands.cpp): WM_INITMENU and WM_COMMAND of the main window.
+void OnInitMenu(HMENU menu);
+void OnCommand(uint16_t id);

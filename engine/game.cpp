@@ -1,0 +1,175 @@
+#include "engine/game.h"
+
+namespace {
+
+void LightSquare(GameSession& game, GameView& view, SoundPlayer& sound) {
+  view.InvalidateSquare(game.litSquare);
+  sound.PlayNote(SquareNote(game.boardIndex, game.litSquare));
+}
+
+void EndFlash(GameSession& game, GameView& view, SoundPlayer& sound) {
+  const int16_t dark = game.litSquare;
+  game.litSquare = -1;
+  if (dark != -1) view.InvalidateSquare(dark);
+  if (game.state == GameState::Watch) game.tickCounter = -1;
+  sound.StopSound();
+}
+
+void EnterSequenceOk(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.state = GameState::SequenceOk;
+  game.tickCounter = 0;
+  view.InvalidateStatusPanel();
+  sound.PlayEffect(SoundEffect::Ding);
+}
+
+void EnterWrong(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.state = GameState::Wrong;
+  game.tickCounter = 0;
+  view.InvalidateStatusPanel();
+  sound.PlayEffect(SoundEffect::Buzz);
+}
+
+void EnterYouWin(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.state = GameState::YouWin;
+  game.tickCounter = 0;
+  view.RedrawAll();
+  sound.PlayEffect(SoundEffect::Win);
+}
+
+void ExtendSequence(GameSession& game, GameView& view, SoundPlayer& sound) {
+  if (game.sequenceLength == game.targetLength) {
+    EnterYouWin(game, view, sound);
+    return;
+  }
+  game.sequence[game.sequenceLength] = static_cast<int8_t>(Random(game) % game.squareCount);
+  game.sequenceLength += 1;
+  game.playPosition = 0;
+  game.tickCounter = -1;
+  game.state = GameState::Watch;
+  view.InvalidateStatusPanel();
+  FlashPacing(game);
+}
+
+void AdvancePlayback(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.playPosition += 1;
+  if (game.playPosition > game.sequenceLength) {
+    game.state = GameState::YourTurn;
+    game.tickCounter = 0;
+    game.playPosition = 0;
+    view.InvalidateStatusPanel();
+  } else {
+    game.litSquare = game.sequence[game.playPosition - 1];
+    LightSquare(game, view, sound);
+  }
+}
+
+}  // namespace
+
+int16_t Random(GameSession& game) {
+  game.randomState = game.randomState * 214013u + 2531011u;
+  return static_cast<int16_t>((game.randomState >> 16) & 0x7FFF);
+}
+
+void SeedRandom(GameSession& game, uint32_t secondsSince1970) {
+  game.randomState = secondsSince1970;
+}
+
+void FlashPacing(GameSession& game) {
+  struct Step {
+    int16_t length, ticks;
+  };
+  static const Step kSteps[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
+                                {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
+  for (const Step& step : kSteps) {
+    if (step.length == game.sequenceLength) game.flashTicks = step.ticks;
+  }
+}
+
+void NewGame(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.state = GameState::Idle;
+  game.litSquare = -1;
+  sound.StopSound();
+  view.RedrawAll();
+  game.playPosition = 0;
+  game.sequenceLength = 0;
+  game.targetLength = TargetLength(game.skillIndex);
+  game.squareCount = BoardSquares(game.boardIndex);
+  ExtendSequence(game, view, sound);
+}
+
+void StartFreePlay(GameSession& game, GameView& view, SoundPlayer& sound) {
+  game.state = GameState::FreePlay;
+  game.litSquare = -1;
+  sound.StopSound();
+  game.playPosition = 0;
+  game.sequenceLength = 0;
+  game.targetLength = 0;
+  game.squareCount = BoardSquares(game.boardIndex);
+  game.tickCounter = 0;
+  FlashPacing(game);
+  view.RedrawAll();
+}
+
+void ApplyLevel(GameSession& game, SoundPlayer& sound, int16_t board, int16_t skill) {
+  if (!IsBoardIndex(board) || !IsSkillIndex(skill)) return;
+  game.boardIndex = board;
+  game.skillIndex = skill;
+  game.state = GameState::Idle;
+  game.squareCount = BoardSquares(board);
+  if (game.litSquare != -1) {
+    game.litSquare = -1;
+    sound.StopSound();
+  }
+}
+
+void OnTick(GameSession& game, GameView& view, SoundPlayer& sound) {
+  switch (game.state) {
+    case GameState::Watch:
+      game.tickCounter += 1;
+      if (game.tickCounter == 0) AdvancePlayback(game, view, sound);
+      if (game.tickCounter == game.flashTicks) EndFlash(game, view, sound);
+      break;
+    case GameState::YourTurn:
+      game.tickCounter += 1;
+      if (game.tickCounter == 0) {
+        EndFlash(game, view, sound);
+        game.playPosition += 1;
+        if (game.playPosition == game.sequenceLength) EnterSequenceOk(game, view, sound);
+      }
+      if (game.tickCounter > kThinkingTicks) EnterWrong(game, view, sound);
+      break;
+    case GameState::SequenceOk:
+      game.tickCounter += 1;
+      if (game.tickCounter == kSequenceOkTicks) ExtendSequence(game, view, sound);
+      break;
+    case GameState::FreePlay:
+      if (game.tickCounter < 0) game.tickCounter += 1;
+      if (game.tickCounter == 0) EndFlash(game, view, sound);
+      break;
+    case GameState::Idle:
+    case GameState::Wrong:
+    case GameState::YouWin:
+      break;
+  }
+}
+
+void PressSquare(GameSession& game, GameView& view, SoundPlayer& sound, int16_t square) {
+  if (!AcceptsPresses(game) || square < 0 || square >= game.squareCount) return;
+  if (game.tickCounter < 0) {
+    EndFlash(game, view, sound);
+    if (game.state == GameState::YourTurn) {
+      game.playPosition += 1;
+      if (game.playPosition == game.sequenceLength) {
+        EnterSequenceOk(game, view, sound);
+        return;
+      }
+    }
+  }
+  if (game.state == GameState::YourTurn && game.sequence[game.playPosition] != square) {
+    EnterWrong(game, view, sound);
+    return;
+  }
+  game.litSquare = square;
+  game.tickCounter = static_cast<int16_t>(-(game.flashTicks + 1));
+  LightSquare(game, view, sound);
+}

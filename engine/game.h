@@ -1,0 +1,78 @@
+// The game state machine: one GameSession record moved by ticks, presses and menu
+// operations. It asks a GameView for repaints and a SoundPlayer for sounds.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/tables.h"
+
+constexpr int kSequenceCapacity = 128;
+constexpr int16_t kThinkingTicks = 100;  // the 101st idle tick in YourTurn loses
+constexpr int16_t kSequenceOkTicks = 10;
+
+struct GameSession {
+  int16_t boardIndex = 1;
+  int16_t skillIndex = 1;
+  GameState state = GameState::Idle;
+  int8_t sequence[kSequenceCapacity] = {};
+  int16_t sequenceLength = 0;
+  int16_t targetLength = 0;  // 0 in free play
+  int16_t playPosition = 0;  // next square to play back or to check
+  int16_t litSquare = -1;    // square shown in its colour, or -1
+  int16_t tickCounter = 0;   // paces every timed phase; may be negative
+  int16_t flashTicks = 0;    // 1..9 once set by FlashPacing
+  int16_t squareCount = 0;
+  int32_t soundOn = 1;       // sounds play only while non-zero
+  uint32_t randomState = 0;
+};
+
+// Repaint requests, carried out by the shell on the main window.
+class GameView {
+ public:
+  virtual void InvalidateSquare(int16_t square) = 0;
+  virtual void InvalidateStatusPanel() = 0;
+  virtual void RedrawAll() = 0;  // invalidate everything and paint before returning
+
+ protected:
+  ~GameView() = default;
+};
+
+enum class SoundEffect { Buzz, Ding, Win };
+
+// The game's one voice. Implementations do nothing while soundOn is 0.
+class SoundPlayer {
+ public:
+  virtual void PlayNote(int16_t note) = 0;  // loops until stopped or replaced
+  virtual void PlayEffect(SoundEffect effect) = 0;
+  virtual void StopSound() = 0;
+
+ protected:
+  ~SoundPlayer() = default;
+};
+
+// 32-bit linear congruential generator; returns 0..32767.
+int16_t Random(GameSession& game);
+void SeedRandom(GameSession& game, uint32_t secondsSince1970);
+
+void FlashPacing(GameSession& game);
+
+void NewGame(GameSession& game, GameView& view, SoundPlayer& sound);
+void StartFreePlay(GameSession& game, GameView& view, SoundPlayer& sound);
+// Takes a new board and skill (ignored when either index is outside the tables)
+// and returns to Idle. A flash still showing is ended so that no note loops on
+// and the lit square never names a square of the previous board.
+void ApplyLevel(GameSession& game, SoundPlayer& sound, int16_t board, int16_t skill);
+void OnTick(GameSession& game, GameView& view, SoundPlayer& sound);
+// Ignored outside YourTurn and FreePlay and for squares the board does not have.
+void PressSquare(GameSession& game, GameView& view, SoundPlayer& sound, int16_t square);
+
+// States in which clicks and keys reach PressSquare.
+inline bool AcceptsPresses(const GameSession& game) {
+  return game.state == GameState::YourTurn || game.state == GameState::FreePlay;
+}
+
+// States of a game in progress, in which Level, Free play and Instructions are refused.
+inline bool IsGameRunning(const GameSession& game) {
+  return game.state == GameState::Watch || game.state == GameState::YourTurn ||
+         game.state == GameState::SequenceOk;
+}

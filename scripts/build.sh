@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything: the native libraries and tests (build/native), the 32-bit
+# release (build/i686) and the x86_64 build that runs under wine64 (build/x64).
+# Usage: scripts/build.sh [native|i686|x64 ...]   (default: all three)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+configure_and_build() {
+  local dir=$1
+  shift
+  if [ ! -f "build/$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "build/$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  fi
+  cmake --build "build/$dir" -j "$jobs" -- --no-print-directory
+}
+
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(native i686 x64)
+for t in "${targets[@]}"; do
+  case "$t" in
+    native) configure_and_build native ;;
+    i686) configure_and_build i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
+    x64) configure_and_build x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ;;
+    *) echo "unknown build: $t" >&2; exit 2 ;;
+  esac
+done
