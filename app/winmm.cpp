@@ -1,0 +1,59 @@
+#include "app/winmm.h"
+
+namespace {
+
+// Stand-ins for functions that could not be loaded: each fails and does nothing.
+MMRESULT WINAPI NoTimePeriod(UINT) { return TIMERR_NOCANDO; }
+MMRESULT WINAPI NoSetEvent(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0; }
+MMRESULT WINAPI NoKillEvent(UINT) { return TIMERR_NOCANDO; }
+BOOL WINAPI NoPlaySound(LPCSTR, HMODULE, DWORD) { return FALSE; }
+MMRESULT WINAPI NoWaveOpen(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD) {
+  return MMSYSERR_NODRIVER;
+}
+MMRESULT WINAPI NoWaveClose(HWAVEOUT) { return MMSYSERR_NODRIVER; }
+MMRESULT WINAPI NoWaveHeader(HWAVEOUT, LPWAVEHDR, UINT) { return MMSYSERR_NODRIVER; }
+MMRESULT WINAPI NoWaveReset(HWAVEOUT) { return MMSYSERR_NODRIVER; }
+
+HMODULE LoadFromSystemFolder() {
+  // LOAD_LIBRARY_SEARCH_SYSTEM32 is refused where the loader predates it; the full
+  // path of the system folder has the same effect there.
+  HMODULE module = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module) return module;
+  char path[MAX_PATH + 16];
+  const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  lstrcpyA(path + length, "\\winmm.dll");
+  return LoadLibraryA(path);
+}
+
+template <typename Function>
+void Resolve(HMODULE module, const char* name, Function& slot, Function fallback) {
+  FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+  slot = found ? reinterpret_cast<Function>(reinterpret_cast<void*>(found)) : fallback;
+}
+
+WinmmApi Load() {
+  const HMODULE module = LoadFromSystemFolder();
+  WinmmApi api;
+  Resolve(module, "timeBeginPeriod", api.timeBeginPeriod, &NoTimePeriod);
+  Resolve(module, "timeEndPeriod", api.timeEndPeriod, &NoTimePeriod);
+  Resolve(module, "timeSetEvent", api.timeSetEvent, &NoSetEvent);
+  Resolve(module, "timeKillEvent", api.timeKillEvent, &NoKillEvent);
+  Resolve(module, "PlaySoundA", api.PlaySoundA, &NoPlaySound);
+  Resolve(module, "waveOutOpen", api.waveOutOpen, &NoWaveOpen);
+  Resolve(module, "waveOutClose", api.waveOutClose, &NoWaveClose);
+  Resolve(module, "waveOutPrepareHeader", api.waveOutPrepareHeader, &NoWaveHeader);
+  Resolve(module, "waveOutUnprepareHeader", api.waveOutUnprepareHeader, &NoWaveHeader);
+  Resolve(module, "waveOutWrite", api.waveOutWrite, &NoWaveHeader);
+  Resolve(module, "waveOutReset", api.waveOutReset, &NoWaveReset);
+  return api;
+}
+
+}  // namespace
+
+const WinmmApi& Winmm() {
+  // Loaded on the user-interface thread during window creation, before the timer
+  // thread or a sound thread exists; a function-local static is thread-safe anyway.
+  static const WinmmApi api = Load();
+  return api;
+}

@@ -1,0 +1,25 @@
+// The multimedia functions the game uses, loaded at first use from the system
+// folder only: WINMM is not a known DLL, so a static import would let a DLL of the
+// same name placed beside the executable be loaded in its place.
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+struct WinmmApi {
+  decltype(&::timeBeginPeriod) timeBeginPeriod;
+  decltype(&::timeEndPeriod) timeEndPeriod;
+  decltype(&::timeSetEvent) timeSetEvent;
+  decltype(&::timeKillEvent) timeKillEvent;
+  decltype(&::PlaySoundA) PlaySoundA;
+  decltype(&::waveOutOpen) waveOutOpen;
+  decltype(&::waveOutClose) waveOutClose;
+  decltype(&::waveOutPrepareHeader) waveOutPrepareHeader;
+  decltype(&::waveOutUnprepareHeader) waveOutUnprepareHeader;
+  decltype(&::waveOutWrite) waveOutWrite;
+  decltype(&::waveOutReset) waveOutReset;
+};
+
+// Never null members: a function that cannot be loaded is replaced by one that
+// reports failure and does nothing, so callers need no checks.
+const WinmmApi& Winmm();

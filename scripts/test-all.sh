@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests under CTest, the
+# static checks of the executables, and the end-to-end tests of the real program
+# under wine64. Ends with one overall "N passed, N failed" line.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh || exit 1
+bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+
+# Adds the counts of a stage from its last "N passed, N failed" line.
+count_stage() {
+  local name=$1 log=$2 status=$3 line p f
+  line=$(grep -E '[0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  if [ -n "$line" ]; then
+    p=$(grep -oE '[0-9]+ passed' <<<"$line" | grep -oE '[0-9]+')
+    f=$(grep -oE '[0-9]+ failed' <<<"$line" | grep -oE '[0-9]+')
+  else
+    p=0
+    f=1
+  fi
+  [ "$status" -ne 0 ] && [ "$f" -eq 0 ] && f=1
+  passed=$((passed + p))
+  failed=$((failed + f))
+  echo "== $name: $p passed, $f failed"
+}
+
+echo "== native unit tests (CTest)"
+(cd build/native && ctest --output-on-failure -j "$(nproc)") 2>&1 | tee "$logs/ctest"
+status=${PIPESTATUS[0]}
+total=$(grep -oE 'out of [0-9]+' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
+bad=$(grep -oE '[0-9]+ tests failed' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
+total=${total:-0}
+bad=${bad:-0}
+[ "$status" -ne 0 ] && [ "$bad" -eq 0 ] && bad=1
+echo "ctest: $((total - bad)) passed, $bad failed" >"$logs/ctest.sum"
+count_stage "native unit tests" "$logs/ctest.sum" 0
+
+for check in tests/static/*.py; do
+  [ -f "$check" ] || continue
+  echo "== static check $(basename "$check")"
+  python3 "$check" 2>&1 | tee "$logs/static"
+  count_stage "static $(basename "$check")" "$logs/static" "${PIPESTATUS[0]}"
+done
+
+if [ -f tests/e2e/run.sh ]; then
+  echo "== end-to-end tests under wine64"
+  bash tests/e2e/run.sh 2>&1 | tee "$logs/e2e"
+  count_stage "end-to-end" "$logs/e2e" "${PIPESTATUS[0]}"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
