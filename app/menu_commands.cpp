@@ -1,0 +1,131 @@
+// The menu bar of the main window: greying while a game runs, the command of every
+// item and accelerator, the Level and Instructions dialogs and the About box.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/shell.h"
+#include "resources/help_text.h"
+#include "resources/resource_ids.h"
+#include "sound/sound_player.h"
+
+namespace {
+
+// Level, Free play and Instructions are refused while a game is being played;
+// their accelerators (F3, F1) are swallowed by the platform while greyed.
+constexpr UINT kRefusedDuringGame[] = {ID_GAME_LEVEL, ID_GAME_FREEPLAY, ID_HELP_INSTRUCTIONS};
+
+constexpr char kAboutCaption[] = "A Propos";
+constexpr char kAboutText[] =
+    "Zirirar Aduzo\n"
+    "Version 1.03\n"
+    "\n"
+    "A memory game: watch the squares light up with their notes, "
+    "then play the sequence back.";
+
+// Board and skill chooser. Entry position equals board or skill index.
+INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      char entry[64];
+      for (int16_t i = 0; i < kBoardCount; ++i) {
+        wsprintfA(entry, "%hd: %hd squares", static_cast<int16_t>(i + 1), BoardSquares(i));
+        SendDlgItemMessageA(dialog, IDC_BOARD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+      }
+      for (int16_t i = 0; i < kSkillCount; ++i) {
+        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), SkillTable[i]);
+        SendDlgItemMessageA(dialog, IDC_SKILL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+      }
+      SendDlgItemMessageA(dialog, IDC_BOARD, CB_SETCURSEL, g_game.boardIndex, 0);
+      SendDlgItemMessageA(dialog, IDC_SKILL, CB_SETCURSEL, g_game.skillIndex, 0);
+      return TRUE;  // the focus goes to the first tab stop, the board list
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          const auto board =
+              static_cast<int16_t>(SendDlgItemMessageA(dialog, IDC_BOARD, CB_GETCURSEL, 0, 0));
+          const auto skill =
+              static_cast<int16_t>(SendDlgItemMessageA(dialog, IDC_SKILL, CB_GETCURSEL, 0, 0));
+          ApplyLevel(g_game, MainSound(), board, skill);
+          EndDialog(dialog, 1);
+          break;
+        }
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          break;
+        default:
+          break;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK InstructionsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetDlgItemTextA(dialog, IDC_INSTRUCTIONS, kHelpText);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void ShowLevelDialog() {
+  if (DialogBoxParamA(ModuleInstance(), "LevelBox", MainWindow(), LevelDialog, 0) != 0) {
+    InvalidateRect(MainWindow(), nullptr, TRUE);
+  }
+}
+
+void ShowInstructions() {
+  DialogBoxParamA(ModuleInstance(), "InstructBox", MainWindow(), InstructionsDialog, 0);
+}
+
+void ShowAbout() {
+  MessageBoxA(MainWindow(), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+// WM_INITMENU also arrives for the system menu; whichever menu it names, the main
+// menu is the one brought up to date.
+void OnInitMenu(HMENU) {
+  HMENU menu = GetMenu(MainWindow());
+  const UINT enable = IsGameRunning(g_game) ? MF_GRAYED : MF_ENABLED;
+  for (UINT id : kRefusedDuringGame) EnableMenuItem(menu, id, MF_BYCOMMAND | enable);
+  CheckMenuItem(menu, ID_GAME_SOUND,
+                MF_BYCOMMAND | (g_game.soundOn != 0 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void OnCommand(uint16_t id) {
+  switch (id) {
+    case ID_GAME_NEW:
+      NewGame(g_game, MainView(), MainSound());
+      break;
+    case ID_GAME_LEVEL:
+      ShowLevelDialog();
+      break;
+    case ID_GAME_FREEPLAY:
+      StartFreePlay(g_game, MainView(), MainSound());
+      break;
+    case ID_GAME_SOUND:
+      ToggleSound(g_game, MainSoundBackend());
+      break;
+    case ID_GAME_QUIT:
+      SendMessageA(MainWindow(), WM_CLOSE, 0, 0);
+      break;
+    case ID_HELP_ABOUT:
+      ShowAbout();
+      break;
+    case ID_HELP_INSTRUCTIONS:
+      ShowInstructions();
+      break;
+    default:
+      break;
+  }
+}

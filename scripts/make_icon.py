@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Draws the program icon: one 32 x 32 image in the standard 16-colour palette
+(4 bits per pixel) with a transparency mask. A round disc in four coloured
+quarters, split by thin dark gaps, with a small hub in the centre and a dark rim.
+
+    python3 scripts/make_icon.py                   writes resources/main_icon.ico
+    python3 scripts/make_icon.py --png DIR         also writes previews at 32 and 16 pixels
+
+Standard library only, so the icon can be rebuilt anywhere.
+"""
+
+import argparse
+import math
+import os
+import struct
+import zlib
+
+SIZE = 32
+
+# The standard 16-colour palette, in its usual index order, as (r, g, b).
+PALETTE = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+BLACK, GREY, SILVER, WHITE = 0, 8, 7, 15
+RED, GREEN, YELLOW, BLUE = 9, 10, 11, 12
+
+# Quarters as on the four-square board: red and green above, yellow and blue below.
+QUARTERS = {(0, 0): RED, (1, 0): GREEN, (0, 1): YELLOW, (1, 1): BLUE}
+
+RADIUS = 15.6       # outer edge of the rim
+RIM = 1.6           # width of the dark rim
+GAP = 0.75          # half width of the dark cross between the quarters
+HUB = 4.2           # radius of the hub, its dark edge included
+HUB_EDGE = 1.2
+
+
+def draw():
+    """Returns rows (top first) of (palette index, transparent) pairs."""
+    centre = SIZE / 2.0
+    rows = []
+    for y in range(SIZE):
+        row = []
+        for x in range(SIZE):
+            dx = x + 0.5 - centre
+            dy = y + 0.5 - centre
+            r = math.hypot(dx, dy)
+            if r > RADIUS:
+                row.append((BLACK, True))
+            elif r > RADIUS - RIM:
+                row.append((BLACK, False))
+            elif r <= HUB - HUB_EDGE:
+                # A lit highlight in the upper left of the hub gives it some depth.
+                row.append((WHITE if dx + dy < -1.5 else SILVER, False))
+            elif r <= HUB:
+                row.append((BLACK, False))
+            elif abs(dx) < GAP or abs(dy) < GAP:
+                row.append((BLACK, False))
+            else:
+                row.append((QUARTERS[(int(dx > 0), int(dy > 0))], False))
+        rows.append(row)
+    return rows
+
+
+def ico_bytes(rows):
+    """Packs the image as an .ico file: directory, one entry, one DIB with mask."""
+    xor_stride = SIZE // 2                    # two pixels a byte; 16 is a multiple of 4
+    and_stride = ((SIZE + 31) // 32) * 4      # one bit a pixel, rows padded to 4 bytes
+    xor = bytearray()
+    mask = bytearray()
+    for row in reversed(rows):                # DIB rows run bottom-up
+        line = bytearray(xor_stride)
+        bits = bytearray(and_stride)
+        for x, (index, transparent) in enumerate(row):
+            line[x // 2] |= index << (4 if x % 2 == 0 else 0)
+            if transparent:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        xor += line
+        mask += bits
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0,
+                         len(xor) + len(mask), 0, 0, 16, 0)
+    image = header + palette + bytes(xor) + bytes(mask)
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
+    return directory + entry + image
+
+
+def png_bytes(pixels):
+    """A plain RGBA PNG from rows of (r, g, b, a)."""
+    height = len(pixels)
+    width = len(pixels[0])
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in pixels)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def preview(rows, size, zoom, background):
+    """The icon as shown at `size` pixels (box-averaged), enlarged `zoom` times
+    over a background colour so the transparency shows."""
+    step = SIZE // size
+    out = []
+    for y in range(size):
+        line = []
+        for x in range(size):
+            acc = [0, 0, 0]
+            for sy in range(step):
+                for sx in range(step):
+                    index, transparent = rows[y * step + sy][x * step + sx]
+                    colour = background if transparent else PALETTE[index]
+                    for c in range(3):
+                        acc[c] += colour[c]
+            pixel = tuple(v // (step * step) for v in acc) + (255,)
+            line.extend([pixel] * zoom)
+        out.extend([line] * zoom)
+    return out
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.join(here, "..", "resources", "main_icon.ico"))
+    parser.add_argument("--png", metavar="DIR", help="also write preview PNGs into DIR")
+    args = parser.parse_args()
+
+    rows = draw()
+    with open(args.out, "wb") as f:
+        f.write(ico_bytes(rows))
+    if args.png:
+        os.makedirs(args.png, exist_ok=True)
+        for size, zoom in ((32, 8), (16, 16)):
+            for name, bg in (("light", (0xF0, 0xF0, 0xF0)), ("dark", (0x20, 0x40, 0x60))):
+                path = os.path.join(args.png, "icon_%d_%s.png" % (size, name))
+                with open(path, "wb") as f:
+                    f.write(png_bytes(preview(rows, size, zoom, bg)))
+
+
+if __name__ == "__main__":
+    main()
