@@ -22,7 +22,7 @@ struct GameSession {
   int16_t tickCounter = 0;   // paces every timed phase; may be negative
   int16_t flashTicks = 0;    // 1..9 once set by FlashPacing
   int16_t squareCount = 0;
-  int32_t soundOn = 1;       // sounds play only while non-zero
+  int32_t soundOn = 1;  // sounds play only while non-zero
   uint32_t randomState = 0;
 };
 

@@ -34,9 +34,8 @@ struct StatusRow {
 };
 
 const StatusRow kStatusTable[] = {
-    {"", 0x000000},          {"Watch", 0x00FF00},  {"Your turn", 0xFFFF00},
-    {"OK", 0x0080FF},        {"Wrong!", 0xFF0000}, {"You win!", 0xFF40C0},
-    {"Free play", 0x00FFFF},
+    {"", 0x000000},       {"Watch", 0x00FF00},    {"Your turn", 0xFFFF00}, {"OK", 0x0080FF},
+    {"Wrong!", 0xFF0000}, {"You win!", 0xFF40C0}, {"Free play", 0x00FFFF},
 };
 
 bool IsSlot(int16_t square) { return square >= 0 && square < kMaxSquares; }

@@ -21,9 +21,9 @@ constexpr int16_t kSkillCount = 12;
 constexpr int16_t kMaxSquares = 20;  // slots of every note and colour row
 
 struct BoardRow {
-  const char* keyMap;              // i-th character is the key of square i
-  int16_t notes[kMaxSquares];      // MIDI note numbers; unused slots 0
-  Colour colours[kMaxSquares];     // unused slots black
+  const char* keyMap;           // i-th character is the key of square i
+  int16_t notes[kMaxSquares];   // MIDI note numbers; unused slots 0
+  Colour colours[kMaxSquares];  // unused slots black
 };
 
 extern const BoardRow BoardTable[kBoardCount];
