@@ -15,14 +15,6 @@ namespace {
 // their accelerators (F3, F1) are swallowed by the platform while greyed.
 constexpr UINT kRefusedDuringGame[] = {ID_GAME_LEVEL, ID_GAME_FREEPLAY, ID_HELP_INSTRUCTIONS};
 
-constexpr char kAboutCaption[] = "A Propos";
-constexpr char kAboutText[] =
-    "Zirirar Aduzo\n"
-    "Version 1.03\n"
-    "\n"
-    "A memory game: watch the squares light up with their notes, "
-    "then play the sequence back.";
-
 // Board and skill chooser. Entry position equals board or skill index.
 INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {

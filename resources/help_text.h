@@ -1,7 +1,17 @@
-// The text of the Instructions dialog: lines ended by CR LF, shown in a read-only
-// multi-line edit box, which starts a new line at each CR LF and wraps long ones.
+// The English texts of the Help menu, kept free of platform headers.
 #pragma once
 
+// The About box: caption and text (a message box breaks lines at LF).
+constexpr char kAboutCaption[] = "A Propos";
+constexpr char kAboutText[] =
+    "Zirirar Aduzo\n"
+    "Version 1.03\n"
+    "\n"
+    "A memory game: watch the squares light up with their notes, "
+    "then play the sequence back.";
+
+// The text of the Instructions dialog: lines ended by CR LF, shown in a read-only
+// multi-line edit box, which starts a new line at each CR LF and wraps long ones.
 constexpr char kHelpText[] =
     "The Game of Rudoz\r\n"
     "\r\n"
