@@ -16,18 +16,19 @@ class Canvas {
   static constexpr uint32_t kLeft = 0x0, kCenter = 0x1, kVCenter = 0x4, kSingleLine = 0x20,
                             kNoClip = 0x100;
 
-  virtual int SetBkMode(int mode) = 0;                      // returns the previous mode
-  virtual Colour SetTextColor(Colour colour) = 0;           // returns the previous colour
-  virtual Colour WindowTextColour() = 0;                    // the system window-text colour
-  virtual Object CreateDotPen(Colour colour) = 0;           // PS_DOT, width 0
-  virtual Object CreateStatusFont(int16_t points) = 0;      // Arial at a point size
+  virtual int SetBkMode(int mode) = 0;                  // returns the previous mode
+  virtual Colour SetTextColor(Colour colour) = 0;       // returns the previous colour
+  virtual Colour WindowTextColour() = 0;                // the system window-text colour
+  virtual Object CreateDotPen(Colour colour) = 0;       // PS_DOT, width 0
+  virtual Object CreateStatusFont(int16_t points) = 0;  // Arial at a point size
   virtual Object CreateSolidBrush(Colour colour) = 0;
-  virtual Object SelectObject(Object object) = 0;           // returns the one replaced
+  virtual Object SelectObject(Object object) = 0;  // returns the one replaced
   virtual void DeleteObject(Object object) = 0;
-  virtual int32_t AverageCharWidth() = 0;                   // of the selected font
+  virtual int32_t AverageCharWidth() = 0;  // of the selected font
   virtual void MoveTo(int32_t x, int32_t y) = 0;
   virtual void LineTo(int32_t x, int32_t y) = 0;
-  virtual void DrawText(const char* text, int length, const Rect& rect, uint32_t flags) = 0;
+  // DrawTextA; not called DrawText, which <windows.h> defines as a macro.
+  virtual void WriteText(const char* text, int length, const Rect& rect, uint32_t flags) = 0;
   virtual void FillRect(const Rect& rect, Object brush) = 0;
 
  protected:

@@ -22,7 +22,7 @@ struct BoardLayout {
   int16_t statusFontSize = 10;  // points
 };
 
-int32_t BoardWidth(const BoardLayout& layout);  // W = (client width * 3) / 4
+int32_t BoardWidth(const BoardLayout& layout);                       // W = (client width * 3) / 4
 int32_t GridX(const BoardLayout& layout, int16_t board, int32_t i);  // (W * i) / C
 int32_t GridY(const BoardLayout& layout, int16_t board, int32_t j);  // ((H - 1) * j) / R
 
