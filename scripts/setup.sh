@@ -12,7 +12,7 @@ packages=(
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3 python3-pefile zip clang-format
 )
-[ "${WITH_BENCH:-0}" = 1 ] && packages+=(pulseaudio pulseaudio-utils sox blinken procps)
+[ "${WITH_BENCH:-0}" = 1 ] && packages+=(pulseaudio pulseaudio-utils sox procps)
 
 missing=()
 for p in "${packages[@]}"; do
