@@ -1,0 +1,177 @@
+// Entry point and main window: class registration, start-up, the message loop and
+// the window procedure that turns window messages into calls on the game.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+
+#include "app/gdi_canvas.h"
+#include "app/playsound_backend.h"
+#include "app/shell.h"
+#include "app/tick_timer.h"
+#include "app/window_view.h"
+#include "view/painter.h"
+
+GameSession g_game;
+BoardLayout g_layout;
+
+namespace {
+
+constexpr char kClassName[] = "Radevuvo_Wclass";
+constexpr char kTitle[] = "Zirirar Aduzo";
+constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // WM_CHAR: the key was already down
+
+HINSTANCE g_instance = nullptr;
+// Read by the tick callback on the timer thread; written on the user-interface thread
+// as soon as the window procedure first sees the window, so that ticks reach it from
+// WM_CREATE on.
+std::atomic<HWND> g_mainWindow{nullptr};
+HMENU g_mainMenu = nullptr;
+HACCEL g_accelerators = nullptr;
+
+// A typed character presses the square of its key on the current board. Auto-repeats
+// are ignored; the window is an ANSI window, so the code is the low byte.
+void OnChar(WPARAM code, LPARAM flags) {
+  if (flags & kRepeatBit) return;
+  const int16_t square = SquareForKey(g_game.boardIndex, static_cast<char>(code & 0xFF));
+  if (square != -1) PressSquare(g_game, MainView(), MainSound(), square);
+}
+
+// The position is two unsigned 16-bit client coordinates; key flags do not matter.
+void OnLeftButtonDown(LPARAM position) {
+  const uint16_t x = static_cast<uint16_t>(position & 0xFFFF);
+  const uint16_t y = static_cast<uint16_t>((position >> 16) & 0xFFFF);
+  const int16_t square = HitTest(g_layout, g_game.boardIndex, x, y);
+  if (square != -1) PressSquare(g_game, MainView(), MainSound(), square);
+}
+
+// Every size change, minimising included: new layout and status font, then a full
+// repaint with erase through the ordinary paint message.
+void OnSize(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  {
+    GdiCanvas canvas(dc);
+    OnResize(g_layout, canvas, client.right, client.bottom);
+  }
+  ReleaseDC(window, dc);
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  {
+    GdiCanvas canvas(dc);
+    PaintWindow(g_game, g_layout, canvas);
+  }
+  EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_mainWindow.load() == nullptr) g_mainWindow.store(window);
+  switch (message) {
+    case WM_CREATE:
+      SeedRandom(g_game, static_cast<uint32_t>(time(nullptr)));
+      TickTimer::Start();
+      return 0;
+    case WM_DESTROY:
+      TickTimer::Stop();
+      ShutdownSound(MainSoundBackend());
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      OnSize(window);
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_CHAR:
+      if (AcceptsPresses(g_game)) OnChar(wParam, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (AcceptsPresses(g_game)) OnLeftButtonDown(lParam);
+      return 0;
+    case WM_TIMER:
+      OnTick(g_game, MainView(), MainSound());
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_INITMENU:
+      OnInitMenu(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+bool RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = 0;  // no redraw on resize, no double clicks: two clicks are two presses
+  windowClass.lpfnWndProc = &MainWindowProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "MainIcon");
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  windowClass.lpszMenuName = "MainMenu";
+  windowClass.lpszClassName = kClassName;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+// Not visible when created; the class menu becomes the window's menu.
+bool CreateMainWindow(HINSTANCE instance) {
+  g_instance = instance;
+  HWND window =
+      CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return false;
+  g_mainWindow.store(window);
+  return true;
+}
+
+}  // namespace
+
+HINSTANCE ModuleInstance() { return g_instance; }
+
+HWND MainWindow() { return g_mainWindow.load(); }
+
+GameView& MainView() {
+  static WindowView view;
+  return view;
+}
+
+SoundBackend& MainSoundBackend() {
+  static PlaySoundBackend backend(ModuleInstance());
+  return backend;
+}
+
+SoundPlayer& MainSound() {
+  static GatedSoundPlayer player(g_game, MainSoundBackend());
+  return player;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  if (!RegisterMainClass(instance)) {
+    MessageBoxA(nullptr, "Failed to initialise", nullptr, MB_OK);
+    return 0;
+  }
+  if (!CreateMainWindow(instance)) return 0;
+
+  ShowWindow(MainWindow(), showCommand);
+  UpdateWindow(MainWindow());
+  g_mainMenu = GetMenu(MainWindow());
+  g_accelerators = LoadAcceleratorsA(instance, "MENUACCEL");
+
+  MSG message = {};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorA(MainWindow(), g_accelerators, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,32 @@
+#include "app/tick_timer.h"
+
+#include <windows.h>
+
+#include "app/shell.h"
+#include "app/winmm.h"
+
+namespace TickTimer {
+namespace {
+
+UINT g_eventId = 0;  // written and read on the user-interface thread only
+
+// Runs on the timer service's thread: touches no game state. MainWindow() is an
+// atomic load; before the window exists there is no one to tick, so nothing is posted
+// (a null window would post to this thread's own queue instead).
+void CALLBACK OnTimerEvent(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  if (HWND window = MainWindow()) PostMessageA(window, WM_TIMER, 0, 0);
+}
+
+}  // namespace
+
+void Start() {
+  Winmm().timeBeginPeriod(kPeriodMs);
+  g_eventId = Winmm().timeSetEvent(kPeriodMs, kResolutionMs, &OnTimerEvent, 0, TIME_PERIODIC);
+}
+
+void Stop() {
+  Winmm().timeKillEvent(g_eventId);
+  Winmm().timeEndPeriod(kPeriodMs);
+}
+
+}  // namespace TickTimer

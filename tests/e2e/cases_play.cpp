@@ -1,0 +1,289 @@
+// Playing: free play with the mouse and the keyboard, a whole game won by watching
+// and repeating, and the two ways of losing.
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr uint16_t kNewGame = 521;
+constexpr uint16_t kFreePlay = 523;
+constexpr char kBoard1Keys[] = "erdf";
+
+// What the driver saw of one playback by the computer.
+struct Playback {
+  std::vector<int> flashes;   // squares as they lit, one entry per flash seen
+  std::vector<double> litMs;  // how long each flash was seen lit
+  bool sawWatch = false;      // "Watch" was shown
+  bool reachedYourTurn = false;
+  bool twoLit = false;  // two squares were seen lit at once
+};
+
+// Follows the board until "Your turn" shows. A square repeated back to back is dark
+// for one tick (50 ms) between its flashes; polling every 2 ms normally sees that,
+// but the checks below do not depend on it.
+Playback WatchPlayback(const Game& game, const Geometry& g, DWORD limitMs) {
+  Playback p;
+  int current = -1;
+  double since = NowMs();
+  p.reachedYourTurn = WaitUntil(
+      limitMs,
+      [&] {
+        const Frame frame = game.Capture();
+        if (frame.Empty()) return false;
+        const int lit = frame.LitSquare(g);
+        p.twoLit = p.twoLit || lit == -2;
+        p.sawWatch = p.sawWatch || frame.ShowsStatus(g, kWatchColour);
+        const double now = NowMs();
+        if (lit != current && lit != -2) {
+          if (current >= 0) p.litMs.push_back(now - since);
+          if (lit >= 0) p.flashes.push_back(lit);
+          current = lit;
+          since = now;
+        }
+        return frame.ShowsStatus(g, kYourTurnColour);
+      },
+      2);
+  return p;
+}
+
+std::vector<int> WithoutRepeats(const std::vector<int>& squares) {
+  std::vector<int> result;
+  for (int s : squares)
+    if (result.empty() || result.back() != s) result.push_back(s);
+  return result;
+}
+
+std::string Text(const std::vector<int>& squares) {
+  std::string text;
+  for (int s : squares) text += std::to_string(s);
+  return text;
+}
+
+bool Dark(const Game& game, const Geometry& g) { return game.Capture().LitSquare(g) == -1; }
+
+void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>& allowed) {
+  std::string problems;
+  const bool ok = WaitUntil(2000, [&] {
+    problems = game.Capture().CheckGridOnly(g, allowed);
+    return problems.empty();
+  });
+  if (!ok) game.SaveScreenshot("grid");
+  E2E_REQUIRE(ok, "%s", problems.c_str());
+}
+
+// Starts a game and waits for the player's first turn; returns the square shown.
+int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
+  game.Command(kNewGame);
+  const Playback p = WatchPlayback(game, g, 5000);
+  E2E_REQUIRE(p.reachedYourTurn, "no \"Your turn\" within 5 s of a new game");
+  E2E_REQUIRE(p.sawWatch, "no \"Watch\" while the computer played");
+  E2E_REQUIRE(p.flashes.size() == 1, "the first playback showed %u flashes",
+              static_cast<unsigned>(p.flashes.size()));
+  return p.flashes[0];
+}
+
+}  // namespace
+
+E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  game.Command(kFreePlay);
+  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\" in status line 5");
+  std::string panel;
+  E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
+            "status panel in free play: %s", panel.c_str());
+  RequireGridOnly(game, g, {g.StatusPanel()});
+
+  const double clicked = NowMs();
+  game.ClickSquare(g, 1);
+  E2E_REQUIRE(WaitForLit(game, g, 1, 2000), "square 1 did not light");
+  std::string other;
+  E2E_CHECK(
+      WaitUntil(300, [&] { return game.Capture().All(g.Square(1), kBoard1Colours[1], &other); }),
+      "square 1 is not filled over its whole rectangle: %s", other.c_str());
+  // Its margins, the grid and the other squares stay as they were.
+  RequireGridOnly(game, g, {g.StatusPanel(), g.Square(1)});
+
+  E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "square 1 did not go dark");
+  const double litMs = NowMs() - clicked;
+  Note("free-play flash seen for %.0f ms (nominal 450 to 500)", litMs);
+  E2E_CHECK(litMs >= 350 && litMs <= 1000, "flash of 10 ticks lasted %.0f ms", litMs);
+  RequireGridOnly(game, g, {g.StatusPanel()});
+  E2E_CHECK(game.Capture().ShowsStatus(g, kFreePlayColour), "\"Free play\" went away");
+
+  // Clicks that hit no square: on the status panel, on the last grid line, below the
+  // last row of hit cells.
+  game.Click(g.StatusPanel().left + 20, 20);
+  game.Click(g.LineX(2), 100);
+  game.Click(g.LineX(1) + 10, g.height - 1);
+  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "a click off the squares lit one");
+
+  // A click in a margin presses the square of the cell that holds it.
+  game.Click(g.LineX(1) - 1, g.LineY(1) - 1);
+  E2E_CHECK(WaitForLit(game, g, 0, 2000), "a click in the margin of square 0 did not press it");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(free_play_keys) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  game.Command(kFreePlay);
+  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\"");
+
+  // Capitals, auto-repeats and characters off the key map press nothing.
+  game.TypeChar('R');
+  game.TypeChar('E');
+  game.TypeChar('r', true);
+  game.TypeChar('x');
+  game.TypeChar('1');
+  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }),
+            "a capital, an auto-repeat or a foreign key lit a square");
+
+  // Each key of "erdf" presses its square; a press at once replaces the flash before.
+  for (int square = 0; square < 4; ++square) {
+    game.TypeChar(kBoard1Keys[square]);
+    E2E_CHECK(WaitForLit(game, g, square, 2000), "'%c' did not light square %d",
+              kBoard1Keys[square], square);
+  }
+  E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "the last flash did not end");
+
+  // Real key presses go through the message loop's translation into characters.
+  game.PressKey('E', {VK_SHIFT});
+  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Shift+E lit a square");
+  game.PressKey('R', {VK_MENU});
+  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Alt+R lit a square");
+  game.PressKey('D');
+  E2E_CHECK(WaitForLit(game, g, 2, 2000), "the key D did not light square 2");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(whole_game_won_by_repeating_the_sequence) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  const int target = 10;  // the start-up skill
+  game.Command(kNewGame);
+
+  std::vector<int> sequence;
+  for (int round = 1; round <= target; ++round) {
+    // At most 10 ticks per square, plus the pause before and a margin.
+    const DWORD limit = static_cast<DWORD>(round * 600 + 4000);
+    const Playback p = WatchPlayback(game, g, limit);
+    E2E_REQUIRE(!p.twoLit, "round %d: two squares lit at once", round);
+    E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" within %lu ms (flashes seen: %s)",
+                round, limit, Text(p.flashes).c_str());
+    E2E_REQUIRE(p.sawWatch, "round %d: no \"Watch\"", round);
+    E2E_REQUIRE(!p.flashes.empty(), "round %d: nothing lit", round);
+
+    // The computer replays the sequence so far and adds one square at its end.
+    std::vector<int> expected = sequence;
+    expected.push_back(p.flashes.back());
+    E2E_REQUIRE(WithoutRepeats(p.flashes) == WithoutRepeats(expected),
+                "round %d: the playback showed %s, expected %s", round, Text(p.flashes).c_str(),
+                Text(expected).c_str());
+    E2E_CHECK(p.flashes.size() <= expected.size(), "round %d: %s shown for %s", round,
+              Text(p.flashes).c_str(), Text(expected).c_str());
+    if (round == 1) {
+      E2E_REQUIRE(!p.litMs.empty(), "round 1: the flash never ended");
+      Note("first flash seen for %.0f ms (nominal 450)", p.litMs[0]);
+      E2E_CHECK(p.litMs[0] >= 350 && p.litMs[0] <= 900, "a 9-tick flash lasted %.0f ms",
+                p.litMs[0]);
+    }
+    sequence = expected;
+    std::string panel;
+    E2E_CHECK(
+        WaitForPanel(game, g, 2, 2, round, target, "Your turn", kYourTurnColour, 2000, &panel),
+        "round %d: status panel: %s", round, panel.c_str());
+
+    // Repeat it, each press showing its square.
+    for (size_t i = 0; i < sequence.size(); ++i) {
+      game.ClickSquare(g, sequence[i]);
+      E2E_REQUIRE(WaitForLit(game, g, sequence[i], 2000), "round %d, press %u: square %d not lit",
+                  round, static_cast<unsigned>(i + 1), sequence[i]);
+    }
+    E2E_REQUIRE(WaitForStatus(game, g, kOkColour, 3000), "round %d: no \"OK\" after the repeat",
+                round);
+  }
+  Note("sequence: %s", Text(sequence).c_str());
+
+  E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
+              target);
+  std::string panel;
+  E2E_CHECK(WaitForPanel(game, g, 2, 2, target, target, "You win!", kYouWinColour, 2000, &panel),
+            "status panel after the win: %s", panel.c_str());
+  for (int s = 0; s < 4; ++s) {
+    std::string other;
+    E2E_CHECK(
+        WaitUntil(1000, [&] { return game.Capture().All(g.Square(s), kBoard1Colours[s], &other); }),
+        "square %d is not filled after the win: %s", s, other.c_str());
+  }
+  RequireGridOnly(game, g, {g.StatusPanel(), g.Square(0), g.Square(1), g.Square(2), g.Square(3)});
+  // A won game stays won: ticks change nothing and presses are ignored.
+  game.ClickSquare(g, 0);
+  E2E_CHECK(HoldsFor(600,
+                     [&] {
+                       const Frame f = game.Capture();
+                       return f.ShowsStatus(g, kYouWinColour) &&
+                              f.All(g.Square(1), kBoard1Colours[1]);
+                     }),
+            "the won board changed");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(wrong_square_loses) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  const int shown = StartGameAndWatchFirstSquare(game, g);
+  const int wrong = (shown + 1) % 4;
+  game.ClickSquare(g, wrong);
+  E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 2000), "no \"Wrong!\" after a wrong square");
+  std::string panel;
+  E2E_CHECK(WaitForPanel(game, g, 2, 2, 1, 10, "Wrong!", kWrongColour, 2000, &panel),
+            "status panel after the loss: %s", panel.c_str());
+  // The wrong square does not light, and a lost game takes no more presses.
+  E2E_CHECK(HoldsFor(300, [&] { return Dark(game, g); }), "a square lit after the wrong press");
+  game.ClickSquare(g, shown);
+  game.TypeChar(kBoard1Keys[shown]);
+  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "a press after the loss lit a square");
+  E2E_CHECK(game.Capture().ShowsStatus(g, kWrongColour), "\"Wrong!\" went away");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(no_press_loses_after_the_thinking_time) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  StartGameAndWatchFirstSquare(game, g);
+  const double turnSeen = NowMs();
+  E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 10000), "no \"Wrong!\" within 10 s");
+  const double waited = NowMs() - turnSeen;
+  Note("\"Wrong!\" %.0f ms after \"Your turn\" (nominal 5050)", waited);
+  E2E_CHECK(waited >= 4500 && waited <= 8000, "the thinking time was %.0f ms", waited);
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(minimised_window_keeps_ticking) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  StartGameAndWatchFirstSquare(game, g);
+  game.PostMsg(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  E2E_REQUIRE(WaitUntil(3000, [&] { return IsIconic(game.Window()) != FALSE; }),
+              "the window did not minimise");
+  Sleep(6500);  // longer than the thinking time
+  game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
+  E2E_REQUIRE(
+      WaitUntil(3000, [&] { return !IsIconic(game.Window()) && game.ClientSize().cx == 640; }),
+      "the window was not restored");
+  E2E_CHECK(WaitForStatus(game, g, kWrongColour, 3000),
+            "the game did not end while the window was minimised");
+  RequireGridOnly(game, g, {g.StatusPanel()});
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}

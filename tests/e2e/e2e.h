@@ -1,0 +1,279 @@
+// End-to-end test driver for the game: every case starts the real program and acts
+// on it only from outside, as a player would (posted window messages, real key
+// presses), and judges it only by what it shows (the pixels of its client area,
+// its window properties) and by how its process ends.
+//
+// Writing a case
+//   Put it in a cases_<topic>.cpp file of this folder (each one is compiled into the
+//   driver and registers itself):
+//
+//     #include "tests/e2e/e2e.h"
+//     using namespace e2e;
+//
+//     E2E_CASE(free_play_lights_a_square) {
+//       Game game;                               // launched, window found and shown
+//       game.SetClientSize(640, 480);            // exact client area, window on screen
+//       game.Command(523);                       // WM_COMMAND, as the menu would send
+//       Geometry g = game.Layout(1);             // board index 1 on the current size
+//       game.ClickSquare(g, 1);
+//       E2E_REQUIRE(WaitUntil(2000, [&] { return game.Capture().LitSquare(g) == 1; }),
+//                   "square 1 did not light");
+//       E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+//     }
+//
+//   E2E_CHECK records a failure and goes on; E2E_REQUIRE records it and ends the case.
+//   Both take a printf-style message. A case passes when it records no failure.
+//   Any game still running when its Game object goes out of scope is terminated (and
+//   that is not a failure in itself: cases that test shut-down call CloseAndWait).
+//
+// Timing
+//   Every wait is bounded: WaitUntil takes a limit in milliseconds and the driver
+//   ends any case that runs longer than kCaseLimitMs. Timing assertions must allow for
+//   a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
+//
+// Running
+//   e2e_driver.exe GAME.EXE [CASE ...]   runs every case, or only those named
+//   e2e_driver.exe --list                 prints the names of the cases
+//   The output ends with "e2e: N passed, N failed"; the exit code is 1 on any failure.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---------------------------------------------------------------------------
+// Cases and checks
+
+using CaseBody = void (*)();
+
+struct CaseRegistrar {
+  CaseRegistrar(const char* name, CaseBody body);
+};
+
+#define E2E_CASE(name)                                                             \
+  static void e2e_case_##name();                                                   \
+  static const ::e2e::CaseRegistrar e2e_registrar_##name(#name, &e2e_case_##name); \
+  static void e2e_case_##name()
+
+// Records a failure of the running case (file, line, condition and message).
+void RecordFailure(const char* file, int line, const char* condition, const char* format, ...);
+// Thrown by E2E_REQUIRE to end the case; caught by the driver.
+struct CaseAbort {};
+
+#define E2E_CHECK(condition, ...)                                                        \
+  do {                                                                                   \
+    if (!(condition)) ::e2e::RecordFailure(__FILE__, __LINE__, #condition, __VA_ARGS__); \
+  } while (0)
+
+#define E2E_REQUIRE(condition, ...)                                      \
+  do {                                                                   \
+    if (!(condition)) {                                                  \
+      ::e2e::RecordFailure(__FILE__, __LINE__, #condition, __VA_ARGS__); \
+      throw ::e2e::CaseAbort{};                                          \
+    }                                                                    \
+  } while (0)
+
+// Prints a line of progress under the running case (printf-style).
+void Note(const char* format, ...);
+
+// A case that runs longer than this is failed and the driver ends it.
+constexpr DWORD kCaseLimitMs = 120000;
+
+// ---------------------------------------------------------------------------
+// Time
+
+// Milliseconds from an arbitrary start, with sub-millisecond resolution.
+double NowMs();
+
+// Polls `condition` every `pollMs` until it holds (true) or `limitMs` have passed
+// (false). The condition is always evaluated at least once, and once more at the end.
+bool WaitUntil(DWORD limitMs, const std::function<bool()>& condition, DWORD pollMs = 5);
+// Polls `condition` every `pollMs` for `periodMs`; true when it held every time.
+// For "nothing happens" checks: make the period long enough for the game to have
+// reacted had it been going to (a few hundred milliseconds).
+bool HoldsFor(DWORD periodMs, const std::function<bool()>& condition, DWORD pollMs = 5);
+
+// ---------------------------------------------------------------------------
+// What the game looks like: colours, geometry, pixels
+
+using Colour = uint32_t;  // 0xRRGGBB
+
+Colour WindowColour();      // the system window colour: the background
+Colour WindowTextColour();  // the system window-text colour: grid and status text
+
+// Status word colours.
+constexpr Colour kWatchColour = 0x00FF00;
+constexpr Colour kYourTurnColour = 0xFFFF00;
+constexpr Colour kOkColour = 0x0080FF;
+constexpr Colour kWrongColour = 0xFF0000;
+constexpr Colour kYouWinColour = 0xFF40C0;
+constexpr Colour kFreePlayColour = 0x00FFFF;
+
+// Colours of the squares of board index 1 (the start-up board, 2 x 2, keys "erdf").
+constexpr Colour kBoard1Colours[4] = {0xFF0000, 0x00FF00, 0xFFE000, 0x0040FF};
+
+// A rectangle in client pixels, right and bottom exclusive.
+struct Box {
+  int left, top, right, bottom;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// Where the game must draw on a client area of a given size for a given board,
+// worked out here from the game's geometry rules on their own (not taken from the
+// game's code), so a fault in the game's layout shows as a mismatch.
+struct Geometry {
+  int width = 0, height = 0;  // client area
+  int columns = 0, rows = 0;
+
+  static Geometry For(int board, int width, int height);
+  int BoardWidth() const { return (width * 3) / 4; }
+  int LineX(int i) const { return (BoardWidth() * i) / columns; }  // i = 0..columns
+  int LineY(int j) const { return ((height - 1) * j) / rows; }     // j = 0..rows
+  int Squares() const { return columns * rows; }
+  Box Square(int square) const;  // the painted square: its cell inset by 5 pixels
+  Box StatusPanel() const;       // (W + 5, 0, width, height)
+  Box StatusLine(int k) const;   // k = 1..5
+  int CentreX(int square) const {
+    Box b = Square(square);
+    return (b.left + b.right) / 2;
+  }
+  int CentreY(int square) const {
+    Box b = Square(square);
+    return (b.top + b.bottom) / 2;
+  }
+};
+
+// A copy of the client area as it is on the screen.
+class Frame {
+ public:
+  Frame() = default;
+  Frame(int width, int height, std::vector<Colour> pixels)
+      : width_(width), height_(height), pixels_(std::move(pixels)) {}
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return pixels_.empty(); }
+  Colour At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+  // Pixels of exactly `colour` inside `box` (clipped to the frame).
+  int Count(const Box& box, Colour colour) const;
+  // True when every pixel of `box` is `colour`; `firstOther` gets one that is not.
+  bool All(const Box& box, Colour colour, std::string* firstOther = nullptr) const;
+
+  // The one square of the board whose centre shows its colour: -1 when none does,
+  // -2 when more than one does. `colours` gives the colour of each square.
+  int LitSquare(const Geometry& g, const Colour* colours = kBoard1Colours) const;
+  // True when the status word of `colour` shows in status line 5 (a few pixels of
+  // exactly that colour; glyph edges may be blended).
+  bool ShowsStatus(const Geometry& g, Colour colour) const;
+  // Checks the dotted grid and nothing else: on every grid line some dots of the
+  // window-text colour, and everything else in the client area is background except
+  // inside `allowed` boxes. Returns an empty string when right, else what is wrong.
+  std::string CheckGridOnly(const Geometry& g, const std::vector<Box>& allowed = {}) const;
+
+  // Compares the status panel with the one the game must show for these values, drawn
+  // here with the platform's own fonts: skill and board numbers as shown (1-based),
+  // length, target, and the status word with its colour (word null: an idle, blank
+  // panel). Returns an empty string when every pixel of the panel matches.
+  std::string CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
+                               const char* word, Colour wordColour) const;
+
+  // Writes the frame as a 24-bit BMP file (for looking at failures).
+  bool SaveBmp(const std::string& path) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<Colour> pixels_;
+};
+
+// ---------------------------------------------------------------------------
+// The game under test
+
+// Path of the game's executable (from the driver's command line).
+const std::string& GamePath();
+
+class Game {
+ public:
+  // Starts the game and waits (bounded) until its main window is visible; a case
+  // cannot go on without it, so failures here end the case.
+  Game();
+  ~Game();
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  HWND Window() const { return window_; }
+  DWORD ProcessId() const { return processId_; }
+  HANDLE Process() const { return process_; }
+
+  // Moves the window to its place on the screen (the top-left corner unless PlaceAt
+  // said otherwise) and sizes it so that its client area is exactly width x height;
+  // then waits (bounded) until the game has repainted at that size (its grid lines
+  // are where they belong for the board given). Keep windows apart: whatever covers
+  // a window shows in its captures.
+  void SetClientSize(int width, int height, int board = 1);
+  // Where SetClientSize puts the window's top-left corner, in screen pixels.
+  void PlaceAt(int x, int y);
+  SIZE ClientSize() const;
+  // The geometry of `board` on the current client size.
+  Geometry Layout(int board = 1) const;
+
+  // The client area as shown on the screen.
+  Frame Capture() const;
+  // Saves the current client area as a BMP beside the driver, named after the case.
+  void SaveScreenshot(const char* label) const;
+
+  // Posted input, as the window would receive it.
+  void Click(int x, int y, WPARAM keyFlags = MK_LBUTTON) const;  // button down and up
+  void ClickSquare(const Geometry& g, int square) const;         // at its centre
+  void TypeChar(char c, bool autoRepeat = false) const;          // WM_CHAR
+  void Command(uint16_t id) const;                               // WM_COMMAND from a menu
+  void PostMsg(UINT message, WPARAM wParam, LPARAM lParam) const;
+  // Waits (bounded) until the game's thread has handled everything sent to it so far.
+  bool Sync(DWORD limitMs = 5000) const;
+
+  // Real key presses through the system's input queue (SendInput), after bringing the
+  // window to the front: they go through the game's message loop, so accelerators and
+  // the translation of keys into characters take part. `modifiers` are virtual keys
+  // held down around the key (e.g. {VK_SHIFT}).
+  void PressKey(WORD virtualKey, const std::vector<WORD>& modifiers = {}) const;
+
+  // Asks the window to close (WM_CLOSE) and waits for the process to end. Returns its
+  // exit code, or -1 if it did not end in time (it is then terminated).
+  long CloseAndWait(DWORD limitMs = 10000);
+  // Waits for the process to end by itself; exit code or -1 on time-out.
+  long WaitForExit(DWORD limitMs);
+  bool Running() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+  HWND window_ = nullptr;
+  POINT origin_ = {0, 0};
+};
+
+// Waits (bounded) until the status word of `colour` shows in status line 5.
+bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD limitMs);
+// Waits (bounded) until LitSquare of the screen equals `square` (-1: all dark).
+bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
+                const Colour* colours = kBoard1Colours);
+
+// Waits (bounded) until the status panel shows exactly these values (see
+// Frame::CheckStatusPanel); `problem` gets the last mismatch.
+bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
+                  const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
+
+// Windows of the game's class that belong to process `processId` (0: any process).
+std::vector<HWND> GameWindows(DWORD processId = 0);
+// Number of running processes whose executable has this file name (e.g. "zirirar.exe").
+int CountProcesses(const char* exeName);
+// Number of times `colour` shows in a box, for messages: "n of m pixels".
+std::string Describe(const Frame& frame, const Box& box, Colour colour);
+
+}  // namespace e2e
