@@ -156,8 +156,10 @@ E2E_CASE(free_play_keys) {
   // Real key presses go through the message loop's translation into characters.
   game.PressKey('E', {VK_SHIFT});
   E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Shift+E lit a square");
+  E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "a flash did not end");
   game.PressKey('R', {VK_MENU});
   E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Alt+R lit a square");
+  E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "a flash did not end");
   game.PressKey('D');
   E2E_CHECK(WaitForLit(game, g, 2, 2000), "the key D did not light square 2");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
