@@ -1,0 +1,51 @@
+// The game's built-in sound set: twenty looped note sounds and three effects, each a
+// complete RIFF/WAVE file. The files under resources/sounds/ are written from these
+// generators by the write_sounds tool and embedded by resources/sounds.rc.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using WaveBytes = std::vector<uint8_t>;
+
+constexpr uint32_t kSoundRate = 22050;  // samples per second of every sound
+constexpr int16_t kLowestNote = 53;     // F3
+constexpr int16_t kHighestNote = 72;    // C5
+
+// One period of a note's soft-edged square wave: 40 edge samples plus an upper
+// plateau of `upper` samples and a lower plateau of `lower` samples. The lengths are
+// chosen by hand per note (tuning within 14 cents), not derived from the pitch.
+struct NoteShape {
+  int16_t note;     // MIDI note number
+  int16_t samples;  // 40 + upper + lower
+  int16_t upper;
+  int16_t lower;
+};
+
+extern const NoteShape kNoteShapes[kHighestNote - kLowestNote + 1];
+
+// The shape of a note, or null for a note the set has no sound for.
+const NoteShape* FindNoteShape(int16_t note);
+
+// The whole file of a note sound: 44-byte header and one period of unsigned 8-bit
+// samples, no pad byte after an odd data chunk. Empty for a note outside the set.
+WaveBytes MakeNoteSound(int16_t note);
+
+// The effect sounds: signed 16-bit mono files with an 18-byte format chunk.
+WaveBytes MakeBuzzSound();  // wrong square or timeout: a harsh low buzz
+WaveBytes MakeDingSound();  // matched sequence: a short bell strike
+WaveBytes MakeWinSound();   // won game: a rising, ringing pentatonic run
+
+constexpr uint32_t kBuzzSamples = 9698;
+constexpr uint32_t kDingSamples = 1483;
+constexpr uint32_t kWinSamples = 40241;
+
+struct NamedSound {
+  std::string resourceName;  // "A53" ... "A72", "BUZZ", "DING", "WIN"
+  std::string fileName;      // "a53.wav" ... "win.wav"
+  WaveBytes bytes;
+};
+
+// All 23 sounds, notes first in rising order, then BUZZ, DING and WIN.
+std::vector<NamedSound> MakeSoundSet();

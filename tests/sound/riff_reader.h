@@ -1,0 +1,106 @@
+// A chunk-walking RIFF/WAVE reader for the tests: it takes the format from "fmt "
+// (16 or 18 bytes), skips chunks it does not know, finds "data" and accepts a final
+// chunk of odd length that ends at the end of the file without a pad byte.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+struct WaveFile {
+  std::string error;  // empty when the file was read
+  uint32_t riffSize = 0;
+  uint32_t fmtSize = 0;
+  uint16_t formatTag = 0, channels = 0, blockAlign = 0, bitsPerSample = 0;
+  uint32_t samplesPerSecond = 0, bytesPerSecond = 0;
+  uint16_t extraFormatBytes = 0;    // cbSize of an 18-byte "fmt "
+  std::vector<std::string> chunks;  // ids in file order
+  uint32_t factSamples = 0;         // value of a "fact" chunk, if any
+  size_t dataOffset = 0;            // of the first sample
+  uint32_t dataSize = 0;
+  std::vector<int> samples;  // 8-bit as stored (0..255), 16-bit signed
+};
+
+inline uint32_t LittleEndian(const std::vector<uint8_t>& b, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b[at + static_cast<size_t>(i)];
+  return v;
+}
+
+inline WaveFile ReadWave(const std::vector<uint8_t>& b) {
+  WaveFile w;
+  auto id = [&b](size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); };
+  if (b.size() < 12 || id(0) != "RIFF" || id(8) != "WAVE") {
+    w.error = "not a RIFF/WAVE file";
+    return w;
+  }
+  w.riffSize = LittleEndian(b, 4, 4);
+  if (uint64_t{w.riffSize} + 8 != b.size()) {
+    w.error = "RIFF size does not match the file length";
+    return w;
+  }
+  bool haveFormat = false, haveData = false;
+  size_t at = 12;
+  while (at < b.size()) {
+    if (at + 8 > b.size()) {
+      w.error = "truncated chunk header";
+      return w;
+    }
+    const std::string chunk = id(at);
+    const uint32_t size = LittleEndian(b, at + 4, 4);
+    const size_t body = at + 8;
+    if (body + size > b.size()) {
+      w.error = "chunk " + chunk + " runs past the end";
+      return w;
+    }
+    w.chunks.push_back(chunk);
+    if (chunk == "fmt ") {
+      if (size != 16 && size != 18) {
+        w.error = "unexpected fmt size";
+        return w;
+      }
+      w.fmtSize = size;
+      w.formatTag = static_cast<uint16_t>(LittleEndian(b, body, 2));
+      w.channels = static_cast<uint16_t>(LittleEndian(b, body + 2, 2));
+      w.samplesPerSecond = LittleEndian(b, body + 4, 4);
+      w.bytesPerSecond = LittleEndian(b, body + 8, 4);
+      w.blockAlign = static_cast<uint16_t>(LittleEndian(b, body + 12, 2));
+      w.bitsPerSample = static_cast<uint16_t>(LittleEndian(b, body + 14, 2));
+      if (size == 18) w.extraFormatBytes = static_cast<uint16_t>(LittleEndian(b, body + 16, 2));
+      haveFormat = true;
+    } else if (chunk == "fact" && size >= 4) {
+      w.factSamples = LittleEndian(b, body, 4);
+    } else if (chunk == "data" && !haveData) {
+      haveData = true;
+      w.dataOffset = body;
+      w.dataSize = size;
+    }
+    // Chunks are padded to even length, except a final one that ends the file.
+    at = body + size;
+    if ((size & 1) && at < b.size()) ++at;
+  }
+  if (!haveFormat || !haveData) {
+    w.error = "no fmt or no data chunk";
+    return w;
+  }
+  if (w.bitsPerSample == 8) {
+    for (uint32_t i = 0; i < w.dataSize; ++i) w.samples.push_back(b[w.dataOffset + i]);
+  } else if (w.bitsPerSample == 16) {
+    for (uint32_t i = 0; i + 1 < w.dataSize; i += 2)
+      w.samples.push_back(static_cast<int16_t>(LittleEndian(b, w.dataOffset + i, 2)));
+  } else {
+    w.error = "unexpected sample size";
+  }
+  return w;
+}
+
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string SoundFilePath(const std::string& fileName) {
+  return std::string(ZIRIRAR_SOURCE_DIR) + "/resources/sounds/" + fileName;
+}

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "sound/sound_set.h"
+#include "tests/sound/riff_reader.h"
+
+namespace {
+
+const std::vector<NamedSound>& Set() {
+  static const std::vector<NamedSound> set = MakeSoundSet();
+  return set;
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+void PutU32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
+}
+
+// A RIFF file around the given chunks, with a correct RIFF size.
+std::string Riff(const std::string& chunks) {
+  std::string s = "RIFF";
+  PutU32(s, static_cast<uint32_t>(4 + chunks.size()));
+  return s + "WAVE" + chunks;
+}
+
+std::string Chunk(const std::string& id, const std::string& body) {
+  std::string s = id;
+  PutU32(s, static_cast<uint32_t>(body.size()));
+  return s + body;
+}
+
+std::string Fmt8() {
+  return Chunk("fmt ",
+               std::string("\x01\x00\x01\x00\x22\x56\x00\x00\x22\x56\x00\x00\x01\x00\x08\x00", 16));
+}
+
+}  // namespace
+
+TEST(CommittedSoundFiles, EqualTheGeneratorsOutputByteForByte) {
+  ASSERT_EQ(Set().size(), 23u) << "twenty notes and three effects";
+  for (const NamedSound& sound : Set()) {
+    const std::vector<uint8_t> committed = ReadFileBytes(SoundFilePath(sound.fileName));
+    ASSERT_EQ(committed.size(), sound.bytes.size()) << sound.fileName;
+    const auto diff = std::mismatch(committed.begin(), committed.end(), sound.bytes.begin());
+    EXPECT_TRUE(diff.first == committed.end())
+        << sound.fileName << " differs at byte " << (diff.first - committed.begin())
+        << "; regenerate with write_sounds";
+  }
+}
+
+TEST(CommittedSoundFiles, AllReadByWalkingTheirChunks) {
+  for (const NamedSound& sound : Set()) {
+    SCOPED_TRACE(sound.fileName);
+    const WaveFile w = ReadWave(ReadFileBytes(SoundFilePath(sound.fileName)));
+    ASSERT_EQ(w.error, "");
+    EXPECT_EQ(w.formatTag, 1);
+    EXPECT_EQ(w.channels, 1);
+    EXPECT_EQ(w.samplesPerSecond, 22050u);
+    const bool note = sound.resourceName[0] == 'A';
+    EXPECT_EQ(w.fmtSize, note ? 16u : 18u);
+    EXPECT_EQ(w.bitsPerSample, note ? 8 : 16);
+    EXPECT_EQ(w.blockAlign, note ? 1 : 2);
+    EXPECT_EQ(w.bytesPerSecond, note ? 22050u : 44100u);
+    EXPECT_EQ(w.extraFormatBytes, 0);
+    const std::vector<std::string> expectedChunks =
+        sound.resourceName == "BUZZ" ? std::vector<std::string>{"fmt ", "fact", "data"}
+                                     : std::vector<std::string>{"fmt ", "data"};
+    EXPECT_EQ(w.chunks, expectedChunks);
+    EXPECT_EQ(w.samples.size(), w.dataSize / w.blockAlign);
+  }
+}
+
+TEST(RiffReader, WalksChunksAndRejectsDamagedFiles) {
+  const std::string data = Chunk("data", "\x84\x7C\x84");  // odd, final, no pad
+  WaveFile ok = ReadWave(Bytes(Riff(Fmt8() + data)));
+  EXPECT_EQ(ok.error, "");
+  EXPECT_EQ(ok.samples, (std::vector<int>{0x84, 0x7C, 0x84}));
+
+  WaveFile skipped =
+      ReadWave(Bytes(Riff(Fmt8() + Chunk("LIST", "abc") + std::string(1, '\0') + data)));
+  EXPECT_EQ(skipped.error, "") << "an unknown odd chunk is skipped with its pad byte";
+  EXPECT_EQ(skipped.samples.size(), 3u);
+
+  EXPECT_NE(ReadWave(Bytes(Riff(Fmt8()))).error, "") << "no data chunk";
+  EXPECT_NE(ReadWave(Bytes(Riff(data))).error, "") << "no fmt chunk";
+  std::string truncated = Riff(Fmt8() + data);
+  truncated.pop_back();
+  EXPECT_NE(ReadWave(Bytes(truncated)).error, "") << "RIFF size too large";
+  std::string shortData = Riff(Fmt8() + data.substr(0, data.size() - 1));
+  EXPECT_NE(ReadWave(Bytes(shortData)).error, "") << "data chunk runs past the end";
+}
+
+// The resource script must embed every sound under its capital name, as type WAVE,
+// in English (United Kingdom), from a path relative to resources/.
+TEST(SoundResourceScript, EmbedsEverySoundOnceUnderUkEnglish) {
+  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/resources/sounds.rc");
+  ASSERT_TRUE(in) << "resources/sounds.rc is missing";
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string script = text.str();
+
+  bool languageSet = false;
+  std::map<std::string, std::string> entries;
+  std::istringstream lines(script);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string first, second, third, rest;
+    words >> first >> second >> third;
+    std::getline(words, rest);
+    if (first == "LANGUAGE") {
+      EXPECT_EQ(second + " " + third, "LANG_ENGLISH, SUBLANG_ENGLISH_UK");
+      EXPECT_TRUE(entries.empty()) << "the language must be set before the first sound";
+      languageSet = true;
+    } else if (second == "WAVE") {
+      ASSERT_GE(third.size(), 2u) << line;
+      EXPECT_EQ(third.front(), '"') << line;
+      EXPECT_EQ(third.back(), '"') << line;
+      EXPECT_EQ(rest.find_first_not_of(" \t\r"), std::string::npos) << line;
+      EXPECT_TRUE(entries.emplace(first, third.substr(1, third.size() - 2)).second)
+          << "duplicate " << first;
+    }
+  }
+  EXPECT_TRUE(languageSet);
+  std::set<std::string> names, expected = {"BUZZ", "DING", "WIN"};
+  for (int note = 53; note <= 72; ++note) expected.insert("A" + std::to_string(note));
+  for (const auto& entry : entries) names.insert(entry.first);
+  EXPECT_EQ(names, expected);
+  for (const NamedSound& sound : Set()) {
+    ASSERT_EQ(entries.count(sound.resourceName), 1u) << sound.resourceName;
+    const std::string& path = entries[sound.resourceName];
+    EXPECT_EQ(path, "sounds/" + sound.fileName);
+    EXPECT_FALSE(ReadFileBytes(std::string(ZIRIRAR_SOURCE_DIR) + "/resources/" + path).empty());
+  }
+}
