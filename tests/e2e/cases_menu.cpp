@@ -1,0 +1,788 @@
+// The menu bar, the accelerators, the Level and Instructions dialogs and the About box.
+// Menus cannot be read from another process, so the menu is read by a hook library
+// (menu_probe.dll) placed on the game's user-interface thread; dialogs are found by
+// their captions and driven by posting to them.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resources/help_text.h"
+#include "tests/e2e/e2e.h"
+#include "tests/e2e/menu_probe.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr char kDialogClass[] = "#32770";
+constexpr char kLevelCaption[] = "Choisir un niveau";
+constexpr char kInstructionsCaption[] = "Instructions";
+constexpr char kAboutCaptionText[] = "A Propos";
+constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
+
+// ---------------------------------------------------------------------------
+// The menu, as read inside the game
+
+struct MenuItem {
+  int depth = 0;
+  unsigned id = 0;
+  unsigned type = 0;       // MENUITEMINFO fType
+  unsigned state = 0;      // MENUITEMINFO fState
+  unsigned menuState = 0;  // GetMenuState
+  std::string text;
+
+  bool Separator() const { return (type & MFT_SEPARATOR) != 0; }
+  bool Greyed() const { return (menuState & MF_GRAYED) != 0 && (state & MFS_GRAYED) != 0; }
+  bool Enabled() const {
+    return (menuState & (MF_GRAYED | MF_DISABLED)) == 0 && !(state & MFS_GRAYED);
+  }
+  bool Checked() const { return (menuState & MF_CHECKED) != 0 && (state & MFS_CHECKED) != 0; }
+  bool Unchecked() const { return (menuState & MF_CHECKED) == 0 && (state & MFS_CHECKED) == 0; }
+};
+
+std::string DriverDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string directory = path;
+  const size_t slash = directory.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : directory.substr(0, slash);
+}
+
+class MenuProbe {
+ public:
+  explicit MenuProbe(const Game& game) : game_(game) {
+    library_ = LoadLibraryA((DriverDirectory() + "\\" + kMenuProbeLibrary).c_str());
+    E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kMenuProbeLibrary,
+                GetLastError());
+    auto hook = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library_, kMenuProbeHookName)));
+    E2E_REQUIRE(hook != nullptr, "%s has no %s", kMenuProbeLibrary, kMenuProbeHookName);
+    const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, hook, library_, thread);
+    E2E_REQUIRE(hook_ != nullptr, "cannot hook the game's thread (error %lu)", GetLastError());
+    token_ = GetCurrentProcessId();
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                  static_cast<DWORD>(kMenuProbeBytes),
+                                  MenuProbeMappingName(token_).c_str());
+    E2E_REQUIRE(mapping_ != nullptr, "cannot create the probe's file mapping");
+    view_ = static_cast<char*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    E2E_REQUIRE(view_ != nullptr, "cannot map the probe's file mapping");
+  }
+
+  ~MenuProbe() {
+    if (view_ != nullptr) UnmapViewOfFile(view_);
+    if (mapping_ != nullptr) CloseHandle(mapping_);
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    if (library_ != nullptr) FreeLibrary(library_);
+  }
+
+  MenuProbe(const MenuProbe&) = delete;
+  MenuProbe& operator=(const MenuProbe&) = delete;
+
+  // Has the game handle WM_INITMENU for its menu bar, as when the menu is entered.
+  void InitMenu() const {
+    DWORD_PTR result = 0;
+    E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), WM_INITMENU,
+                                    reinterpret_cast<WPARAM>(GetMenu(game_.Window())), 0,
+                                    SMTO_NORMAL, 5000, &result),
+                "WM_INITMENU was not handled");
+  }
+
+  // Every item of the menu bar, depth first, as the game's own thread sees it.
+  std::vector<MenuItem> Read() const {
+    view_[0] = '\0';
+    DWORD_PTR result = 0;
+    E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), RegisterWindowMessageA(kMenuProbeMessage),
+                                    token_, 0, SMTO_NORMAL, 5000, &result),
+                "the probe message was not handled");
+    const std::string report(view_, strnlen(view_, kMenuProbeBytes));
+    E2E_REQUIRE(!report.empty(), "the hook wrote nothing (was it loaded into the game?)");
+    E2E_REQUIRE(report.find("error") == std::string::npos, "probe: %s", report.c_str());
+    std::vector<MenuItem> items;
+    size_t start = 0;
+    while (start < report.size()) {
+      const size_t end = report.find('\n', start);
+      std::vector<std::string> fields;
+      size_t from = start;
+      for (int i = 0; i < 5; ++i) {
+        const size_t stop = report.find('\x1f', from);
+        E2E_REQUIRE(stop < end, "malformed probe line");
+        fields.push_back(report.substr(from, stop - from));
+        from = stop + 1;
+      }
+      MenuItem item;
+      item.depth = std::stoi(fields[0]);
+      item.id = static_cast<unsigned>(std::stoul(fields[1]));
+      item.type = static_cast<unsigned>(std::stoul(fields[2]));
+      item.state = static_cast<unsigned>(std::stoul(fields[3]));
+      item.menuState = static_cast<unsigned>(std::stoul(fields[4]));
+      item.text = report.substr(from, end - from);
+      items.push_back(item);
+      start = end + 1;
+    }
+    return items;
+  }
+
+  MenuItem Item(unsigned id) const {
+    for (const MenuItem& item : Read()) {
+      if (item.depth == 1 && item.id == id) return item;
+    }
+    E2E_REQUIRE(false, "no menu item %u", id);
+    return {};
+  }
+
+ private:
+  const Game& game_;
+  HMODULE library_ = nullptr;
+  HHOOK hook_ = nullptr;
+  HANDLE mapping_ = nullptr;
+  char* view_ = nullptr;
+  WPARAM token_ = 0;
+};
+
+// Level (522), Free play (523) and Instructions (533) are greyed together or not at all;
+// New (521), Sound (524), Quit (526) and About (531) are never greyed.
+void CheckRefusedItems(const MenuProbe& probe, bool greyed, const char* when) {
+  for (const MenuItem& item : probe.Read()) {
+    if (item.depth != 1 || item.Separator()) continue;
+    const bool refusable = item.id == 522 || item.id == 523 || item.id == 533;
+    if (refusable && greyed) {
+      E2E_CHECK(item.Greyed(), "%s: item %u is not greyed (state %u/%u)", when, item.id, item.state,
+                item.menuState);
+    } else {
+      E2E_CHECK(item.Enabled(), "%s: item %u is not enabled (state %u/%u)", when, item.id,
+                item.state, item.menuState);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs of the game
+
+HWND FindGameDialog(const Game& game, const char* caption) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, kDialogClass, caption); w != nullptr;
+       w = FindWindowExA(nullptr, w, kDialogClass, caption)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    if (process == game.ProcessId() && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+// Any visible dialog window of the game process.
+bool AnyGameDialog(const Game& game) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, kDialogClass, nullptr); w != nullptr;
+       w = FindWindowExA(nullptr, w, kDialogClass, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    if (process == game.ProcessId() && IsWindowVisible(w)) return true;
+  }
+  return false;
+}
+
+HWND WaitForDialog(const Game& game, const char* caption, DWORD limitMs = 5000) {
+  HWND dialog = nullptr;
+  WaitUntil(limitMs, [&] { return (dialog = FindGameDialog(game, caption)) != nullptr; });
+  return dialog;
+}
+
+// Posts a button's command to a dialog, as a click on it would, and waits until the
+// dialog is gone.
+bool PressDialogButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  return WaitUntil(5000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+bool WaitClosed(HWND dialog) {
+  return WaitUntil(5000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+// A key press delivered to the control that has the keyboard focus in the dialog's
+// thread, through the dialog's own message loop.
+void PostKeyToFocus(HWND dialog, WORD virtualKey) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+  HWND target =
+      GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr ? info.hwndFocus : dialog;
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | scan);
+  PostMessageA(target, WM_KEYUP, virtualKey, 1 | scan | (LPARAM{3} << 30));
+}
+
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                      nullptr, nullptr);
+  return out;
+}
+
+// The entries of a combo box of another process. The ANSI form of CB_GETLBTEXT
+// returns one character across processes; the wide form returns the text.
+std::vector<std::wstring> ComboEntries(HWND combo) {
+  std::vector<std::wstring> entries;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    if (length <= 0 || length >= 128) {
+      entries.push_back(L"?");
+      continue;
+    }
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+int Selection(HWND dialog, int list) {
+  return static_cast<int>(SendMessageW(GetDlgItem(dialog, list), CB_GETCURSEL, 0, 0));
+}
+
+std::wstring SelectedText(HWND dialog, int list) {
+  const std::vector<std::wstring> entries = ComboEntries(GetDlgItem(dialog, list));
+  const int selected = Selection(dialog, list);
+  return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected] : L"";
+}
+
+// Opens the Level dialog through the menu command and checks it belongs to the game.
+HWND OpenLevelDialog(const Game& game) {
+  game.Command(522);
+  HWND dialog = WaitForDialog(game, kLevelCaption);
+  E2E_REQUIRE(dialog != nullptr, "the Level dialog did not open");
+  E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Level dialog has another owner");
+  return dialog;
+}
+
+void CheckSelections(HWND dialog, int board, int skill, const char* when) {
+  E2E_CHECK(Selection(dialog, kBoardList) == board, "%s: board entry %d selected, want %d", when,
+            Selection(dialog, kBoardList), board);
+  E2E_CHECK(Selection(dialog, kSkillList) == skill, "%s: skill entry %d selected, want %d", when,
+            Selection(dialog, kSkillList), skill);
+}
+
+// A command the game handles without a modal loop, sent so that it has been handled
+// when this returns (a posted one could still wait behind a message sent later).
+bool SendCommand(const Game& game, uint16_t id) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(game.Window(), WM_COMMAND, id, 0, SMTO_NORMAL, 3000, &result) != 0;
+}
+
+// ---------------------------------------------------------------------------
+// Getting the game into a state
+
+// Starts a game with the menu command and waits for the player's turn; returns the
+// square the computer flashed (-1 if none was seen).
+int StartAndReachYourTurn(const Game& game, const Geometry& g) {
+  game.Command(521);
+  int flashed = -1;
+  const bool turn = WaitUntil(10000, [&] {
+    const Frame frame = game.Capture();
+    const int lit = frame.LitSquare(g);
+    if (lit >= 0) flashed = lit;
+    return frame.ShowsStatus(g, kYourTurnColour);
+  });
+  E2E_REQUIRE(turn, "no \"Your turn\" after starting a game");
+  return flashed;
+}
+
+// Loses the game at once by pressing a square other than the flashed one.
+void LoseAtOnce(const Game& game, const Geometry& g) {
+  const int flashed = StartAndReachYourTurn(game, g);
+  E2E_REQUIRE(flashed >= 0, "no flashed square was seen");
+  game.ClickSquare(g, (flashed + 1) % g.Squares());
+  E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 3000), "no \"Wrong!\" after a wrong square");
+}
+
+void StartFreePlayState(const Game& game, const Geometry& g) {
+  game.Command(523);
+  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\"");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Menu bar
+
+E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
+  Game game;
+  MenuProbe probe(game);
+
+  struct Wanted {
+    int depth;
+    unsigned id;
+    const char* text;  // nullptr: a separator
+  };
+  const Wanted wanted[] = {
+      {0, 0, "&Jeu"},
+      {1, 521, "&Nouveau Jeu\tF2"},
+      {1, 522, "Ni&veau...\tF3"},
+      {1, 523, "Jeu &Libre"},
+      {1, 0, nullptr},
+      {1, 524, "&Son"},
+      {1, 0, nullptr},
+      {1, 526, "&Quitter"},
+      {0, 0, "&Aide"},
+      {1, 533, "&Instructions\tF1"},
+      {1, 0, nullptr},
+      {1, 531, "&A Propos"},
+  };
+  const size_t count = sizeof wanted / sizeof wanted[0];
+
+  // Before the menu is first entered it is as the resource made it: nothing greyed
+  // or checked.
+  const std::vector<MenuItem> items = probe.Read();
+  E2E_REQUIRE(items.size() == count, "%u menu items, want %u", static_cast<unsigned>(items.size()),
+              static_cast<unsigned>(count));
+  for (size_t i = 0; i < count; ++i) {
+    const MenuItem& item = items[i];
+    const Wanted& want = wanted[i];
+    E2E_CHECK(item.depth == want.depth, "item %u: depth %d", static_cast<unsigned>(i), item.depth);
+    if (want.text == nullptr) {
+      E2E_CHECK(item.Separator(), "item %u (\"%s\") is not a separator", static_cast<unsigned>(i),
+                item.text.c_str());
+      continue;
+    }
+    E2E_CHECK(!item.Separator() && item.text == want.text && item.id == want.id,
+              "item %u is %u \"%s\", want %u \"%s\"", static_cast<unsigned>(i), item.id,
+              item.text.c_str(), want.id, want.text);
+    E2E_CHECK(item.Enabled() && item.Unchecked(), "item \"%s\" starts with state %u/%u", want.text,
+              item.state, item.menuState);
+  }
+  // Entering it sets the check mark of the sound switch, which is on at start-up.
+  probe.InitMenu();
+  E2E_CHECK(probe.Item(524).Checked(), "\"&Son\" is not checked at start-up");
+  CheckRefusedItems(probe, false, "at start-up");
+}
+
+E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  MenuProbe probe(game);
+
+  probe.InitMenu();
+  CheckRefusedItems(probe, false, "Idle");
+
+  // YourTurn, with the menu entered by a real key press (F10) as a player would:
+  // the items were last set enabled, so greying now comes from entering the menu.
+  const int first = StartAndReachYourTurn(game, g);
+  E2E_REQUIRE(first >= 0, "no flashed square was seen");
+  game.PressKey(VK_F10);
+  const bool greyed = WaitUntil(2000, [&] { return probe.Item(522).Greyed(); });
+  if (!greyed) Note("entering the menu with F10 did not grey \"Ni&veau...\"");
+  CheckRefusedItems(probe, true, "YourTurn, menu entered with F10");
+  game.PressKey(VK_ESCAPE);
+  game.PressKey(VK_ESCAPE);
+
+  // Watch: a sequence of two lasts about a second on screen.
+  game.ClickSquare(g, first);
+  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no \"Watch\" after a right square");
+  probe.InitMenu();
+  const bool stillWatch = game.Capture().ShowsStatus(g, kWatchColour);
+  CheckRefusedItems(probe, true, "Watch");
+  if (!stillWatch) Note("the computer's turn ended while the menu was read");
+  E2E_REQUIRE(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\"");
+
+  // The greying is set when the menu is entered, not when the state changes.
+  E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 10000), "no \"Wrong!\" after the time ran out");
+  CheckRefusedItems(probe, true, "Wrong, menu not entered again");
+  probe.InitMenu();
+  CheckRefusedItems(probe, false, "Wrong");
+
+  StartFreePlayState(game, g);
+  probe.InitMenu();
+  CheckRefusedItems(probe, false, "FreePlay");
+}
+
+E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
+  Game game;
+  MenuProbe probe(game);
+  probe.InitMenu();
+  E2E_CHECK(probe.Item(524).Checked(), "not checked at start-up");
+  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  probe.InitMenu();
+  E2E_CHECK(probe.Item(524).Unchecked(), "still checked after switching sound off");
+  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  probe.InitMenu();
+  E2E_CHECK(probe.Item(524).Checked(), "not checked after switching sound on again");
+  // The system menu's WM_INITMENU updates the menu bar too.
+  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(game.Window(), WM_INITMENU,
+                      reinterpret_cast<WPARAM>(GetSystemMenu(game.Window(), FALSE)), 0, SMTO_NORMAL,
+                      5000, &result);
+  E2E_CHECK(probe.Item(524).Unchecked(), "WM_INITMENU of the system menu left the check mark");
+}
+
+E2E_CASE(unassigned_commands_do_nothing) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  StartFreePlayState(game, g);
+  MenuProbe probe(game);
+  probe.InitMenu();
+  const std::vector<MenuItem> menuBefore = probe.Read();
+  E2E_REQUIRE(game.Sync(), "the game does not answer");
+  Sleep(100);
+  const Frame before = game.Capture();
+
+  for (uint16_t id : {525, 527, 528, 529, 530, 532}) {
+    E2E_CHECK(SendCommand(game, id), "command %u was not handled at once", id);
+  }
+  E2E_CHECK(HoldsFor(600, [&] { return !AnyGameDialog(game) && game.Running(); }),
+            "an unassigned command opened a window or ended the game");
+  const Frame after = game.Capture();
+  int changed = 0;
+  for (int y = 0; y < before.Height() && y < after.Height(); ++y) {
+    for (int x = 0; x < before.Width() && x < after.Width(); ++x) {
+      if (before.At(x, y) != after.At(x, y)) ++changed;
+    }
+  }
+  E2E_CHECK(changed == 0, "%d pixels changed", changed);
+  probe.InitMenu();
+  const std::vector<MenuItem> menuAfter = probe.Read();
+  E2E_CHECK(menuAfter.size() == menuBefore.size(), "the menu changed");
+  for (size_t i = 0; i < menuAfter.size() && i < menuBefore.size(); ++i) {
+    E2E_CHECK(menuAfter[i].menuState == menuBefore[i].menuState, "item \"%s\" changed state",
+              menuAfter[i].text.c_str());
+  }
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(quit_command_ends_the_program_with_code_0) {
+  Game game;
+  game.Command(526);
+  E2E_CHECK(game.WaitForExit(10000) == 0, "exit code after \"&Quitter\"");
+  E2E_CHECK(GameWindows(game.ProcessId()).empty(), "a game window outlived the process");
+}
+
+// ---------------------------------------------------------------------------
+// Accelerators (real key presses)
+
+E2E_CASE(f1_and_f3_open_their_dialogs_outside_a_game) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+
+  game.PressKey(VK_F3);
+  HWND level = WaitForDialog(game, kLevelCaption);
+  E2E_REQUIRE(level != nullptr, "F3 at rest did not open the Level dialog");
+  E2E_REQUIRE(PressDialogButton(level, IDCANCEL), "the Level dialog did not close");
+
+  game.PressKey(VK_F1);
+  HWND help = WaitForDialog(game, kInstructionsCaption);
+  E2E_REQUIRE(help != nullptr, "F1 at rest did not open the Instructions");
+  E2E_REQUIRE(PressDialogButton(help, IDCANCEL), "the Instructions did not close");
+
+  // After a lost game and in free play they work again.
+  LoseAtOnce(game, g);
+  game.PressKey(VK_F3);
+  level = WaitForDialog(game, kLevelCaption);
+  E2E_REQUIRE(level != nullptr, "F3 after a lost game did not open the Level dialog");
+  E2E_REQUIRE(PressDialogButton(level, IDCANCEL), "the Level dialog did not close");
+
+  StartFreePlayState(game, g);
+  game.PressKey(VK_F1);
+  help = WaitForDialog(game, kInstructionsCaption);
+  E2E_REQUIRE(help != nullptr, "F1 in free play did not open the Instructions");
+  E2E_REQUIRE(PressDialogButton(help, IDCANCEL), "the Instructions did not close");
+}
+
+E2E_CASE(f1_and_f3_do_nothing_during_a_game) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+
+  game.PressKey(VK_F2);
+  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "F2 did not start a game");
+  game.PressKey(VK_F3);
+  game.PressKey(VK_F1);
+  E2E_CHECK(HoldsFor(500, [&] { return !AnyGameDialog(game); }), "a dialog opened in Watch");
+
+  E2E_REQUIRE(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\"");
+  game.PressKey(VK_F3);
+  game.PressKey(VK_F1);
+  E2E_CHECK(HoldsFor(500, [&] { return !AnyGameDialog(game); }), "a dialog opened in YourTurn");
+  E2E_CHECK(game.Capture().ShowsStatus(g, kYourTurnColour), "the game left its turn");
+}
+
+E2E_CASE(f2_starts_a_new_game_in_every_state) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+
+  // Idle.
+  game.PressKey(VK_F2);
+  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "F2 at rest did not start a game");
+
+  // YourTurn: back to the computer's turn.
+  E2E_REQUIRE(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\"");
+  game.PressKey(VK_F2);
+  E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 in YourTurn did not restart");
+
+  // Watch, in a sequence of two: after F2 the computer plays a sequence of one, so
+  // repeating the last square it flashes completes the sequence ("OK").
+  int first = -1;
+  E2E_REQUIRE(WaitUntil(5000,
+                        [&] {
+                          const Frame frame = game.Capture();
+                          if (frame.LitSquare(g) >= 0) first = frame.LitSquare(g);
+                          return frame.ShowsStatus(g, kYourTurnColour);
+                        }),
+              "no \"Your turn\"");
+  E2E_REQUIRE(first >= 0, "no flashed square was seen");
+  game.ClickSquare(g, first);
+  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no \"Watch\" for the sequence of two");
+  game.PressKey(VK_F2);
+  int last = -1;
+  E2E_REQUIRE(WaitUntil(5000,
+                        [&] {
+                          const Frame frame = game.Capture();
+                          if (frame.LitSquare(g) >= 0) last = frame.LitSquare(g);
+                          return frame.ShowsStatus(g, kYourTurnColour);
+                        }),
+              "no \"Your turn\" after F2 in Watch");
+  E2E_REQUIRE(last >= 0, "no flashed square was seen");
+  game.ClickSquare(g, last);
+  E2E_CHECK(WaitForStatus(game, g, kOkColour, 3000),
+            "one square did not complete the sequence: F2 in Watch did not restart the game");
+
+  // Wrong.
+  E2E_REQUIRE(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\"");
+  game.ClickSquare(g, g.Squares() - 1);
+  game.ClickSquare(g, 0);
+  E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 8000), "no \"Wrong!\"");
+  game.PressKey(VK_F2);
+  E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 after a lost game did not start one");
+
+  // FreePlay.
+  StartFreePlayState(game, g);
+  game.PressKey(VK_F2);
+  E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 in free play did not start a game");
+}
+
+// ---------------------------------------------------------------------------
+// Level dialog
+
+E2E_CASE(level_dialog_lists_boards_and_skills_with_the_start_up_choice) {
+  Game game;
+  HWND dialog = OpenLevelDialog(game);
+
+  const std::vector<std::wstring> boards = ComboEntries(GetDlgItem(dialog, kBoardList));
+  const wchar_t* const wantBoards[] = {L"1: 2 squares", L"2: 4 squares",  L"3: 6 squares",
+                                       L"4: 9 squares", L"5: 12 squares", L"6: 16 squares",
+                                       L"7: 20 squares"};
+  E2E_CHECK(boards.size() == 7, "%u board entries", static_cast<unsigned>(boards.size()));
+  for (size_t i = 0; i < boards.size() && i < 7; ++i) {
+    E2E_CHECK(boards[i] == wantBoards[i], "board entry %u is \"%s\"", static_cast<unsigned>(i),
+              ToUtf8(boards[i]).c_str());
+  }
+  const std::vector<std::wstring> skills = ComboEntries(GetDlgItem(dialog, kSkillList));
+  const int notes[] = {6, 10, 15, 20, 25, 30, 40, 50, 62, 75, 87, 100};
+  E2E_CHECK(skills.size() == 12, "%u skill entries", static_cast<unsigned>(skills.size()));
+  for (size_t i = 0; i < skills.size() && i < 12; ++i) {
+    const std::wstring want =
+        std::to_wstring(i + 1) + L": " + std::to_wstring(notes[i]) + L" notes";
+    E2E_CHECK(skills[i] == want, "skill entry %u is \"%s\"", static_cast<unsigned>(i),
+              ToUtf8(skills[i]).c_str());
+  }
+  CheckSelections(dialog, 1, 1, "at start-up");
+  E2E_CHECK(SelectedText(dialog, kBoardList) == L"2: 4 squares", "board shown \"%s\"",
+            ToUtf8(SelectedText(dialog, kBoardList)).c_str());
+  E2E_CHECK(SelectedText(dialog, kSkillList) == L"2: 10 notes", "skill shown \"%s\"",
+            ToUtf8(SelectedText(dialog, kSkillList)).c_str());
+
+  // The French texts as the player reads them, the accented letter included.
+  std::vector<std::string> texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[128] = {};
+    GetWindowTextW(child, text, 128);
+    texts.push_back(ToUtf8(text));
+  }
+  E2E_REQUIRE(texts.size() == 7, "%u controls", static_cast<unsigned>(texts.size()));
+  E2E_CHECK(texts[0] == "Veuillez choisir un tableau et un niveau de comp\xC3\xA9tences",
+            "first line \"%s\"", texts[0].c_str());
+  E2E_CHECK(texts[1] == "Tableau:" && texts[3] == "Niveau:", "labels \"%s\", \"%s\"",
+            texts[1].c_str(), texts[3].c_str());
+  E2E_CHECK(texts[5] == "OK" && texts[6] == "Annuler", "buttons \"%s\", \"%s\"", texts[5].c_str(),
+            texts[6].c_str());
+
+  // Other commands leave the dialog open; the close box cancels it.
+  PostMessageA(dialog, WM_COMMAND, 3, 0);
+  E2E_CHECK(HoldsFor(300, [&] { return IsWindow(dialog) && IsWindowVisible(dialog); }),
+            "command 3 closed the dialog");
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  E2E_CHECK(WaitClosed(dialog), "the close box did not close the dialog");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(level_ok_with_board_7_draws_a_5_by_4_grid) {
+  Game game;
+  game.SetClientSize(640, 480);
+  HWND dialog = OpenLevelDialog(game);
+  SendMessageW(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 6, 0);
+  SendMessageW(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 11, 0);
+  E2E_REQUIRE(PressDialogButton(dialog, IDOK), "OK did not close the dialog");
+
+  const Geometry g = game.Layout(6);
+  E2E_REQUIRE(g.columns == 5 && g.rows == 4, "geometry of the driver");
+  std::string problems;
+  const bool grid = WaitUntil(3000, [&] {
+    problems = game.Capture().CheckGridOnly(g);
+    return problems.empty();
+  });
+  if (!grid) game.SaveScreenshot("board7");
+  E2E_CHECK(grid, "no 5 x 4 grid: %s", problems.c_str());
+
+  // The choice is kept: the dialog opens on it next time.
+  dialog = OpenLevelDialog(game);
+  CheckSelections(dialog, 6, 11, "reopened after OK");
+  E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "Annuler did not close the dialog");
+
+  // And a game is played on it: a flash lands in one of the 20 squares.
+  game.Command(521);
+  int lit = -1;
+  E2E_CHECK(WaitUntil(5000,
+                      [&] {
+                        const Frame frame = game.Capture();
+                        for (int s = 0; s < g.Squares(); ++s) {
+                          const Box b = g.Square(s);
+                          const Colour centre = frame.At(g.CentreX(s), g.CentreY(s));
+                          if (centre != WindowColour() && frame.All(b, centre)) lit = s;
+                        }
+                        return lit >= 0;
+                      }),
+            "no square of the 5 x 4 board lit");
+}
+
+E2E_CASE(level_ok_with_unchanged_choices_after_a_lost_game_clears_the_panel) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  LoseAtOnce(game, g);
+  E2E_REQUIRE(game.Capture().Count(g.StatusPanel(), kWrongColour) > 0, "no status panel to clear");
+
+  HWND dialog = OpenLevelDialog(game);
+  CheckSelections(dialog, 1, 1, "after a lost game");
+  E2E_REQUIRE(PressDialogButton(dialog, IDOK), "OK did not close the dialog");
+  std::string problems;
+  const bool cleared = WaitUntil(3000, [&] {
+    problems = game.Capture().CheckGridOnly(g);
+    return problems.empty();
+  });
+  if (!cleared) game.SaveScreenshot("after_ok");
+  E2E_CHECK(cleared, "the board is not empty after OK: %s", problems.c_str());
+}
+
+E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  StartFreePlayState(game, g);
+
+  // "Annuler", Esc and the close box, each after changing both choices.
+  for (int way = 0; way < 3; ++way) {
+    HWND dialog = OpenLevelDialog(game);
+    CheckSelections(dialog, 1, 1, "on opening");
+    SendMessageW(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 5, 0);
+    SendMessageW(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 9, 0);
+    const char* how = way == 0 ? "Annuler" : way == 1 ? "Esc" : "the close box";
+    if (way == 0) {
+      E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "Annuler did not close the dialog");
+    } else if (way == 1) {
+      PostKeyToFocus(dialog, VK_ESCAPE);
+      E2E_REQUIRE(WaitClosed(dialog), "Esc did not close the dialog");
+    } else {
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+      E2E_REQUIRE(WaitClosed(dialog), "the close box did not close the dialog");
+    }
+    // Still free play on the 2 x 2 board.
+    E2E_CHECK(HoldsFor(300, [&] { return game.Capture().ShowsStatus(g, kFreePlayColour); }),
+              "after %s the game left free play", how);
+    std::string problems = game.Capture().CheckGridOnly(g, {g.StatusPanel()});
+    E2E_CHECK(problems.empty(), "after %s: %s", how, problems.c_str());
+  }
+  HWND dialog = OpenLevelDialog(game);
+  CheckSelections(dialog, 1, 1, "after three cancels");
+  E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "Annuler did not close the dialog");
+}
+
+// ---------------------------------------------------------------------------
+// Instructions and About
+
+E2E_CASE(instructions_show_the_help_text_exactly) {
+  Game game;
+  game.Command(533);
+  HWND dialog = WaitForDialog(game, kInstructionsCaption);
+  E2E_REQUIRE(dialog != nullptr, "the Instructions did not open");
+  E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Instructions have another owner");
+
+  HWND box = GetDlgItem(dialog, kHelpBox);
+  E2E_REQUIRE(box != nullptr, "no text box %d", kHelpBox);
+  const LRESULT length = SendMessageA(box, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(strnlen(text.c_str(), text.size()));
+  E2E_CHECK(text == kHelpText, "the text box holds %u characters, want %u",
+            static_cast<unsigned>(text.size()), static_cast<unsigned>(sizeof kHelpText - 1));
+  const LONG style = GetWindowLongA(box, GWL_STYLE);
+  E2E_CHECK((style & ES_READONLY) != 0 && (style & ES_MULTILINE) != 0, "text box style %08lX",
+            static_cast<unsigned long>(style));
+
+  // OK (1) is not one of its commands; Enter presses "Fermer".
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  E2E_CHECK(HoldsFor(300, [&] { return IsWindow(dialog) && IsWindowVisible(dialog); }),
+            "command 1 closed the Instructions");
+  PostKeyToFocus(dialog, VK_RETURN);
+  E2E_CHECK(WaitClosed(dialog), "Enter did not close the Instructions");
+
+  game.Command(533);
+  dialog = WaitForDialog(game, kInstructionsCaption);
+  E2E_REQUIRE(dialog != nullptr, "the Instructions did not open again");
+  E2E_CHECK(PressDialogButton(dialog, IDCANCEL), "\"Fermer\" did not close the Instructions");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
+  Game game;
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  game.Command(521);
+  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no game started");
+
+  game.Command(531);
+  HWND about = WaitForDialog(game, kAboutCaptionText);
+  E2E_REQUIRE(about != nullptr, "the About box did not open");
+  E2E_CHECK(GetWindow(about, GW_OWNER) == game.Window(), "the About box has another owner");
+  // Out of the way of the game window, whose pixels are watched.
+  SetWindowPos(about, nullptr, 700, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  std::string all;
+  for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char text[512] = {};
+    GetWindowTextA(child, text, sizeof text);
+    all += text;
+    all += '\n';
+  }
+  E2E_CHECK(all.find("Zirirar Aduzo") != std::string::npos && all.find("1.03") != std::string::npos,
+            "About text: %s", all.c_str());
+
+  // The game goes on underneath: its turn comes, and with no press it is lost.
+  E2E_CHECK(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\" under the About box");
+  E2E_CHECK(WaitForStatus(game, g, kWrongColour, 12000), "no \"Wrong!\" under the About box");
+  E2E_CHECK(IsWindow(about) && IsWindowVisible(about), "the About box closed by itself");
+
+  E2E_REQUIRE(PressDialogButton(about, IDOK), "OK did not close the About box");
+  game.Command(521);
+  E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "the game is not playable after About");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
