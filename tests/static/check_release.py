@@ -428,8 +428,11 @@ def make_sound_check(name):
         expect(os.path.exists(path), "missing %s" % os.path.relpath(path, ROOT))
         with open(path, "rb") as f:
             wanted = f.read()
-        equal((len(data), data == wanted), (len(wanted), True),
-              "bytes equal to %s" % os.path.relpath(path, ROOT))
+        name_of_file = os.path.relpath(path, ROOT)
+        equal(len(data), len(wanted), "size against %s" % name_of_file)
+        differ = [i for i in range(len(data)) if data[i] != wanted[i]]
+        expect(not differ, "%d bytes differ from %s, the first at offset %d"
+               % (len(differ), name_of_file, differ[0] if differ else 0))
     return check
 
 
