@@ -57,9 +57,15 @@ INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 INT_PTR CALLBACK InstructionsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
       SetDlgItemTextA(dialog, IDC_INSTRUCTIONS, kHelpText);
+      // Giving the text box the focus selects all of its text and scrolls to its
+      // end; these run after that, so the text opens at its first line, unselected.
+      HWND text = GetDlgItem(dialog, IDC_INSTRUCTIONS);
+      PostMessageA(text, EM_SETSEL, 0, 0);
+      PostMessageA(text, EM_SCROLLCARET, 0, 0);
       return TRUE;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
       return FALSE;

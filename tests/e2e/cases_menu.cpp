@@ -737,6 +737,16 @@ E2E_CASE(instructions_show_the_help_text_exactly) {
   E2E_CHECK((style & ES_READONLY) != 0 && (style & ES_MULTILINE) != 0, "text box style %08lX",
             static_cast<unsigned long>(style));
 
+  // It opens at the top of the text, with nothing selected.
+  E2E_CHECK(WaitUntil(2000,
+                      [&] {
+                        return SendMessageA(box, EM_GETSEL, 0, 0) == 0 &&
+                               SendMessageA(box, EM_GETFIRSTVISIBLELINE, 0, 0) == 0;
+                      }),
+            "selection %08lX, first visible line %d",
+            static_cast<unsigned long>(SendMessageA(box, EM_GETSEL, 0, 0)),
+            static_cast<int>(SendMessageA(box, EM_GETFIRSTVISIBLELINE, 0, 0)));
+
   // OK (1) is not one of its commands; Enter presses "Fermer".
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   E2E_CHECK(HoldsFor(300, [&] { return IsWindow(dialog) && IsWindowVisible(dialog); }),
