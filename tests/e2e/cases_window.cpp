@@ -27,9 +27,21 @@ E2E_CASE(window_class_title_and_idle_board) {
   E2E_CHECK(std::string(text) == "Radevuvo_Wclass", "class is \"%s\"", text);
   GetWindowTextA(game.Window(), text, sizeof text);
   E2E_CHECK(std::string(text) == "Zirirar Aduzo", "title is \"%s\"", text);
-  const LONG style = GetWindowLongA(game.Window(), GWL_STYLE);
-  E2E_CHECK((style & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW, "style %08lX",
+  // An overlapped window, shown; the system adds the sibling clipping and the edge.
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(game.Window(), GWL_STYLE));
+  E2E_CHECK(style == (WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS), "style %08lX",
             static_cast<unsigned long>(style));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(game.Window(), GWL_EXSTYLE));
+  E2E_CHECK((exStyle & ~static_cast<DWORD>(WS_EX_WINDOWEDGE)) == 0, "extended style %08lX",
+            static_cast<unsigned long>(exStyle));
+  // Class style 0: no redraw on resize and no double clicks; no extra bytes.
+  SetLastError(0);
+  const DWORD classStyle = GetClassLongA(game.Window(), GCL_STYLE);
+  E2E_CHECK(classStyle == 0 && GetLastError() == 0, "class style %08lX (error %lu)",
+            static_cast<unsigned long>(classStyle), GetLastError());
+  E2E_CHECK(GetClassLongA(game.Window(), GCL_CBWNDEXTRA) == 0 &&
+                GetClassLongA(game.Window(), GCL_CBCLSEXTRA) == 0,
+            "extra class or window bytes");
   E2E_CHECK(GetMenu(game.Window()) != nullptr, "the window has no menu");
   E2E_CHECK(GameWindows(game.ProcessId()).size() == 1, "%u game windows",
             static_cast<unsigned>(GameWindows(game.ProcessId()).size()));

@@ -43,12 +43,14 @@ work=$(mktemp -d)
 xvfb_pid=""
 server_started=0
 driver_pid=""
+tail_pid=""
 
 cleanup() {
-  if [ -n "$driver_pid" ]; then
-    kill "$driver_pid" 2>/dev/null
-    wait "$driver_pid" 2>/dev/null
-  fi
+  local pid
+  for pid in $driver_pid $tail_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   if [ "$server_started" = 1 ]; then
     timeout 20 "$wineserver" -k 2>/dev/null
     timeout 20 "$wineserver" -w 2>/dev/null
@@ -62,13 +64,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# One run per prefix at a time.
+# One run per prefix at a time. The lock's descriptor is closed for every process
+# started below, so none of them can keep holding it.
 mkdir -p "$root/$build"
 exec 9>"$root/$build/e2e.lock"
 flock -w "$time_limit" 9 || fail_setup "another end-to-end run holds $build/e2e.lock"
 
 # A private X server; it picks a free display number itself and reports it when ready.
-Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" 9>&- &
 xvfb_pid=$!
 for _ in $(seq 1 200); do
   [ -s "$work/display" ] && break
@@ -83,33 +86,37 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 if [ ! -f "$WINEPREFIX/.e2e-ready" ]; then
   echo "e2e: creating the wine prefix $build/e2e-prefix"
   server_started=1
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || fail_setup "wineboot -i failed"
+  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 9>&- || fail_setup "wineboot -i failed"
   timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >/dev/null 2>&1 || fail_setup "cannot set Managed=N"
+    >/dev/null 2>&1 9>&- || fail_setup "cannot set Managed=N"
   timeout 60 "$wineserver" -w
   touch "$WINEPREFIX/.e2e-ready"
 fi
 
 # A wineserver that stays up for the whole run, so each start of the game is quick.
+# A server left over from an interrupted run of this prefix is ended first.
 server_started=1
-"$wineserver" -p || fail_setup "cannot start the wineserver"
+timeout 20 "$wineserver" -k 2>/dev/null
+timeout 20 "$wineserver" -w 2>/dev/null
+"$wineserver" -p 9>&- || fail_setup "cannot start the wineserver"
 
 if [ "${1:-}" = "--list" ]; then
-  timeout 60 "$wine" "$driver" --list | tr -d '\r'
+  timeout 60 "$wine" "$driver" --list 9>&- | tr -d '\r'
   exit 0
 fi
 
 game_path="Z:$(sed 's|/|\\|g' <<<"$game")"
 log=$work/driver.log
 : >"$log"
-timeout -k 10 "$time_limit" "$wine" "$driver" "$game_path" "$@" >"$log" 2>&1 &
+timeout -k 10 "$time_limit" "$wine" "$driver" "$game_path" "$@" >"$log" 2>&1 9>&- &
 driver_pid=$!
-tail -n +1 -f --pid="$driver_pid" "$log" | tr -d '\r' &
+tail -n +1 -f --pid="$driver_pid" "$log" 9>&- | tr -d '\r' &
 tail_pid=$!
 wait "$driver_pid"
 status=$?
 driver_pid=""
 wait "$tail_pid" 2>/dev/null
+tail_pid=""
 
 summary=$(tr -d '\r' <"$log" | grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' | tail -n 1)
 if [ -z "$summary" ]; then
