@@ -27,14 +27,17 @@
 //   that is not a failure in itself: cases that test shut-down call CloseAndWait).
 //
 // Timing
-//   Every wait is bounded: WaitUntil takes a limit in milliseconds and the driver
-//   ends any case that runs longer than kCaseLimitMs. Timing assertions must allow for
-//   a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
+//   Every wait is bounded: WaitUntil takes a limit in milliseconds, and a case that
+//   runs longer than kCaseLimitMs fails and stops the whole run. Timing assertions must
+//   allow for a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
+//   The game ticks every 50 ms; poll faster than that to see one-tick changes.
 //
 // Running
+//   tests/e2e/run.sh [CASE ...]           X server, wine prefix and driver in one go
 //   e2e_driver.exe GAME.EXE [CASE ...]   runs every case, or only those named
 //   e2e_driver.exe --list                 prints the names of the cases
 //   The output ends with "e2e: N passed, N failed"; the exit code is 1 on any failure.
+//   Game::SaveScreenshot writes <case>-<label>.bmp beside the driver for a look.
 #pragma once
 
 #include <windows.h>
