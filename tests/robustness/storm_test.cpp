@@ -1,0 +1,771 @@
+// Storms of random events through the engine, the layout, the painter and the sound
+// player, the way the Windows shell drives them: ticks, clicks anywhere, typed
+// characters with and without the repeat bit, direct presses of any index, every
+// menu operation (with and without the menu's greying), resizes from 0 x 0 to
+// 10000 x 10000 and paints. After every event the game record, the sound requests,
+// the repaint requests and the painted picture are checked against what the game
+// must hold; the sanitizers watch every access.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "engine/game.h"
+#include "sound/sound_player.h"
+#include "tests/robustness/checking_canvas.h"
+#include "view/layout.h"
+#include "view/painter.h"
+
+namespace {
+
+constexpr uint32_t kRepeatBit = 1u << 30;  // WM_CHAR: the key was already down
+
+bool InGame(GameState s) {
+  return s == GameState::Watch || s == GameState::YourTurn || s == GameState::SequenceOk ||
+         s == GameState::Wrong || s == GameState::YouWin;
+}
+
+// Flash ticks for a sequence grown one square at a time up to `length`.
+int16_t FlashTicksFor(int length) {
+  if (length >= 50) return 1;
+  if (length >= 40) return 2;
+  if (length >= 29) return 3;
+  if (length >= 20) return 4;
+  if (length >= 16) return 5;
+  if (length >= 12) return 6;
+  if (length >= 9) return 7;
+  if (length >= 5) return 8;
+  return 9;
+}
+
+// The status font size the search must find with CheckingCanvas's widths.
+int16_t ExpectedFontSize(int32_t clientWidth) {
+  const int64_t bound = clientWidth / 4 - 5;
+  int16_t p = 3;
+  while (bound > 12 * static_cast<int64_t>(CheckingCanvas::AverageWidthOf(p + 1))) ++p;
+  return p;
+}
+
+// Records the sound requests as the platform's sound service would see them and
+// keeps what would be playing: silence, a looping note or an effect.
+class RecordingBackend final : public SoundBackend {
+ public:
+  enum Playing { kSilent, kNote, kEffect };
+
+  explicit RecordingBackend(const GameSession& game) : game_(game) {}
+
+  Playing playing = kSilent;
+  int note = 0;        // while kNote
+  std::string effect;  // while kEffect
+  int64_t requests = 0;
+  int64_t notes = 0;  // note requests so far
+  std::string fault;  // the first malformed or untimely request
+
+  void Play(const char* name, bool fromModule, uint32_t flags) override {
+    ++requests;
+    if (name == nullptr) {
+      if (fromModule || flags != kPurgeFlags) Fault("a silence with a module or other flags");
+      playing = kSilent;
+      return;
+    }
+    if (!fromModule) Fault("a sound outside the program's module");
+    if (game_.soundOn == 0) Fault(std::string("\"") + name + "\" requested with sound off");
+    if (flags == kNoteFlags) {
+      const bool wellFormed = std::strlen(name) == 3 && name[0] == 'a' && name[1] >= '0' &&
+                              name[1] <= '9' && name[2] >= '0' && name[2] <= '9';
+      note = wellFormed ? (name[1] - '0') * 10 + (name[2] - '0') : -1;
+      if (note < 53 || note > 72) Fault(std::string("note name \"") + name + "\"");
+      playing = kNote;
+      ++notes;
+    } else if (flags == kEffectFlags) {
+      effect = name;
+      if (effect != "buzz" && effect != "ding" && effect != "win")
+        Fault("effect \"" + effect + "\"");
+      playing = kEffect;
+    } else {
+      Fault("flags " + std::to_string(flags));
+    }
+  }
+
+ private:
+  void Fault(const std::string& what) {
+    if (fault.empty()) fault = what;
+  }
+  const GameSession& game_;
+};
+
+struct Coverage {
+  int64_t events = 0;
+  int64_t newGamesOnBoard[kBoardCount] = {};
+  int64_t newGamesAtSkill[kSkillCount] = {};
+  int64_t winsAtSkill[kSkillCount] = {};
+  int64_t timeouts = 0, wrongSquares = 0;
+  int64_t statesSeen[7] = {};
+  int longestSequence = 0;
+  int64_t resizes = 0, emptyResizes = 0, hugeResizes = 0, paints = 0;
+  int64_t togglesOff = 0, togglesOn = 0;
+  int64_t acceptedPresses = 0;
+  int16_t largestFont = 0;
+};
+
+class Storm;
+
+// The shell's side of the repaint requests: square rectangles and the status panel
+// are only marked (a paint follows the event), RedrawAll paints at once.
+class StormView final : public GameView {
+ public:
+  explicit StormView(Storm& storm) : storm_(storm) {}
+  void InvalidateSquare(int16_t square) override;
+  void InvalidateStatusPanel() override { ++panels, dirty = true; }
+  void RedrawAll() override;
+
+  void Clear() {
+    squares = panels = redraws = 0;
+    squareMask = 0;
+    badSquare = false;
+  }
+  int squares = 0, panels = 0, redraws = 0;
+  uint32_t squareMask = 0;  // squares invalidated during this event (bit per square)
+  bool badSquare = false;   // a square the board does not have
+  bool dirty = false;       // something awaits a paint
+
+ private:
+  Storm& storm_;
+};
+
+enum class Mood { Chaos, Player, Idle };
+
+class Storm {
+ public:
+  Storm(uint32_t seed, double canvasFailureRate)
+      : seed_(seed),
+        rng_(seed),
+        canvas_(canvasFailureRate, seed ^ 0x9E3779B9u),
+        canvasFails_(canvasFailureRate > 0),
+        backend_(game_),
+        player_(game_, backend_),
+        view_(*this) {
+    SeedRandom(game_, seed);
+  }
+
+  // Runs `count` events; stops at the first broken rule and describes it.
+  ::testing::AssertionResult Run(int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+      eventIndex_ = i;
+      if (moodLeft_-- <= 0) ChooseMood();
+      before_ = game_;
+      view_.Clear();
+      canvas_.BeginPaint();
+      fullInvalidation_ = false;
+      const int64_t notesBefore = backend_.notes;
+      const char* what = Event();
+      if (view_.dirty) Paint();
+      // The lit square was (re)lit by this event: its note must sound unless the
+      // sound is switched afterwards.
+      if (game_.litSquare != -1 &&
+          (game_.litSquare != before_.litSquare || backend_.notes != notesBefore))
+        lightEvent_ = i;
+      if (const std::string problem = Check(what); !problem.empty()) {
+        std::ostringstream out;
+        out << "seed " << seed_ << ", event " << i << " (" << what << "): " << problem << "\n"
+            << Describe(before_) << " -> " << Describe(game_);
+        return ::testing::AssertionFailure() << out.str();
+      }
+      Note(what);
+    }
+    ShutdownSound(backend_);
+    if (backend_.playing != RecordingBackend::kSilent)
+      return ::testing::AssertionFailure() << "sound left playing after shut-down";
+    return ::testing::AssertionSuccess();
+  }
+
+  const Coverage& coverage() const { return coverage_; }
+  const CheckingCanvas& canvas() const { return canvas_; }
+
+  // Paints the whole client area, as WM_PAINT does after BeginPaint erased it.
+  void Paint() {
+    canvas_.BeginPaint();
+    PaintWindow(game_, layout_, canvas_);
+    canvas_.CheckRestored("PaintWindow");
+    view_.dirty = false;
+    painted_ = true;
+    ++coverage_.paints;
+  }
+  const GameSession& game() const { return game_; }
+
+ private:
+  // ---- the events -------------------------------------------------------------
+
+  void ChooseMood() {
+    const int roll = Uniform(0, 99);
+    if (roll < 55) {
+      mood_ = Mood::Chaos;
+      moodLeft_ = Uniform(20, 400);
+    } else if (roll < 90) {
+      // A careful player: starts a game and repeats every sequence to the end of
+      // the game (up to a win at the longest target).
+      mood_ = Mood::Player;
+      moodLeft_ = 60000;
+      playerStarted_ = false;
+    } else {
+      mood_ = Mood::Idle;  // nobody presses: thinking time runs out
+      moodLeft_ = Uniform(50, 300);
+    }
+  }
+
+  const char* Event() {
+    switch (mood_) {
+      case Mood::Player: {
+        if (!playerStarted_) {
+          playerStarted_ = true;
+          if (!IsGameRunning(game_) && Uniform(0, 2) == 0)
+            MenuLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
+          NewGame(game_, view_, player_);
+          CountNewGame();
+          return "Level and NewGame";
+        }
+        if (!IsGameRunning(game_)) moodLeft_ = 0;  // won or lost: the mood ends
+        const int roll = Uniform(0, 999);
+        if (roll < 690) return Tick();
+        if (roll < 990) return CorrectPress();
+        if (roll < 994) return Resize();
+        if (roll < 998) return PaintEvent();
+        return Toggle();
+      }
+      case Mood::Idle:
+        return Uniform(0, 19) == 0 ? PaintEvent() : Tick();
+      case Mood::Chaos:
+        break;
+    }
+    const int roll = Uniform(0, 999);
+    if (roll < 480) return Tick();
+    if (roll < 560) return ClickAnywhere();
+    if (roll < 640) return ClickSquare();
+    if (roll < 700) return TypeCharacter();
+    if (roll < 780) return CorrectPress();
+    if (roll < 800) return PressAnyIndex();
+    if (roll < 815) {
+      NewGame(game_, view_, player_);
+      CountNewGame();
+      return "NewGame";
+    }
+    if (roll < 830) {
+      if (IsGameRunning(game_)) return "Free play (greyed)";
+      StartFreePlay(game_, view_, player_);
+      return "StartFreePlay";
+    }
+    if (roll < 835) {
+      StartFreePlay(game_, view_, player_);  // the engine alone, whatever runs
+      return "StartFreePlay (engine)";
+    }
+    if (roll < 850) {
+      if (IsGameRunning(game_)) return "Level (greyed)";
+      return MenuLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
+    }
+    if (roll < 860) {
+      // The engine alone, with any indices, whatever runs.
+      const auto board = static_cast<int16_t>(Uniform(0, 3) == 0 ? Uniform(-40000, 40000)
+                                                                 : Uniform(-2, kBoardCount + 1));
+      const auto skill = static_cast<int16_t>(Uniform(0, 3) == 0 ? Uniform(-40000, 40000)
+                                                                 : Uniform(-2, kSkillCount + 1));
+      return MenuLevel(board, skill);
+    }
+    if (roll < 880) return Toggle();
+    if (roll < 930) return Resize();
+    return PaintEvent();
+  }
+
+  const char* Tick() {
+    OnTick(game_, view_, player_);
+    return "tick";
+  }
+
+  // WM_LBUTTONDOWN: two unsigned 16-bit coordinates, anywhere (margins, grid lines,
+  // the status panel, beyond the client area).
+  const char* ClickAnywhere() {
+    const int32_t w = layout_.clientWidth, h = layout_.clientHeight;
+    const auto x =
+        static_cast<uint16_t>(Uniform(0, 3) == 0 ? Uniform(0, 65535) : Uniform(0, w + 8));
+    const auto y =
+        static_cast<uint16_t>(Uniform(0, 3) == 0 ? Uniform(0, 65535) : Uniform(0, h + 8));
+    return Click(x, y);
+  }
+
+  // A click inside a painted square or on its edges.
+  const char* ClickSquare() {
+    const int16_t squares = BoardSquares(game_.boardIndex);
+    const Rect r =
+        SquareRect(layout_, game_.boardIndex, static_cast<int16_t>(Uniform(0, squares - 1)));
+    const int32_t x = Uniform(r.left - 6, r.right + 5), y = Uniform(r.top - 6, r.bottom + 5);
+    return Click(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
+  }
+
+  const char* Click(uint16_t x, uint16_t y) {
+    if (!AcceptsPresses(game_)) return "click (ignored)";
+    const int16_t square = HitTest(layout_, game_.boardIndex, x, y);
+    if (square < -1 || square >= BoardSquares(game_.boardIndex)) {
+      hitFault_ = "HitTest gave " + std::to_string(square);
+      return "click";
+    }
+    if (square != -1) {
+      PressSquare(game_, view_, player_, square);
+      ++coverage_.acceptedPresses;
+    }
+    return "click";
+  }
+
+  // WM_CHAR: a key of the board, another byte, with or without the repeat bit.
+  const char* TypeCharacter() {
+    const char* keys = BoardKeyMap(game_.boardIndex);
+    const char code = Uniform(0, 2) == 0
+                          ? static_cast<char>(Uniform(0, 255))
+                          : keys[Uniform(0, static_cast<int>(std::strlen(keys)) - 1)];
+    const uint32_t flags = Uniform(0, 4) == 0 ? kRepeatBit : 1u;
+    if (!AcceptsPresses(game_)) return "character (ignored)";
+    if (flags & kRepeatBit) return "repeated character";
+    const int16_t square = SquareForKey(game_.boardIndex, code);
+    if (square != -1) PressSquare(game_, view_, player_, square);
+    return "character";
+  }
+
+  // The press a player who watched would make: the next square of the sequence,
+  // by a click on it or by its key. Rarely a wrong one.
+  const char* CorrectPress() {
+    int16_t square;
+    if (game_.state == GameState::FreePlay) {
+      square = static_cast<int16_t>(Uniform(0, game_.squareCount - 1));
+    } else if (game_.state == GameState::YourTurn) {
+      // During the flash of the last press, the next press is judged against the
+      // square after it.
+      int position = game_.playPosition + (game_.tickCounter < 0 ? 1 : 0);
+      if (position >= game_.sequenceLength) position = game_.sequenceLength - 1;
+      square = game_.sequence[position];
+      if (Uniform(0, mood_ == Mood::Player ? 49999 : 9) == 0)
+        square = static_cast<int16_t>((square + 1) % game_.squareCount);
+    } else {
+      return "press (not your turn)";
+    }
+    const Rect r = SquareRect(layout_, game_.boardIndex, square);
+    if (Uniform(0, 1) == 0 && r.left < r.right && r.top < r.bottom && r.right <= 65536 &&
+        r.bottom <= 65536) {
+      const auto x = static_cast<uint16_t>(Uniform(r.left, r.right - 1));
+      const auto y = static_cast<uint16_t>(Uniform(r.top, r.bottom - 1));
+      if (HitTest(layout_, game_.boardIndex, x, y) != square)
+        hitFault_ = "a pixel of a painted square does not hit it";
+      Click(x, y);
+      return "click on a square";
+    }
+    const char key = BoardKeyMap(game_.boardIndex)[square];
+    if (SquareForKey(game_.boardIndex, key) != square) hitFault_ = "a square's key presses another";
+    PressSquare(game_, view_, player_, square);
+    return "key of a square";
+  }
+
+  // The engine's own guard: any index in any state.
+  const char* PressAnyIndex() {
+    const auto square =
+        static_cast<int16_t>(Uniform(0, 1) == 0 ? Uniform(-32768, 32767) : Uniform(-2, 22));
+    PressSquare(game_, view_, player_, square);
+    return "press of any index";
+  }
+
+  // The Level dialog's OK: the engine takes the indices, the shell invalidates all.
+  const char* MenuLevel(int board, int skill) {
+    ApplyLevel(game_, player_, static_cast<int16_t>(board), static_cast<int16_t>(skill));
+    fullInvalidation_ = true;
+    view_.dirty = true;
+    return "ApplyLevel";
+  }
+
+  const char* Toggle() {
+    ToggleSound(game_, backend_);
+    toggleEvent_ = eventIndex_;
+    (game_.soundOn ? coverage_.togglesOn : coverage_.togglesOff) += 1;
+    return "ToggleSound";
+  }
+
+  // WM_SIZE: every size from 0 x 0 to 10000 x 10000, minimised included.
+  const char* Resize() {
+    int32_t w, h;
+    const int kind = Uniform(0, 9);
+    if (kind == 0) {
+      w = h = 0;  // minimised
+    } else if (kind <= 2) {
+      w = Uniform(0, 40), h = Uniform(0, 40);
+    } else if (kind == 3) {
+      w = Uniform(9000, 10000), h = Uniform(9000, 10000);
+    } else {
+      w = Uniform(0, 10000), h = Uniform(0, 10000);
+    }
+    OnResize(layout_, canvas_, w, h);
+    canvas_.CheckRestored("OnResize");
+    resized_ = true;
+    fullInvalidation_ = true;
+    view_.dirty = true;
+    ++coverage_.resizes;
+    coverage_.emptyResizes += (w == 0 && h == 0);
+    coverage_.hugeResizes += (w >= 9000 && h >= 9000);
+    if (layout_.statusFontSize > coverage_.largestFont)
+      coverage_.largestFont = layout_.statusFontSize;
+    return "resize";
+  }
+
+  const char* PaintEvent() {
+    Paint();
+    return "paint";
+  }
+
+  // ---- the rules ------------------------------------------------------------------
+
+  std::string Check(const char* what) {
+    const GameSession& g = game_;
+    const auto state = static_cast<int>(g.state);
+    if (state < 0 || state > 6) return "state " + std::to_string(state);
+    if (!IsBoardIndex(g.boardIndex) || !IsSkillIndex(g.skillIndex)) return "board or skill index";
+    if (g.soundOn != 0 && g.soundOn != 1) return "soundOn is " + std::to_string(g.soundOn);
+    if (g.squareCount != 0 && g.squareCount != BoardSquares(g.boardIndex))
+      return "square count does not fit the board";
+    if (g.litSquare != -1 && (g.litSquare < 0 || g.litSquare >= g.squareCount))
+      return "lit square " + std::to_string(g.litSquare) + " is not on the board";
+    if (!hitFault_.empty()) return hitFault_;
+    if (std::string r = CheckState(); !r.empty()) return r;
+    if (std::string r = CheckSound(); !r.empty()) return r;
+    if (std::string r = CheckRepaints(what); !r.empty()) return r;
+    if (painted_) {
+      painted_ = false;
+      if (std::string r = CheckPicture(); !r.empty()) return r;
+    }
+    if (resized_) {
+      resized_ = false;
+      if (std::string r = CheckLayout(); !r.empty()) return r;
+    }
+    if (canvas_.faults() != 0) return "canvas: " + canvas_.firstFault();
+    return "";
+  }
+
+  std::string CheckState() const {
+    const GameSession& g = game_;
+    const int16_t len = g.sequenceLength, tc = g.tickCounter, ft = g.flashTicks;
+    const bool lit = g.litSquare != -1;
+    if (lit && g.state != GameState::Watch && g.state != GameState::YourTurn &&
+        g.state != GameState::FreePlay)
+      return "a square is lit outside playback and presses";
+    if (InGame(g.state)) {
+      if (g.squareCount != BoardSquares(g.boardIndex)) return "square count in a game";
+      if (g.targetLength != TargetLength(g.skillIndex)) return "target differs from the skill's";
+      if (len < 1 || len > g.targetLength || g.targetLength > 100) return "sequence length";
+      for (int i = 0; i < len; ++i)
+        if (g.sequence[i] < 0 || g.sequence[i] >= g.squareCount)
+          return "sequence entry off the board";
+      if (ft != FlashTicksFor(len))
+        return "flash ticks " + std::to_string(ft) + " for length " + std::to_string(len);
+    }
+    switch (g.state) {
+      case GameState::Watch:
+        if (g.playPosition < 0 || g.playPosition > len) return "play position in Watch";
+        if (tc < -1 || tc >= ft) return "tick counter in Watch";
+        if (lit != (tc >= 0)) return "lit square and tick counter disagree in Watch";
+        if (lit && g.litSquare != g.sequence[g.playPosition - 1])
+          return "Watch shows a square off the sequence";
+        break;
+      case GameState::YourTurn:
+        if (g.playPosition < 0 || g.playPosition >= len) return "play position in YourTurn";
+        if (tc < -(ft + 1) || tc > kThinkingTicks) return "tick counter in YourTurn";
+        if (lit != (tc < 0)) return "lit square and tick counter disagree in YourTurn";
+        if (lit && g.litSquare != g.sequence[g.playPosition]) return "a wrong press is showing";
+        break;
+      case GameState::SequenceOk:
+        if (g.playPosition != len) return "play position in SequenceOk";
+        if (tc < 0 || tc >= kSequenceOkTicks) return "tick counter in SequenceOk";
+        break;
+      case GameState::YouWin:
+        if (len != g.targetLength) return "won before the target";
+        break;
+      case GameState::FreePlay:
+        if (len != 0 || g.targetLength != 0 || g.playPosition != 0)
+          return "free play keeps a sequence";
+        if (ft != 9) return "flash ticks in free play";
+        if (tc < -10 || tc > 0) return "tick counter in free play";
+        if (lit != (tc < 0)) return "lit square and tick counter disagree in free play";
+        break;
+      case GameState::Idle:
+      case GameState::Wrong:
+        break;
+    }
+    return "";
+  }
+
+  std::string CheckSound() const {
+    const GameSession& g = game_;
+    const RecordingBackend& b = backend_;
+    if (!b.fault.empty()) return "sound: " + b.fault;
+    if (g.soundOn == 0 && b.playing != RecordingBackend::kSilent)
+      return "a sound plays while sound is off";
+    if (b.playing == RecordingBackend::kNote) {
+      if (g.litSquare == -1) return "a note loops with no square lit";
+      if (b.note != SquareNote(g.boardIndex, g.litSquare))
+        return "the note is not the lit square's";
+    }
+    // A square lit since the last switch of the sound sounds its note.
+    if (g.litSquare != -1 && g.soundOn != 0 && lightEvent_ > toggleEvent_ &&
+        (b.playing != RecordingBackend::kNote || b.note != SquareNote(g.boardIndex, g.litSquare)))
+      return "the lit square is silent";
+    if (g.soundOn != 0 && g.state != before_.state) {
+      const char* effect = g.state == GameState::Wrong        ? "buzz"
+                           : g.state == GameState::SequenceOk ? "ding"
+                           : g.state == GameState::YouWin     ? "win"
+                                                              : nullptr;
+      if (effect != nullptr && (b.playing != RecordingBackend::kEffect || b.effect != effect))
+        return std::string("entered a state without its effect \"") + effect + "\"";
+    }
+    return "";
+  }
+
+  // The engine asks for every repaint that its change needs, and for none on a tick
+  // that changes nothing visible.
+  std::string CheckRepaints(const char* what) {
+    const GameSession &a = before_, &g = game_;
+    if (view_.badSquare) return "repaint of a square the board does not have";
+    const bool all = fullInvalidation_ || view_.redraws > 0;
+    auto squareRepainted = [&](int16_t s) { return all || (view_.squareMask >> s) & 1u; };
+    if (a.litSquare != g.litSquare) {
+      if (a.litSquare != -1 && a.boardIndex == g.boardIndex && !squareRepainted(a.litSquare))
+        return "the square that went dark was not repainted";
+      if (g.litSquare != -1 && !squareRepainted(g.litSquare))
+        return "the lit square was not repainted";
+    }
+    const bool panelChanged = a.state != g.state || a.sequenceLength != g.sequenceLength ||
+                              a.targetLength != g.targetLength || a.boardIndex != g.boardIndex ||
+                              a.skillIndex != g.skillIndex;
+    if (panelChanged && !all && view_.panels == 0) return "the status panel was not repainted";
+    if ((a.state == GameState::YouWin) != (g.state == GameState::YouWin) && !all)
+      return "the board was not redrawn as the game was won or left";
+    if (std::strcmp(what, "tick") == 0) {
+      const bool visible = a.state != g.state || a.litSquare != g.litSquare || panelChanged;
+      const int requests = view_.squares + view_.panels + view_.redraws;
+      if (!visible && requests != 0) return "a tick that changed nothing asked for a repaint";
+      if ((a.state == GameState::Idle || a.state == GameState::Wrong ||
+           a.state == GameState::YouWin) &&
+          std::memcmp(&a, &g, sizeof a) != 0)
+        return "a tick changed the record of a game that is not running";
+      if (a.state == GameState::FreePlay && a.litSquare == -1 && std::memcmp(&a, &g, sizeof a) != 0)
+        return "a tick of free play with nothing lit changed the record";
+    }
+    return "";
+  }
+
+  std::string CheckPicture() const {
+    const GameSession& g = game_;
+    const CheckingCanvas::PaintRecord& p = canvas_.paint();
+    const int gridLines = BoardColumns(g.boardIndex) + 1 + BoardRows(g.boardIndex) + 1;
+    if (p.lines != gridLines) return "grid of " + std::to_string(p.lines) + " lines";
+    if (g.state == GameState::Idle) {
+      if (p.texts != 0) return "status text in Idle";
+    } else {
+      if (p.texts != 5) return std::to_string(p.texts) + " status lines";
+      if (p.statusWord != StatusText(g.state) || p.statusColour != StatusColour(g.state))
+        return "status word \"" + p.statusWord + "\"";
+    }
+    int16_t expected = 0;
+    if (g.state == GameState::YouWin)
+      expected = g.squareCount;
+    else if (g.litSquare != -1)
+      expected = 1;
+    const int fills = static_cast<int>(p.fillRects.size());
+    // A failing canvas may refuse a brush: fewer fills, never others.
+    if (fills > expected || (!canvasFails_ && fills != expected))
+      return std::to_string(fills) + " squares filled, expected " + std::to_string(expected);
+    for (int i = 0; i < fills; ++i) {
+      bool known = false;
+      for (int16_t s = 0; s < BoardSquares(g.boardIndex) && !known; ++s) {
+        const bool allowed = g.state == GameState::YouWin || s == g.litSquare;
+        known = allowed && p.fillRects[i] == SquareRect(layout_, g.boardIndex, s) &&
+                p.fillColours[i] == SquareColour(g.boardIndex, s);
+      }
+      if (!known) return "a fill that is no square to be shown";
+    }
+    return "";
+  }
+
+  std::string CheckLayout() {
+    const int16_t size = layout_.statusFontSize;
+    const int16_t expected = ExpectedFontSize(layout_.clientWidth);
+    if (size < 3 || size > expected || (!canvasFails_ && size != expected))
+      return "status font size " + std::to_string(size) + " for width " +
+             std::to_string(layout_.clientWidth) + ", expected " + std::to_string(expected);
+    // Every pixel of a painted square hits that square; no point hits beyond the board.
+    const int16_t board = game_.boardIndex, squares = BoardSquares(board);
+    for (int k = 0; k < 4; ++k) {
+      const auto s = static_cast<int16_t>(Uniform(0, squares - 1));
+      const Rect r = SquareRect(layout_, board, s);
+      if (r.left < r.right && r.top < r.bottom && r.right <= 65536 && r.bottom <= 65536) {
+        const auto x = static_cast<uint16_t>(Uniform(r.left, r.right - 1));
+        const auto y = static_cast<uint16_t>(Uniform(r.top, r.bottom - 1));
+        if (HitTest(layout_, board, x, y) != s) return "a pixel of a square does not hit it";
+      }
+      // Any point: hit cells are W / C wide and (H - 1) / R tall from the origin;
+      // the status panel, the strip before it and the rest beyond the cells hit nothing.
+      const int32_t w = Uniform(0, 1) == 0 ? layout_.clientWidth + 8 : 65535;
+      const int32_t h = Uniform(0, 1) == 0 ? layout_.clientHeight + 8 : 65535;
+      const auto x = static_cast<uint16_t>(Uniform(0, std::min(w, 65535)));
+      const auto y = static_cast<uint16_t>(Uniform(0, std::min(h, 65535)));
+      const int64_t boardWidth = static_cast<int64_t>(layout_.clientWidth) * 3 / 4;
+      const int64_t cellW = boardWidth / BoardColumns(board);
+      const int64_t cellH = (static_cast<int64_t>(layout_.clientHeight) - 1) / BoardRows(board);
+      int64_t expected = -1;
+      if (x <= boardWidth && cellW > 0 && cellH > 0 && x / cellW < BoardColumns(board) &&
+          y / cellH < BoardRows(board))
+        expected = (y / cellH) * BoardColumns(board) + x / cellW;
+      const int16_t hit = HitTest(layout_, board, x, y);
+      if (hit != expected)
+        return "HitTest(" + std::to_string(x) + ", " + std::to_string(y) + ") gave " +
+               std::to_string(hit) + ", expected " + std::to_string(expected);
+    }
+    return "";
+  }
+
+  // ---- bookkeeping ----------------------------------------------------------------
+
+  void Note(const char*) {
+    ++coverage_.events;
+    const GameSession &a = before_, &g = game_;
+    coverage_.statesSeen[static_cast<int>(g.state)] += 1;
+    if (g.sequenceLength > coverage_.longestSequence && InGame(g.state))
+      coverage_.longestSequence = g.sequenceLength;
+    if (g.state != a.state) {
+      if (g.state == GameState::YouWin) coverage_.winsAtSkill[g.skillIndex] += 1;
+      if (g.state == GameState::Wrong) {
+        if (a.state == GameState::YourTurn && a.tickCounter >= kThinkingTicks)
+          ++coverage_.timeouts;
+        else
+          ++coverage_.wrongSquares;
+      }
+    }
+  }
+
+  void CountNewGame() {
+    coverage_.newGamesOnBoard[game_.boardIndex] += 1;
+    coverage_.newGamesAtSkill[game_.skillIndex] += 1;
+  }
+
+  int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+  static std::string Describe(const GameSession& g) {
+    std::ostringstream out;
+    out << "{state " << static_cast<int>(g.state) << ", board " << g.boardIndex << ", skill "
+        << g.skillIndex << ", length " << g.sequenceLength << "/" << g.targetLength << ", position "
+        << g.playPosition << ", lit " << g.litSquare << ", ticks " << g.tickCounter << ", flash "
+        << g.flashTicks << ", squares " << g.squareCount << ", sound " << g.soundOn << "}";
+    return out.str();
+  }
+
+  friend class StormView;
+
+  uint32_t seed_;
+  std::mt19937 rng_;
+  GameSession game_;
+  GameSession before_;
+  BoardLayout layout_;
+  CheckingCanvas canvas_;
+  bool canvasFails_;
+  RecordingBackend backend_;
+  GatedSoundPlayer player_;
+  StormView view_;
+  Coverage coverage_;
+  Mood mood_ = Mood::Chaos;
+  int64_t moodLeft_ = 0;
+  int64_t eventIndex_ = 0;
+  int64_t lightEvent_ = -1, toggleEvent_ = -1;
+  bool playerStarted_ = false;
+  bool fullInvalidation_ = false, painted_ = false, resized_ = false;
+  std::string hitFault_;
+};
+
+void StormView::InvalidateSquare(int16_t square) {
+  ++squares;
+  dirty = true;
+  if (square < 0 || square >= BoardSquares(storm_.game().boardIndex)) {
+    badSquare = true;
+    return;
+  }
+  squareMask |= 1u << square;
+}
+
+void StormView::RedrawAll() {
+  ++redraws;
+  storm_.Paint();
+}
+
+void Merge(Coverage& total, const Coverage& c) {
+  total.events += c.events;
+  for (int i = 0; i < kBoardCount; ++i) total.newGamesOnBoard[i] += c.newGamesOnBoard[i];
+  for (int i = 0; i < kSkillCount; ++i) {
+    total.newGamesAtSkill[i] += c.newGamesAtSkill[i];
+    total.winsAtSkill[i] += c.winsAtSkill[i];
+  }
+  for (int i = 0; i < 7; ++i) total.statesSeen[i] += c.statesSeen[i];
+  total.timeouts += c.timeouts;
+  total.wrongSquares += c.wrongSquares;
+  if (c.longestSequence > total.longestSequence) total.longestSequence = c.longestSequence;
+  total.resizes += c.resizes;
+  total.emptyResizes += c.emptyResizes;
+  total.hugeResizes += c.hugeResizes;
+  total.paints += c.paints;
+  total.togglesOff += c.togglesOff;
+  total.togglesOn += c.togglesOn;
+  total.acceptedPresses += c.acceptedPresses;
+  if (c.largestFont > total.largestFont) total.largestFont = c.largestFont;
+}
+
+// More than a million events over four seeds, on a canvas that never fails.
+TEST(Storm, AMillionShellEventsKeepEveryRule) {
+  Coverage total;
+  for (uint32_t seed : {11u, 2024u, 777777u, 31337u}) {
+    Storm storm(seed, 0.0);
+    ASSERT_TRUE(storm.Run(500000));
+    Merge(total, storm.coverage());
+  }
+  int64_t wins = 0;
+  for (int64_t w : total.winsAtSkill) wins += w;
+  std::printf(
+      "storm: %lld events, %lld wins (%lld at target 100), %lld time-outs, %lld wrong "
+      "squares, %lld resizes, %lld paints, longest sequence %d\n",
+      static_cast<long long>(total.events), static_cast<long long>(wins),
+      static_cast<long long>(total.winsAtSkill[kSkillCount - 1]),
+      static_cast<long long>(total.timeouts), static_cast<long long>(total.wrongSquares),
+      static_cast<long long>(total.resizes), static_cast<long long>(total.paints),
+      total.longestSequence);
+  EXPECT_GE(total.events, 1000000);
+  // The storm reached every corner it is meant to shake.
+  for (int b = 0; b < kBoardCount; ++b) EXPECT_GT(total.newGamesOnBoard[b], 0) << "board " << b;
+  for (int s = 0; s < kSkillCount; ++s) EXPECT_GT(total.newGamesAtSkill[s], 0) << "skill " << s;
+  for (int s = 0; s < 7; ++s) EXPECT_GT(total.statesSeen[s], 0) << "state " << s;
+  EXPECT_GT(total.winsAtSkill[0], 0);
+  EXPECT_GT(total.winsAtSkill[kSkillCount - 1], 0) << "no game won at the longest target";
+  EXPECT_EQ(total.longestSequence, 100);
+  EXPECT_GT(total.timeouts, 0);
+  EXPECT_GT(total.wrongSquares, 0);
+  EXPECT_GT(total.emptyResizes, 0);
+  EXPECT_GT(total.hugeResizes, 0);
+  EXPECT_GT(total.largestFont, 300);
+  EXPECT_GT(total.togglesOff, 0);
+  EXPECT_GT(total.togglesOn, 0);
+  EXPECT_GT(total.acceptedPresses, 0);
+}
+
+// Object creation and font measurement fail now and then: the painter and the font
+// search must still delete what they made, restore the context and end.
+TEST(Storm, FailingCanvasLeavesNothingBehind) {
+  Storm storm(4242u, 0.02);
+  ASSERT_TRUE(storm.Run(300000));
+  EXPECT_GT(storm.canvas().creationsRefused(), 100);
+  EXPECT_GT(storm.canvas().objectsCreated(), 10000);
+  EXPECT_GT(storm.coverage().resizes, 1000);
+}
+
+}  // namespace
