@@ -1,0 +1,34 @@
+// The sound thread's side of the streaming sound service: it takes the latest request
+// from the RequestSlot, starts or stops the one voice accordingly, and fills output
+// buffers from it. The platform part owns the thread and the output device.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "sound/request_slot.h"
+#include "sound/sound_library.h"
+#include "sound/voice.h"
+
+class StreamFeeder {
+ public:
+  StreamFeeder(const SoundLibrary& library, const RequestSlot& slot)
+      : library_(library), slot_(slot) {}
+
+  // Applies the latest request if one came since the last call: a play starts its
+  // sound from the first sample (the same sound again restarts it), a stop silences.
+  // Returns true when it applied one; whatever the output still holds from before is
+  // then out of date and must be discarded at once.
+  bool Update();
+
+  bool Playing() const { return voice_.Playing(); }
+
+  // See Voice::Fill.
+  size_t Fill(int16_t* out, size_t count) { return voice_.Fill(out, count); }
+
+ private:
+  const SoundLibrary& library_;
+  const RequestSlot& slot_;
+  Voice voice_;
+  uint32_t seen_ = 0;
+};
