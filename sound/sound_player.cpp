@@ -42,4 +42,7 @@ void ToggleSound(GameSession& game, SoundBackend& backend) {
   if (game.soundOn == 0) backend.Play(nullptr, false, kPurgeFlags);
 }
 
-void ShutdownSound(SoundBackend& backend) { backend.Play(nullptr, false, kPurgeFlags); }
+void ShutdownSound(SoundBackend& backend) {
+  backend.Play(nullptr, false, kPurgeFlags);
+  backend.Close();
+}

@@ -16,6 +16,9 @@ constexpr uint32_t kPurgeFlags = 0x40;      // SND_PURGE
 class SoundBackend {
  public:
   virtual void Play(const char* name, bool fromModule, uint32_t flags) = 0;
+  // Called once as the program ends, after the last silence: release the output and
+  // whatever serves it. Nothing plays afterwards.
+  virtual void Close() {}
 
  protected:
   ~SoundBackend() = default;
@@ -36,5 +39,5 @@ class GatedSoundPlayer final : public SoundPlayer {
 
 // Flips soundOn; silences at once when it becomes 0.
 void ToggleSound(GameSession& game, SoundBackend& backend);
-// Silences whatever plays, whatever soundOn holds.
+// Silences whatever plays, whatever soundOn holds, and closes the backend.
 void ShutdownSound(SoundBackend& backend);

@@ -364,3 +364,17 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
   consumer.join();
   EXPECT_GT(restarts, 0);
 }
+
+TEST(ShutdownSoundCloses, SilencesFirstThenClosesTheBackendOnce) {
+  struct Recorder final : SoundBackend {
+    std::vector<std::string> calls;
+    void Play(const char* name, bool, uint32_t flags) override {
+      calls.push_back(std::string(name ? name : "null") + " " + std::to_string(flags));
+    }
+    void Close() override { calls.push_back("close"); }
+  } recorder;
+  GameSession game;
+  game.soundOn = 0;  // closed whatever the switch holds
+  ShutdownSound(recorder);
+  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"null 64", "close"}));
+}
