@@ -7,9 +7,9 @@
 #include <ctime>
 
 #include "app/gdi_canvas.h"
-#include "app/playsound_backend.h"
 #include "app/shell.h"
 #include "app/tick_timer.h"
+#include "app/wave_out_backend.h"
 #include "app/window_view.h"
 #include "view/painter.h"
 
@@ -146,7 +146,8 @@ GameView& MainView() {
 }
 
 SoundBackend& MainSoundBackend() {
-  static PlaySoundBackend backend(ModuleInstance());
+  // PlaySoundA on Windows; our own streaming service under wine, chosen once.
+  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());
   return backend;
 }
 

@@ -1,0 +1,49 @@
+// The sound service the program uses where PlaySoundA cannot keep a note steady
+// (under wine, whose PlaySoundA leaves a gap after every repetition of a short
+// looped sound and starts late). It serves the same three request patterns from the
+// same WAVE resources, through one waveOut output kept open on a thread of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "sound/request_slot.h"
+#include "sound/sound_library.h"
+#include "sound/sound_player.h"
+#include "sound/stream_requests.h"
+
+class WaveOutBackend final : public SoundBackend, private WaveSource, private Waker {
+ public:
+  // Starts the sound thread, which opens the output; the caller does not wait for it.
+  explicit WaveOutBackend(HMODULE module);
+  ~WaveOutBackend();
+  WaveOutBackend(const WaveOutBackend&) = delete;
+  WaveOutBackend& operator=(const WaveOutBackend&) = delete;
+
+  // Returns at once: the request is handed to the sound thread, never waited on.
+  void Play(const char* name, bool fromModule, uint32_t flags) override;
+  // Ends the sound thread, which silences and closes the output (waits at most 1 s).
+  void Close() override;
+
+ private:
+  bool Find(const char* name, const uint8_t*& bytes, size_t& size) override;
+  void Wake() override;
+  static DWORD WINAPI ThreadMain(LPVOID self);
+  void Run();
+
+  HMODULE module_;
+  SoundLibrary library_;
+  RequestSlot slot_;
+  StreamRequests requests_;
+  HANDLE wake_ = nullptr;  // auto-reset: a new request, or the end
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> quit_{false};
+};
+
+// Whether the program runs under wine (its ntdll exports wine_get_version).
+bool RunningUnderWine();
+
+// The program's sound backend, chosen once: PlaySoundA on Windows, the streaming
+// service under wine. Both find the sounds among `module`'s WAVE resources.
+SoundBackend& ChooseSoundBackend(HMODULE module);
