@@ -373,8 +373,6 @@ TEST(ShutdownSoundCloses, SilencesFirstThenClosesTheBackendOnce) {
     }
     void Close() override { calls.push_back("close"); }
   } recorder;
-  GameSession game;
-  game.soundOn = 0;  // closed whatever the switch holds
   ShutdownSound(recorder);
   EXPECT_EQ(recorder.calls, (std::vector<std::string>{"null 64", "close"}));
 }
