@@ -1,7 +1,8 @@
 // Hardening seen from outside: a winmm.dll planted beside a copy of the game is never
 // loaded, and the game's multimedia library comes from the system folder.
-#include <tlhelp32.h>
 #include <windows.h>
+// After windows.h, which it needs:
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
