@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // Where the sound images come from: the program's WAVE resources on Windows.
@@ -23,6 +22,9 @@ class WaveSource {
 class SoundLibrary {
  public:
   static constexpr int kCapacity = 64;  // distinct names remembered, playable or not
+  // Longest name kept, in characters. The game's names have at most four; a longer
+  // one plays nothing and takes no place.
+  static constexpr int kLongestName = 31;
 
   explicit SoundLibrary(WaveSource& source) : source_(source) {}
 
@@ -41,7 +43,7 @@ class SoundLibrary {
 
  private:
   struct Entry {
-    std::string key;  // upper-case name
+    char key[kLongestName + 1] = {};  // upper-case name
     bool playable = false;
     std::vector<int16_t> samples;
   };
