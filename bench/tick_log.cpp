@@ -15,6 +15,8 @@
 //   created_to_init_us <process creation to this object's construction>
 //   created_to_create_us <process creation to the main window's WM_CREATE>
 //   created_to_first_paint_us <process creation to the end of the first paint>
+//   first_create_handling_us, first_size_handling_us, first_paint_handling_us
+//                              <how long the window took to handle the first of each>
 //   ticks <count>
 //   <QueryPerformanceCounter value of each tick, one a line>
 #include <windows.h>
@@ -30,6 +32,14 @@ constexpr int kCapacity = 1 << 16;  // 54 minutes of ticks
 LONGLONG g_ticks[kCapacity];
 int g_tickCount = 0;
 LONGLONG g_createdToInitUs = -1, g_createdToCreateUs = -1, g_createdToFirstPaintUs = -1;
+// How long the main window took to handle its first WM_CREATE, WM_SIZE and WM_PAINT.
+struct FirstHandling {
+  UINT message;
+  const char* name;
+  LONGLONG startUs, endUs;
+};
+FirstHandling g_first[] = {
+    {WM_CREATE, "create", -1, -1}, {WM_SIZE, "size", -1, -1}, {WM_PAINT, "paint", -1, -1}};
 HWND g_mainWindow = nullptr;
 HHOOK g_getMessageHook = nullptr, g_callWndProcHook = nullptr, g_callWndProcRetHook = nullptr;
 
@@ -74,6 +84,10 @@ LRESULT CALLBACK OnCallWndProc(int code, WPARAM sent, LPARAM message) {
   if (code == HC_ACTION && m->message == WM_CREATE && g_createdToCreateUs < 0 &&
       IsMainWindow(m->hwnd))
     g_createdToCreateUs = SinceCreationUs();
+  if (code == HC_ACTION && IsMainWindow(m->hwnd)) {
+    for (FirstHandling& f : g_first)
+      if (f.message == m->message && f.startUs < 0) f.startUs = SinceCreationUs();
+  }
   return CallNextHookEx(g_callWndProcHook, code, sent, message);
 }
 
@@ -82,6 +96,10 @@ LRESULT CALLBACK OnCallWndProcRet(int code, WPARAM sent, LPARAM message) {
   if (code == HC_ACTION && m->message == WM_PAINT && g_createdToFirstPaintUs < 0 &&
       IsMainWindow(m->hwnd))
     g_createdToFirstPaintUs = SinceCreationUs();
+  if (code == HC_ACTION && IsMainWindow(m->hwnd)) {
+    for (FirstHandling& f : g_first)
+      if (f.message == m->message && f.startUs >= 0 && f.endUs < 0) f.endUs = SinceCreationUs();
+  }
   return CallNextHookEx(g_callWndProcRetHook, code, sent, message);
 }
 
@@ -104,6 +122,10 @@ struct TickLog {
     std::fprintf(out, "created_to_create_us %lld\n", static_cast<long long>(g_createdToCreateUs));
     std::fprintf(out, "created_to_first_paint_us %lld\n",
                  static_cast<long long>(g_createdToFirstPaintUs));
+    for (const FirstHandling& f : g_first)
+      std::fprintf(
+          out, "first_%s_handling_us %lld\n", f.name,
+          static_cast<long long>(f.startUs >= 0 && f.endUs >= 0 ? f.endUs - f.startUs : -1));
     std::fprintf(out, "ticks %d\n", g_tickCount);
     for (int i = 0; i < g_tickCount; ++i)
       std::fprintf(out, "%lld\n", static_cast<long long>(g_ticks[i]));

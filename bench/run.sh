@@ -1,0 +1,252 @@
+#!/usr/bin/env bash
+# Benchmark of the game under wine64 on a private Xvfb display, in one command; prints a
+# table of this machine's figures (median and spread over several runs) beside the
+# targets and the reference figures of a comparable desktop game measured earlier on
+# this machine. Not part of the test run.
+#
+#   bench/run.sh [--runs N]          (default 3 runs of each measurement)
+#
+# Environment: BENCH_BUILD_ROOT  folder of the builds (default build): ROOT/i686 and
+#                                ROOT/x64 are the release builds, ROOT/bench-x64 the
+#                                x86_64 build with the tick log and the bench programs
+#
+# What it measures, each run on a freshly started game with a wineserver already up:
+#   ticks     the time of every tick the window receives (tick-log build), over 20 s,
+#             idle machine, one other core busy, both cores busy
+#   start-up  launch from the shell to the first painted frame (grid on the screen);
+#             in process, process creation to the end of the first paint (tick log)
+#   idle      processor time of the game's process over 30 s in Idle at 640 x 480,
+#             peak resident memory and proportional set size (PSS)
+#   playing   the same over 30 s while the driver plays whole games
+#   paint     one full repaint at 640 x 480 and 1920 x 1080, all 20 squares lit
+#   size      bytes of both executables and the DLLs each imports
+# Everything it starts (X server, wineserver, the game, busy loops) is ended by id.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+
+runs=3
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    *) echo "usage: bench/run.sh [--runs N]" >&2; exit 2 ;;
+  esac
+done
+
+root=${BENCH_BUILD_ROOT:-build}
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+jobs=$(nproc)
+[ "$jobs" -gt 2 ] && jobs=2
+
+bash scripts/setup.sh || exit 1
+
+configure_and_build() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null || return 1
+  fi
+  cmake --build "$dir" -j "$jobs" >/dev/null || return 1
+}
+echo "bench: building the release executables and the benchmark build in $root/"
+configure_and_build "$root/i686" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake || exit 1
+configure_and_build "$root/x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake || exit 1
+configure_and_build "$root/bench-x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+  -DZIRIRAR_TICK_LOG=ON -DZIRIRAR_BENCH=ON || exit 1
+
+release32=$repo/$root/i686/app/zirirar.exe
+release64=$repo/$root/x64/app/zirirar.exe
+ticklog_game=$repo/$root/bench-x64/app/zirirar.exe
+driver=$repo/$root/bench-x64/bench/bench_driver.exe
+paint=$repo/$root/bench-x64/bench/paint_bench.exe
+
+export WINEPREFIX=$repo/$root/bench-x64/bench-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+unset WINESERVER
+
+work=$(mktemp -d)
+results=$work/results
+: >"$results"
+xvfb_pid=""
+server_started=0
+game_pid=""
+busy_pids=()
+
+stop_busy() {
+  local p
+  for p in "${busy_pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
+  busy_pids=()
+}
+cleanup() {
+  stop_busy
+  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; fi
+  if [ "$server_started" = 1 ]; then
+    timeout 20 "$wineserver" -k 2>/dev/null
+    timeout 20 "$wineserver" -w 2>/dev/null
+  fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
+
+# A private X server large enough for a 1920 x 1080 window.
+Xvfb -displayfd 8 -screen 0 1920x1200x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 1 200); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+if [ ! -f "$WINEPREFIX/.bench-ready" ]; then
+  echo "bench: creating the wine prefix $root/bench-x64/bench-prefix"
+  server_started=1
+  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || { echo "bench: wineboot failed" >&2; exit 1; }
+  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >/dev/null 2>&1
+  timeout 60 "$wineserver" -w
+  touch "$WINEPREFIX/.bench-ready"
+fi
+server_started=1
+"$wineserver" -p || { echo "bench: cannot start the wineserver" >&2; exit 1; }
+timeout 60 "$wine" cmd /c exit >/dev/null 2>&1  # the prefix's services are up before timing
+
+# The wineserver of this prefix (its environment names the prefix).
+server_pid=""
+for p in $(pgrep -x wineserver64) $(pgrep -x wineserver); do
+  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    server_pid=$p
+  fi
+done
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+status_kb() { awk -v k="$2:" '$1 == k {print $2}' "/proc/$1/status" 2>/dev/null; }
+pss_kb() { awk '$1 == "Pss:" {print $2}' "/proc/$1/smaps_rollup" 2>/dev/null; }
+hz=$(getconf CLK_TCK)
+
+start_game() {  # EXE [environment assignments...]
+  local exe=$1
+  shift
+  env "$@" "$wine" "$exe" >/dev/null 2>&1 &
+  game_pid=$!
+}
+close_game() {
+  timeout 30 "$wine" "$driver" close >/dev/null 2>&1
+  timeout 20 tail --pid="$game_pid" -f /dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+}
+busy() {  # N: keep N cores busy until stop_busy
+  local i
+  for ((i = 0; i < $1; i++)); do
+    (while :; do :; done) &
+    busy_pids+=($!)
+  done
+}
+# Waits up to $3 seconds for a line matching $2 in file $1.
+wait_line() {
+  local i
+  for ((i = 0; i < $3 * 20; i++)); do
+    tr -d '\r' <"$1" | grep -q "$2" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# ---- ticks and in-process start-up (tick-log build) --------------------------------
+for load in 0 1 2; do
+  for ((r = 1; r <= runs; r++)); do
+    echo "bench: ticks over 20 s, $load busy cores, run $r of $runs"
+    busy "$load"
+    log=$work/ticks-$load-$r.log
+    start_game "$ticklog_game" "ZIRIRAR_TICK_LOG_FILE=$(winpath "$log")"
+    timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
+    sleep 22
+    close_game
+    stop_busy
+    echo "ticks $load $r $log" >>"$results"
+  done
+done
+
+# ---- idle and playing ----------------------------------------------------------------
+for ((r = 1; r <= runs; r++)); do
+  echo "bench: idle for 30 s, run $r of $runs"
+  start_game "$release64"
+  timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
+  sleep 2
+  c0=$(cpu_ticks "$game_pid")
+  s0=$(cpu_ticks "$server_pid")
+  t0=$(date +%s%N)
+  sleep 30
+  c1=$(cpu_ticks "$game_pid")
+  s1=$(cpu_ticks "$server_pid")
+  t1=$(date +%s%N)
+  echo "idle $r $(((c1 - c0) * 1000000000 / hz)) $(((s1 - s0) * 1000000000 / hz))" \
+    "$((t1 - t0)) $(status_kb "$game_pid" VmHWM) $(pss_kb "$game_pid")" >>"$results"
+  close_game
+done
+for ((r = 1; r <= runs; r++)); do
+  echo "bench: playing for 30 s, run $r of $runs"
+  start_game "$release64"
+  out=$work/play-$r.txt
+  : >"$out"
+  timeout 90 "$wine" "$driver" play 33 >"$out" 2>&1 &
+  driver_pid=$!
+  if wait_line "$out" '^playing' 30; then
+    c0=$(cpu_ticks "$game_pid")
+    s0=$(cpu_ticks "$server_pid")
+    t0=$(date +%s%N)
+    sleep 30
+    c1=$(cpu_ticks "$game_pid")
+    s1=$(cpu_ticks "$server_pid")
+    t1=$(date +%s%N)
+    wait "$driver_pid"
+    echo "play $r $(((c1 - c0) * 1000000000 / hz)) $(((s1 - s0) * 1000000000 / hz))" \
+      "$((t1 - t0)) $(status_kb "$game_pid" VmHWM) $(pss_kb "$game_pid")" \
+      "$(tr -d '\r' <"$out" | grep '^played' | tr ' ' '_')" >>"$results"
+  else
+    wait "$driver_pid"
+    echo "bench: the driver did not start playing" >&2
+  fi
+  close_game
+done
+
+# ---- start-up from the shell -----------------------------------------------------------
+for ((r = 0; r <= runs; r++)); do
+  echo "bench: launch to first painted frame, run $r of $runs$([ $r = 0 ] && echo ' (warm-up)')"
+  out=$work/launch-$r.txt
+  : >"$out"
+  timeout 60 "$wine" "$driver" watch-launch >"$out" 2>&1 &
+  driver_pid=$!
+  wait_line "$out" '^ready' 30 || { echo "bench: the driver did not start" >&2; exit 1; }
+  t0=$(date +%s%6N)
+  start_game "$release64"
+  wait "$driver_pid"
+  timeout 20 tail --pid="$game_pid" -f /dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+  visible=$(tr -d '\r' <"$out" | awk '$1 == "visible_unix_us" {print $2}')
+  painted=$(tr -d '\r' <"$out" | awk '$1 == "painted_unix_us" {print $2}')
+  if [ "$r" -gt 0 ] && [ -n "$painted" ]; then
+    echo "launch $r $((visible - t0)) $((painted - t0))" >>"$results"
+  fi
+done
+
+# ---- paint ------------------------------------------------------------------------------
+for ((r = 1; r <= runs; r++)); do
+  echo "bench: full repaints, run $r of $runs"
+  timeout 120 "$wine" "$paint" 2>/dev/null | tr -d '\r' | grep '^paint ' >>"$results"
+done
+
+echo "size i686 $release32" >>"$results"
+echo "size x86_64 $release64" >>"$results"
+
+echo
+python3 bench/summarize.py "$results"
