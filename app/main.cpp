@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <ctime>
 
+#include "app/audio_stream_backend.h"
 #include "app/gdi_canvas.h"
 #include "app/shell.h"
 #include "app/tick_timer.h"
-#include "app/wave_out_backend.h"
 #include "app/window_view.h"
 #include "view/painter.h"
 

@@ -1,7 +1,8 @@
 // The sound service the program uses where PlaySoundA cannot keep a note steady
-// (under wine, whose PlaySoundA leaves a gap after every repetition of a short
-// looped sound and starts late). It serves the same three request patterns from the
-// same WAVE resources, through one waveOut output kept open on a thread of its own.
+// (under wine, whose PlaySoundA leaves a gap after every repetition of a short looped
+// sound and starts late). It serves the same three request patterns from the same
+// WAVE resources, through one shared-mode audio client stream fed by a thread of its
+// own.
 #pragma once
 
 #include <windows.h>
@@ -13,13 +14,13 @@
 #include "sound/sound_player.h"
 #include "sound/stream_requests.h"
 
-class WaveOutBackend final : public SoundBackend, private WaveSource, private Waker {
+class AudioStreamBackend final : public SoundBackend, private WaveSource, private Waker {
  public:
   // Starts the sound thread, which opens the output; the caller does not wait for it.
-  explicit WaveOutBackend(HMODULE module);
-  ~WaveOutBackend();
-  WaveOutBackend(const WaveOutBackend&) = delete;
-  WaveOutBackend& operator=(const WaveOutBackend&) = delete;
+  explicit AudioStreamBackend(HMODULE module);
+  ~AudioStreamBackend();
+  AudioStreamBackend(const AudioStreamBackend&) = delete;
+  AudioStreamBackend& operator=(const AudioStreamBackend&) = delete;
 
   // Returns at once: the request is handed to the sound thread, never waited on.
   void Play(const char* name, bool fromModule, uint32_t flags) override;
