@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Measures what the player hears under wine64, for our streaming sound service and
+# for PlaySoundA side by side: how steadily a held note sounds, its gaps, start and
+# stop latency from the call, and the pitch of every note. The output is captured
+# from a private PulseAudio server's null sink; nothing reaches a real device.
+#
+# Usage: bench/sound/measure.sh            (builds the helper first)
+# Environment: BENCH_BUILD_DIR  where to build and keep results (default build/bench-sound)
+# Everything started here (pulseaudio, the prefix's wineserver) is ended by its id.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+WITH_BENCH=1 bash scripts/setup.sh
+
+build=$root/${BENCH_BUILD_DIR:-build/bench-sound}
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+cmake -S bench/sound -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+cmake --build "$build" -j2 -- --no-print-directory >/dev/null
+bench_exe=$build/sound_bench.exe
+
+work=$(mktemp -d)
+pulse_pid=""
+server_started=0
+cleanup() {
+  if [ "$server_started" = 1 ]; then
+    timeout 20 "$wineserver" -k 2>/dev/null || true
+    timeout 20 "$wineserver" -w 2>/dev/null || true
+  fi
+  if [ -n "$pulse_pid" ]; then
+    kill "$pulse_pid" 2>/dev/null || true
+    wait "$pulse_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A private sound server whose only sink is a null sink; its monitor is recorded.
+mkdir -p "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+cat >"$work/pulse.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock
+load-module module-null-sink sink_name=bench rate=44100
+set-default-sink bench
+PA
+HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
+  pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+  --disable-shm=yes >"$work/pulse.log" 2>&1 &
+pulse_pid=$!
+export PULSE_SERVER=unix:$work/pulse.sock
+for _ in $(seq 1 100); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.1
+done
+pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; echo "measure: pulseaudio did not start" >&2; exit 1; }
+
+export WINEPREFIX=$build/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+unset DISPLAY WINESERVER
+server_started=1
+if [ ! -f "$WINEPREFIX/.bench-ready" ]; then
+  echo "measure: creating the wine prefix"
+  timeout 300 "$wine" wineboot -i >/dev/null 2>&1
+  timeout 60 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
+  timeout 60 "$wineserver" -w
+  touch "$WINEPREFIX/.bench-ready"
+fi
+"$wineserver" -p
+
+exe="Z:$(sed 's|/|\\|g' <<<"$bench_exe")"
+for backend in stream playsound; do
+  echo "measure: $backend"
+  python3 bench/sound/measure.py "$build/$backend" -- "$wine" "$exe" "$backend" >/dev/null
+done
+python3 bench/sound/report.py "$build/stream.json" "$build/playsound.json"

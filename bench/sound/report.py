@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Prints the figures of measure.py for the streaming service and PlaySoundA side by side.
+
+Usage: report.py STREAM.json PLAYSOUND.json"""
+import json
+import statistics
+import sys
+
+
+def spread(values):
+    values = [v for v in values if v is not None]
+    if not values:
+        return "none"
+    return (f"median {statistics.median(values):5.1f}  max {max(values):5.1f}"
+            f"  ({len(values)} notes)")
+
+
+def main():
+    if len(sys.argv) != 3:
+        raise SystemExit(__doc__)
+    runs = [json.load(open(p)) for p in sys.argv[1:]]
+    names = ["our stream", "PlaySoundA"]
+    rows = [
+        ("held note sounding (goal >= 99 %)",
+         lambda r: f"{r.get('held_sounding_pct', 0):.1f} %"),
+        ("gaps in the held note",
+         lambda r: f"{r.get('held_gaps', '?')} in {r.get('held_seconds', 0):.2f} s"),
+        ("start latency ms (goal < 25)", lambda r: spread(r["starts_ms"])),
+        ("stop latency ms (goal < 25)", lambda r: spread(r["stops_ms"])),
+        ("start latency ms after 12 s of silence",
+         lambda r: "none" if r.get("start_after_idle_ms") is None
+         else f"{r['start_after_idle_ms']:.1f}"),
+    ]
+    width = 38
+    print(f"{'':{width}} {names[0]:<42} {names[1]}")
+    for label, cell in rows:
+        print(f"{label:{width}} {cell(runs[0]):<42} {cell(runs[1])}")
+    print()
+    print(f"{'pitch Hz':10} {'22050/N':>9} {names[0]:>12} {names[1]:>12}")
+    worst = [0.0, 0.0]
+    for name in sorted(runs[0]["pitch"]):
+        expected = runs[0]["pitch"][name]["expected"]
+        cells = []
+        for k, run in enumerate(runs):
+            f = run["pitch"].get(name, {}).get("measured")
+            if f is None:
+                cells.append("none")
+                worst[k] = float("inf")
+            else:
+                cells.append(f"{f:.2f}")
+                worst[k] = max(worst[k], abs(f - expected))
+        print(f"{name:10} {expected:9.2f} {cells[0]:>12} {cells[1]:>12}")
+    print(f"{'worst |error| Hz (goal <= 1)':30} {worst[0]:9.2f} {worst[1]:12.2f}")
+    print()
+    print("replacements (pitch Hz, share sounding):")
+    for k, seg in enumerate(runs[0]["segments"]):
+        cells = []
+        for run in runs:
+            other = run["segments"][k] if k < len(run["segments"]) else {}
+            f = other.get("pitch")
+            cells.append(f"{f:.2f} Hz {other.get('sounding_pct', 0):.0f} %" if f else "none")
+        label = ["a53", "a72 replacing a53", "a72 again", "a60", "a65 after stop, same tick"]
+        print(f"  {label[k] if k < len(label) else seg['name']:28} {cells[0]:<22} {cells[1]}")
+    print("effects (time sounding, ms):")
+    for k, effect in enumerate(runs[0]["effects"]):
+        cells = []
+        for run in runs:
+            v = run["effects"][k]["sounding_ms"] if k < len(run["effects"]) else None
+            cells.append("none" if v is None else f"{v:.0f}")
+        print(f"  {effect['name']:28} {cells[0]:<22} {cells[1]}")
+    print()
+    for name, run in zip(names, runs):
+        for line in run.get("bench", []):
+            if line.startswith(("calls", "idle", "shutdown")):
+                print(f"{name}: {line}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,174 @@
+// Plays a fixed programme of the game's sound requests through one backend and prints
+// the wall-clock time of every request, for alignment with a capture of the output:
+//   sound_bench stream|playsound
+// Each line: "<event> <unix time in microseconds> <name>". Also prints how long the
+// requests held the calling thread, how much processor time an idle stretch of silence
+// requests (20 a second, as in free play) cost the whole process, and how long the
+// final ShutdownSound took.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/audio_stream_backend.h"
+#include "app/playsound_backend.h"
+#include "sound/sound_player.h"
+
+namespace {
+
+int64_t UnixMicroseconds() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const int64_t ticks = (int64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+  return (ticks - 116444736000000000LL) / 10;  // 100 ns since 1601 to us since 1970
+}
+
+int64_t ProcessCpuMicroseconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto us = [](const FILETIME& t) {
+    return ((int64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 10;
+  };
+  return us(kernel) + us(user);
+}
+
+class Bench {
+ public:
+  explicit Bench(SoundBackend& backend) : backend_(backend) {
+    QueryPerformanceFrequency(&frequency_);
+  }
+
+  void Note(const char* name) { Request("play", name, true, kNoteFlags); }
+  void Effect(const char* name) { Request("effect", name, true, kEffectFlags); }
+  void Stop() { Request("stop", nullptr, false, kPurgeFlags); }
+
+  void Report() const {
+    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestMs_,
+                calls_ ? totalMs_ / calls_ : 0.0);
+  }
+
+ private:
+  void Request(const char* event, const char* name, bool fromModule, uint32_t flags) {
+    LARGE_INTEGER before, after;
+    const int64_t at = UnixMicroseconds();
+    QueryPerformanceCounter(&before);
+    backend_.Play(name, fromModule, flags);
+    QueryPerformanceCounter(&after);
+    const double ms = 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
+                      static_cast<double>(frequency_.QuadPart);
+    std::printf("%s %lld %s\n", event, static_cast<long long>(at), name ? name : "-");
+    std::fflush(stdout);
+    ++calls_;
+    totalMs_ += ms;
+    if (ms > longestMs_) longestMs_ = ms;
+  }
+
+  SoundBackend& backend_;
+  LARGE_INTEGER frequency_;
+  int calls_ = 0;
+  double totalMs_ = 0, longestMs_ = 0;
+};
+
+void Programme(Bench& bench) {
+  // Warm-up: the first sound of a process loads the audio stack.
+  bench.Note("a69");
+  Sleep(300);
+  bench.Stop();
+  Sleep(700);
+
+  // A held note: steadiness, gaps, start and stop.
+  bench.Note("a69");
+  Sleep(3000);
+  bench.Stop();
+  Sleep(600);
+
+  // Every note, named in lower case as the game names them: pitch, start and stop.
+  for (int note = 53; note <= 72; ++note) {
+    char name[20];
+    std::snprintf(name, sizeof name, "a%02d", note);
+    bench.Note(name);
+    Sleep(700);
+    bench.Stop();
+    Sleep(400);
+  }
+
+  // Replacement without a stop, and the same note again.
+  bench.Note("a53");
+  Sleep(400);
+  bench.Note("a72");
+  Sleep(400);
+  bench.Note("a72");
+  Sleep(400);
+  bench.Stop();
+  Sleep(500);
+
+  // A stop and a play on the same tick end with the new note playing.
+  bench.Note("a60");
+  Sleep(400);
+  bench.Stop();
+  bench.Note("a65");
+  Sleep(400);
+  bench.Stop();
+  Sleep(500);
+
+  // Effects play once and fall silent by themselves.
+  bench.Effect("ding");
+  Sleep(600);
+  bench.Effect("buzz");
+  Sleep(900);
+  bench.Stop();
+  Sleep(300);
+
+  // Idle free play: a silence request every 50 ms with nothing playing, 12 s long;
+  // the processor time of the whole process in its first and last 5 s.
+  for (int half = 0; half < 2; ++half) {
+    const int64_t cpuBefore = ProcessCpuMicroseconds();
+    const int64_t wallBefore = UnixMicroseconds();
+    for (int i = 0; i < 100; ++i) {
+      bench.Stop();
+      Sleep(50);
+    }
+    const int64_t cpu = ProcessCpuMicroseconds() - cpuBefore;
+    const int64_t wall = UnixMicroseconds() - wallBefore;
+    std::printf("idle %s cpu %.2f %% (%lld us over %lld us)\n", half ? "last 5 s" : "first 5 s",
+                100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall));
+    if (half == 0) {
+      for (int i = 0; i < 40; ++i) {
+        bench.Stop();
+        Sleep(50);
+      }
+    }
+  }
+
+  // The first note after the long silence.
+  bench.Note("a69");
+  Sleep(500);
+  bench.Stop();
+  Sleep(400);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool stream = argc > 1 && std::strcmp(argv[1], "stream") == 0;
+  const bool playSound = argc > 1 && std::strcmp(argv[1], "playsound") == 0;
+  if (!stream && !playSound) {
+    std::fprintf(stderr, "usage: sound_bench stream|playsound\n");
+    return 2;
+  }
+  HMODULE module = GetModuleHandleA(nullptr);
+  PlaySoundBackend playSoundBackend(module);
+  std::unique_ptr<AudioStreamBackend> streamBackend;
+  if (stream) streamBackend.reset(new AudioStreamBackend(module));
+  SoundBackend& backend = stream ? static_cast<SoundBackend&>(*streamBackend)
+                                 : static_cast<SoundBackend&>(playSoundBackend);
+  std::printf("backend %s wine %d\n", stream ? "stream" : "playsound", RunningUnderWine() ? 1 : 0);
+  Bench bench(backend);
+  Programme(bench);
+  bench.Report();
+  const int64_t closing = UnixMicroseconds();
+  ShutdownSound(backend);
+  std::printf("shutdown %.3f ms\n", (UnixMicroseconds() - closing) / 1000.0);
+  return 0;
+}
