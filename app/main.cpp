@@ -101,7 +101,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnCommand(LOWORD(wParam));
       return 0;
     case WM_INITMENU:
-      OnInitMenu(reinterpret_cast<HMENU>(wParam));
+      OnInitMenu();
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -139,6 +139,8 @@ bool CreateMainWindow(HINSTANCE instance) {
 HINSTANCE ModuleInstance() { return g_instance; }
 
 HWND MainWindow() { return g_mainWindow.load(); }
+
+HMENU MainMenu() { return g_mainMenu; }
 
 GameView& MainView() {
   static WindowView view;

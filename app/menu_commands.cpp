@@ -92,8 +92,8 @@ void ShowAbout() {
 
 // WM_INITMENU also arrives for the system menu; whichever menu it names, the main
 // menu is the one brought up to date.
-void OnInitMenu(HMENU) {
-  HMENU menu = GetMenu(MainWindow());
+void OnInitMenu() {
+  HMENU menu = MainMenu();
   const UINT enable = IsGameRunning(g_game) ? MF_GRAYED : MF_ENABLED;
   for (UINT id : kRefusedDuringGame) EnableMenuItem(menu, id, MF_BYCOMMAND | enable);
   CheckMenuItem(menu, ID_GAME_SOUND,

@@ -15,10 +15,11 @@ extern BoardLayout g_layout;
 
 HINSTANCE ModuleInstance();
 HWND MainWindow();
-GameView& MainView();               // repaints on the main window
-SoundPlayer& MainSound();           // gated on g_game.soundOn
-SoundBackend& MainSoundBackend();   // for ToggleSound and ShutdownSound
+HMENU MainMenu();                  // the menu bar, taken once the window is shown
+GameView& MainView();              // repaints on the main window
+SoundPlayer& MainSound();          // gated on g_game.soundOn
+SoundBackend& MainSoundBackend();  // for ToggleSound and ShutdownSound
 
 // Menu side (menu_commands.cpp): WM_INITMENU and WM_COMMAND of the main window.
-void OnInitMenu(HMENU menu);
+void OnInitMenu();
 void OnCommand(uint16_t id);
