@@ -20,7 +20,8 @@
 #   playing   the same over 30 s while the driver plays whole games
 #   paint     one full repaint at 640 x 480 and 1920 x 1080, all 20 squares lit
 #   size      bytes of both executables and the DLLs each imports
-# Everything it starts (X server, wineserver, the game, busy loops) is ended by id.
+# The raw measurements stay in ROOT/bench-x64/bench-results/ (the table is made from
+# them by bench/summarize.py). Everything it starts (X server, wineserver, the game, busy loops) is ended by id.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -68,8 +69,11 @@ export WINEARCH=win64
 unset WINESERVER
 
 work=$(mktemp -d)
-results=$work/results
-: >"$results"
+# The raw measurements are kept for a second look: python3 bench/summarize.py FILE.
+raw=$repo/$root/bench-x64/bench-results
+rm -rf "$raw"
+mkdir -p "$raw"
+results=$raw/results
 xvfb_pid=""
 server_started=0
 game_pid=""
@@ -165,7 +169,7 @@ for load in 0 1 2; do
   for ((r = 1; r <= runs; r++)); do
     echo "bench: ticks over 20 s, $load busy cores, run $r of $runs"
     busy "$load"
-    log=$work/ticks-$load-$r.log
+    log=$raw/ticks-$load-$r.log
     start_game "$ticklog_game" "ZIRIRAR_TICK_LOG_FILE=$(winpath "$log")"
     timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
     sleep 22
@@ -250,3 +254,5 @@ echo "size x86_64 $release64" >>"$results"
 
 echo
 python3 bench/summarize.py "$results"
+echo
+echo "bench: raw measurements in $root/bench-x64/bench-results/"
