@@ -167,7 +167,6 @@ class AudioOutput {
 AudioStreamBackend::AudioStreamBackend(HMODULE module)
     : module_(module), library_(*this), requests_(library_, slot_, *this) {
   wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (wake_) thread_ = CreateThread(nullptr, 0, &AudioStreamBackend::ThreadMain, this, 0, nullptr);
 }
 
 AudioStreamBackend::~AudioStreamBackend() {
@@ -179,10 +178,18 @@ void AudioStreamBackend::Play(const char* name, bool fromModule, uint32_t flags)
   // A numeric resource id is not a name this service knows: like an unknown name, it
   // silences what plays.
   if (name != nullptr && IS_INTRESOURCE(name)) name = "";
+  // The thread, and with it the audio stack, starts with the first request: a window
+  // left idle or a game played without sound never loads it. A new game or free play
+  // asks for silence first, a tick before its first note, which covers the slow
+  // first opening of the output.
+  if (!thread_ && !closed_ && wake_) {
+    thread_ = CreateThread(nullptr, 0, &AudioStreamBackend::ThreadMain, this, 0, nullptr);
+  }
   requests_.Play(name, fromModule, flags);
 }
 
 void AudioStreamBackend::Close() {
+  closed_ = true;
   if (!thread_) return;
   quit_.store(true);
   SetEvent(wake_);
@@ -211,6 +218,9 @@ DWORD WINAPI AudioStreamBackend::ThreadMain(LPVOID self) {
 }
 
 void AudioStreamBackend::Run() {
+  // A program closed without any sound started the thread with its last silence
+  // request only: end at once instead of loading the audio stack.
+  if (quit_.load()) return;
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
   Com com;
   if (!com.Load() || FAILED(com.initialize(nullptr, COINIT_MULTITHREADED))) {

@@ -16,7 +16,7 @@
 
 class AudioStreamBackend final : public SoundBackend, private WaveSource, private Waker {
  public:
-  // Starts the sound thread, which opens the output; the caller does not wait for it.
+  // The sound thread starts with the first request; the caller never waits for it.
   explicit AudioStreamBackend(HMODULE module);
   ~AudioStreamBackend();
   AudioStreamBackend(const AudioStreamBackend&) = delete;
@@ -37,8 +37,9 @@ class AudioStreamBackend final : public SoundBackend, private WaveSource, privat
   SoundLibrary library_;
   RequestSlot slot_;
   StreamRequests requests_;
-  HANDLE wake_ = nullptr;  // auto-reset: a new request, or the end
-  HANDLE thread_ = nullptr;
+  HANDLE wake_ = nullptr;    // auto-reset: a new request, or the end
+  HANDLE thread_ = nullptr;  // started by the first request
+  bool closed_ = false;      // after Close nothing starts it again
   std::atomic<bool> quit_{false};
 };
 
