@@ -5,7 +5,7 @@
 #include <map>
 
 #include "tests/sound/riff_reader.h"
-#include "tests/sound/spectrum.h"
+#include "tests/sound/dft.h"
 
 namespace {
 
