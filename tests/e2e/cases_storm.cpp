@@ -27,25 +27,7 @@ constexpr uint16_t kQuit = 526, kFreePlay = 523;
 constexpr char kDialogClass[] = "#32770";
 
 // The dialogs and message boxes the game's thread has open (any number, nested).
-std::vector<HWND> OpenDialogs(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        char name[32] = {};
-        GetClassNameA(window, name, sizeof name);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->processId && lstrcmpA(name, kDialogClass) == 0 && IsWindowVisible(window))
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+std::vector<HWND> OpenDialogs(DWORD processId) { return TopWindows(kDialogClass, processId, true); }
 
 // Bytes of private memory the process has committed, or 0 when unknown.
 SIZE_T PrivateBytes(HANDLE process) {

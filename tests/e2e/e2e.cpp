@@ -302,11 +302,13 @@ std::string Describe(const Frame& frame, const Box& box, Colour colour) {
 // ---------------------------------------------------------------------------
 // Processes and windows
 
-std::vector<HWND> GameWindows(DWORD processId) {
+std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly) {
   struct Search {
+    const char* className;
     DWORD processId;
+    bool visibleOnly;
     std::vector<HWND> found;
-  } search{processId, {}};
+  } search{className, processId, visibleOnly, {}};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
@@ -314,13 +316,16 @@ std::vector<HWND> GameWindows(DWORD processId) {
         GetClassNameA(window, name, sizeof name);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (lstrcmpA(name, kGameClass) == 0 && (s->processId == 0 || owner == s->processId))
+        if (lstrcmpA(name, s->className) == 0 && (s->processId == 0 || owner == s->processId) &&
+            (!s->visibleOnly || IsWindowVisible(window)))
           s->found.push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+std::vector<HWND> GameWindows(DWORD processId) { return TopWindows(kGameClass, processId, false); }
 
 int CountProcesses(const char* exeName) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -272,6 +272,8 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
 bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
                   const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
 
+// Top-level windows of a class, of one process (0: any), optionally visible ones only.
+std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly);
 // Windows of the game's class that belong to process `processId` (0: any process).
 std::vector<HWND> GameWindows(DWORD processId = 0);
 // Number of running processes whose executable has this file name (e.g. "zirirar.exe").
