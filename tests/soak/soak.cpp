@@ -1,0 +1,509 @@
+#include "tests/soak/soak.h"
+
+#include <windows.h>
+// After windows.h, which they need:
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace e2e;
+
+namespace soak {
+
+namespace {
+
+constexpr uint16_t kNewGame = 521, kLevel = 522, kFreePlay = 523, kSound = 524;
+constexpr uint16_t kAbout = 531, kInstructions = 533;
+constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
+constexpr char kDialogClass[] = "#32770";
+constexpr DWORD kAnswerLimitMs = 10000;
+
+std::string DriverDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string directory = path;
+  const size_t slash = directory.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : directory.substr(0, slash);
+}
+
+double CounterToMs(LONG64 counter) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+// The visible dialog or message box of the game that has a control `controlId` (any
+// dialog when 0), or null.
+HWND FindDialog(const Game& game, int controlId) {
+  for (HWND dialog : TopWindows(kDialogClass, game.ProcessId(), true)) {
+    if (controlId == 0 || GetDlgItem(dialog, controlId) != nullptr) return dialog;
+  }
+  return nullptr;
+}
+
+HWND OpenDialog(const Game& game, uint16_t command, int controlId, const char* name) {
+  game.Command(command);
+  HWND dialog = nullptr;
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return (dialog = FindDialog(game, controlId)) != nullptr; }, 1),
+              "the %s did not open", name);
+  // Painted with its controls before it closes, as a player sees it: the game's thread
+  // paints whatever part of them is not painted yet before RedrawWindow returns.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return dialog;
+}
+
+// Closes it as its button would (a posted WM_COMMAND) and waits until it is gone.
+void CloseDialog(HWND dialog, WPARAM button, const char* name) {
+  PostMessageA(dialog, WM_COMMAND, button, 0);
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return !IsWindow(dialog); }, 1),
+              "the %s did not close", name);
+}
+
+void LevelCycle(Session& s, int) {
+  CloseDialog(OpenDialog(s.game, kLevel, kBoardList, "Level dialog"), IDOK, "Level dialog");
+}
+
+void InstructionsCycle(Session& s, int) {
+  CloseDialog(OpenDialog(s.game, kInstructions, kHelpBox, "Instructions dialog"), IDCANCEL,
+              "Instructions dialog");
+}
+
+void AboutCycle(Session& s, int) {
+  CloseDialog(OpenDialog(s.game, kAbout, 0, "About box"), IDOK, "About box");
+}
+
+// Level, Instructions and About, again and again, each opened inside the one before,
+// as posted commands make them (the main window's queue is served by each dialog's
+// loop); then closed innermost first.
+void NestDialogs(Session& s, int depth) {
+  static const uint16_t kOpeners[] = {kLevel, kInstructions, kAbout};
+  std::vector<HWND> open;
+  for (int i = 0; i < depth; ++i) {
+    s.game.Command(kOpeners[i % 3]);
+    HWND added = nullptr;
+    E2E_REQUIRE(WaitUntil(
+                    5000,
+                    [&] {
+                      for (HWND w : TopWindows(kDialogClass, s.game.ProcessId(), true)) {
+                        bool known = false;
+                        for (HWND o : open) known = known || o == w;
+                        if (!known) added = w;
+                      }
+                      return added != nullptr;
+                    },
+                    1),
+                "dialog %d of %d did not open", i + 1, depth);
+    RedrawWindow(added, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    open.push_back(added);
+  }
+  for (auto dialog = open.rbegin(); dialog != open.rend(); ++dialog)
+    CloseDialog(*dialog, IDCANCEL, "nested dialog");
+}
+
+void NestedCycle(Session& s, int) { NestDialogs(s, 3); }
+void DeepCycle(Session& s, int) { NestDialogs(s, 30); }
+
+// F3 and F1 pressed for real (through the accelerators), each dialog closed with Escape.
+void KeysCycle(Session& s, int) {
+  static const struct {
+    WORD key;
+    int control;
+    const char* name;
+  } kDialogs[] = {{VK_F3, kBoardList, "Level dialog"}, {VK_F1, kHelpBox, "Instructions dialog"}};
+  for (const auto& d : kDialogs) {
+    s.game.PressKey(d.key);
+    HWND dialog = nullptr;
+    E2E_REQUIRE(WaitUntil(
+                    5000, [&] { return (dialog = FindDialog(s.game, d.control)) != nullptr; }, 1),
+                "%s did not open the %s", d.key == VK_F3 ? "F3" : "F1", d.name);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    E2E_REQUIRE(WaitUntil(
+                    3000, [&] { return GetForegroundWindow() == dialog; }, 1),
+                "the %s is not in front", d.name);
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      inputs[i].type = INPUT_KEYBOARD;
+      inputs[i].ki.wVk = VK_ESCAPE;
+      inputs[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(2, inputs, sizeof(INPUT));
+    E2E_REQUIRE(WaitUntil(
+                    5000, [&] { return !IsWindow(dialog); }, 1),
+                "Escape did not close the %s", d.name);
+  }
+}
+
+// Board index 1 (2 x 2 squares) and the first skill (6 notes), through the Level dialog.
+void ChooseShortGames(Session& s) {
+  s.game.SetClientSize(640, 480);
+  HWND dialog = OpenDialog(s.game, kLevel, kBoardList, "Level dialog");
+  SendMessageA(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 1, 0);
+  SendMessageA(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 0, 0);
+  CloseDialog(dialog, IDOK, "Level dialog");
+}
+
+// ---------------------------------------------------------------------------
+// Resizes and repaints
+
+unsigned NextRandom(Session& s) {
+  s.random = s.random * 1103515245u + 12345u;
+  return (s.random >> 8) & 0xFFFFFF;
+}
+
+// A client area from the narrowest the system allows (one in ten under 60 x 60) to the
+// whole screen, then the repaint that follows it.
+void ResizeCycle(Session& s, int) {
+  HWND window = s.game.Window();
+  RECT outer = {}, client = {};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  const int extraWidth = (outer.right - outer.left) - client.right;
+  const int extraHeight = (outer.bottom - outer.top) - client.bottom;
+  const int leastWidth = GetSystemMetrics(SM_CXMINTRACK) - extraWidth;
+  const int mostWidth = GetSystemMetrics(SM_CXSCREEN) - extraWidth;
+  const int mostHeight = GetSystemMetrics(SM_CYSCREEN) - extraHeight;
+  int width, height;
+  if (NextRandom(s) % 10 == 0) {
+    width = 1 + static_cast<int>(NextRandom(s) % 60);
+    height = 1 + static_cast<int>(NextRandom(s) % 60);
+  } else {
+    width = 61 + static_cast<int>(NextRandom(s) % static_cast<unsigned>(mostWidth - 60));
+    height = 61 + static_cast<int>(NextRandom(s) % static_cast<unsigned>(mostHeight - 60));
+  }
+  if (width < leastWidth) width = leastWidth;
+  if (width == client.right && height == client.bottom) height += height < mostHeight ? 1 : -1;
+  const long long paints = s.probe.Paints();
+  SetWindowPos(window, nullptr, 0, 0, width + extraWidth, height + extraHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE size = s.game.ClientSize();
+  E2E_REQUIRE(size.cx == width && size.cy == height, "client area %ld x %ld, wanted %d x %d",
+              size.cx, size.cy, width, height);
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return s.probe.Paints() > paints; }, 1),
+              "no repaint after a resize to %d x %d", width, height);
+}
+
+// Minimised and restored, or maximised and restored, through the system commands;
+// restored means repainted.
+void SystemCommandCycle(Session& s, WPARAM command, bool (*changed)(HWND)) {
+  HWND window = s.game.Window();
+  const long long paints = s.probe.Paints();
+  s.game.PostMsg(WM_SYSCOMMAND, command, 0);
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return changed(window); }, 1),
+              "the system command %u did nothing", static_cast<unsigned>(command));
+  s.game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return !changed(window) && s.probe.Paints() > paints; }, 1),
+              "the window was not restored");
+}
+
+bool Minimised(HWND window) { return IsIconic(window) != FALSE; }
+bool Maximised(HWND window) { return IsZoomed(window) != FALSE; }
+void MinimiseCycle(Session& s, int) { SystemCommandCycle(s, SC_MINIMIZE, &Minimised); }
+void MaximiseCycle(Session& s, int) { SystemCommandCycle(s, SC_MAXIMIZE, &Maximised); }
+
+// Samples are taken at one size, so that the window's drawing surface weighs the same.
+void BackTo640x480(Session& s) { s.game.SetClientSize(640, 480); }
+
+void StartFreePlay(Session& s) {
+  s.game.SetClientSize(640, 480);
+  s.game.Command(kFreePlay);
+  E2E_REQUIRE(WaitForStatus(s.game, s.game.Layout(1), kFreePlayColour, 5000), "no free play");
+}
+
+// Invalidates the whole client area with erasing and has it painted at once: the
+// game's thread erases and paints before RedrawWindow returns.
+void RepaintCycle(Session& s, int cycle) {
+  const long long paints = s.probe.Paints();
+  RedrawWindow(s.game.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  E2E_REQUIRE(WaitUntil(
+                  5000, [&] { return s.probe.Paints() > paints; }, 0),
+              "repaint %d did not happen", cycle);
+}
+
+// ---------------------------------------------------------------------------
+// Sound requests
+
+// In free play every press of a square asks for its note, after a stop of the note
+// still sounding. One press in a hundred waits until its flash is over, so that the
+// tick's stop request comes too.
+void PressCycle(Session& s, int cycle) {
+  const Geometry g = s.game.Layout(1);
+  const int square = cycle % 4;
+  s.game.ClickSquare(g, square);
+  ++s.pressed;
+  if (cycle % 100 == 0) {
+    E2E_REQUIRE(WaitForLit(s.game, g, square, 3000), "press %d did not light square %d", cycle,
+                square);
+    E2E_REQUIRE(WaitForLit(s.game, g, -1, 3000), "the flash of press %d did not end", cycle);
+  } else {
+    E2E_REQUIRE(s.game.Sync(), "the game does not answer after press %d", cycle);
+    Sleep(4);
+  }
+}
+
+void SoundOffFreePlay(Session& s) {
+  s.game.Command(kSound);
+  StartFreePlay(s);
+}
+
+// ---------------------------------------------------------------------------
+// Whole games
+
+// Plays one whole game on board index 1, watching each playback on the screen (the
+// square lit last is the one added) and repeating it, until it is won or lost.
+void PlayWholeGame(Session& s) {
+  const Geometry g = s.game.Layout(1);
+  s.game.Command(kNewGame);
+  E2E_REQUIRE(WaitForStatus(s.game, g, kWatchColour, 5000), "a new game did not start");
+  std::vector<int> sequence;
+  for (;;) {
+    int last = -1;
+    bool turn = false, won = false, lost = false;
+    E2E_REQUIRE(WaitUntil(
+                    60000,
+                    [&] {
+                      const Frame f = s.game.Capture();
+                      const int lit = f.LitSquare(g);
+                      if (lit >= 0) last = lit;
+                      turn = last >= 0 && f.ShowsStatus(g, kYourTurnColour);
+                      won = f.ShowsStatus(g, kYouWinColour);
+                      lost = f.ShowsStatus(g, kWrongColour);
+                      return turn || won || lost;
+                    },
+                    5),
+                "the playback did not end");
+    if (won || lost) {
+      ++(won ? s.gamesWon : s.gamesLost);
+      return;
+    }
+    sequence.push_back(last);
+    for (int square : sequence) {
+      s.game.ClickSquare(g, square);
+      E2E_REQUIRE(WaitForLit(s.game, g, square, 3000), "square %d did not light", square);
+    }
+    E2E_REQUIRE(WaitUntil(
+                    5000,
+                    [&] {
+                      const Frame f = s.game.Capture();
+                      won = f.ShowsStatus(g, kYouWinColour);
+                      lost = f.ShowsStatus(g, kWrongColour);
+                      return won || lost || f.ShowsStatus(g, kOkColour);
+                    },
+                    5),
+                "no answer to a repeated sequence of %u", static_cast<unsigned>(sequence.size()));
+    if (won || lost) {
+      ++(won ? s.gamesWon : s.gamesLost);
+      return;
+    }
+  }
+}
+
+void GameCycle(Session& s, int) { PlayWholeGame(s); }
+
+// A game is played first: the window is left as it is between games.
+void PlayOneGame(Session& s) {
+  ChooseShortGames(s);
+  PlayWholeGame(s);
+}
+
+// One second of the game left alone.
+void IdleCycle(Session& s, int cycle) {
+  const double until = s.start + cycle * 1000.0;
+  const double now = NowMs();
+  if (until > now) Sleep(static_cast<DWORD>(until - now));
+  E2E_REQUIRE(s.game.Running(), "the game ended while idle");
+}
+
+void Nothing(Session&) {}
+
+std::string Line(const char* kind, const Sample& sample) {
+  char text[128];
+  snprintf(text, sizeof text, "sample %s %d %.0f %llu ", kind, sample.cycle, sample.ms,
+           static_cast<unsigned long long>(sample.privateBytes));
+  return text + sample.objects.Describe();
+}
+
+}  // namespace
+
+SIZE_T PrivateBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!K32GetProcessMemoryInfo(process, &counters, sizeof counters)) return 0;
+  return counters.PagefileUsage;
+}
+
+bool Objects::operator==(const Objects& other) const {
+  for (int k = 0; k < kGdiKinds; ++k)
+    if (gdiByKind[k] != other.gdiByKind[k]) return false;
+  return gdi == other.gdi && windows == other.windows && menus == other.menus &&
+         cursorsAndIcons == other.cursorsAndIcons && acceleratorTables == other.acceleratorTables &&
+         guiResourcesGdi == other.guiResourcesGdi && guiResourcesUser == other.guiResourcesUser;
+}
+
+const char* GdiKindName(int kind) {
+  static const char* const kNames[kGdiKinds] = {
+      "dc", "region", "bitmap", "palette", "colourspace", "font", "brush", "pen", "other"};
+  return kind >= 0 && kind < kGdiKinds ? kNames[kind] : "?";
+}
+
+std::string Objects::Describe() const {
+  std::string text = "gdi " + std::to_string(gdi) + " (";
+  for (int k = 0; k < kGdiKinds; ++k) {
+    text += std::string(k ? " " : "") + GdiKindName(k) + " " + std::to_string(gdiByKind[k]);
+  }
+  text += ") windows " + std::to_string(windows) + " menus " + std::to_string(menus) + " icons " +
+          std::to_string(cursorsAndIcons) + " accelerators " + std::to_string(acceleratorTables) +
+          " guiresources " + std::to_string(guiResourcesGdi) + " " +
+          std::to_string(guiResourcesUser);
+  return text;
+}
+
+Probe::Probe(const Game& game) : game_(game) {
+  const std::string path = DriverDirectory() + "\\" + kSoakProbeLibrary;
+  library_ = LoadLibraryA(path.c_str());
+  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", path.c_str(), GetLastError());
+  auto getMessage = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library_, kSoakProbeGetMessageHook)));
+  auto callWndProc = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library_, kSoakProbeCallWndProcHook)));
+  E2E_REQUIRE(getMessage != nullptr && callWndProc != nullptr, "%s lacks its hooks",
+              kSoakProbeLibrary);
+  mapping_ =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SoakProbeBlock),
+                         SoakProbeBlockName(game.ProcessId()).c_str());
+  E2E_REQUIRE(mapping_ != nullptr, "cannot create the probe's block");
+  block_ = static_cast<SoakProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  E2E_REQUIRE(block_ != nullptr, "cannot map the probe's block");
+  const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
+  getMessageHook_ = SetWindowsHookExA(WH_GETMESSAGE, getMessage, library_, thread);
+  callWndProcHook_ = SetWindowsHookExA(WH_CALLWNDPROC, callWndProc, library_, thread);
+  E2E_REQUIRE(getMessageHook_ != nullptr && callWndProcHook_ != nullptr,
+              "cannot hook the game's thread (error %lu)", GetLastError());
+  countMessage_ = RegisterWindowMessageA(kSoakProbeCountMessage);
+  Count();  // the first count loads the library into the game
+}
+
+Probe::~Probe() {
+  if (callWndProcHook_ != nullptr) UnhookWindowsHookEx(callWndProcHook_);
+  if (getMessageHook_ != nullptr) UnhookWindowsHookEx(getMessageHook_);
+  if (block_ != nullptr) UnmapViewOfFile(block_);
+  if (mapping_ != nullptr) CloseHandle(mapping_);
+  if (library_ != nullptr) FreeLibrary(library_);
+}
+
+double Probe::FirstTickMs() const { return CounterToMs(block_->firstTickCounter); }
+double Probe::LastTickMs() const { return CounterToMs(block_->lastTickCounter); }
+
+Objects Probe::Count() const {
+  const LONG before = block_->counted;
+  DWORD_PTR result = 0;
+  E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), countMessage_, 0, 0, SMTO_NORMAL, kAnswerLimitMs,
+                                  &result) != 0,
+              "the game did not answer the probe");
+  E2E_REQUIRE(block_->counted == before + 1, "the probe did not count");
+  Objects objects;
+  objects.gdi = block_->gdiObjects;
+  for (int k = 0; k < kGdiKinds; ++k) objects.gdiByKind[k] = block_->gdiByKind[k];
+  objects.windows = block_->windows;
+  objects.menus = block_->menus;
+  objects.cursorsAndIcons = block_->cursorsAndIcons;
+  objects.acceleratorTables = block_->acceleratorTables;
+  objects.guiResourcesGdi = block_->guiResourcesGdi;
+  objects.guiResourcesUser = block_->guiResourcesUser;
+  return objects;
+}
+
+const std::vector<Kind>& Kinds() {
+  static const std::vector<Kind> kinds = {
+      {"level", "the Level dialog opened and closed with OK", &Nothing, &LevelCycle, nullptr},
+      {"instructions", "the Instructions dialog opened and closed", &Nothing, &InstructionsCycle,
+       nullptr},
+      {"about", "the About box opened and closed", &Nothing, &AboutCycle, nullptr},
+      {"resize", "a resize and the repaint after it", &BackTo640x480, &ResizeCycle, &BackTo640x480},
+      {"repaint", "a full repaint in free play", &StartFreePlay, &RepaintCycle, nullptr},
+      {"sound-on", "a press in free play, sound on", &StartFreePlay, &PressCycle, nullptr},
+      {"sound-off", "a press in free play, sound off", &SoundOffFreePlay, &PressCycle, nullptr},
+      {"games", "a whole game to 6 notes", &ChooseShortGames, &GameCycle, nullptr},
+      {"idle", "a second left alone between games", &PlayOneGame, &IdleCycle, nullptr},
+      // What else the end-to-end storm does, one thing at a time.
+      {"nested", "Level, Instructions and About opened one inside the other, then closed", &Nothing,
+       &NestedCycle, nullptr},
+      {"nested-30", "30 dialogs opened one inside the other, then closed", &Nothing, &DeepCycle,
+       nullptr},
+      {"keys", "F3 and F1 pressed, each dialog closed with Escape", &Nothing, &KeysCycle, nullptr},
+      {"minimise", "minimised and restored", &BackTo640x480, &MinimiseCycle, nullptr},
+      {"maximise", "maximised and restored", &BackTo640x480, &MaximiseCycle, nullptr},
+  };
+  return kinds;
+}
+
+const Kind* FindKind(const std::string& name) {
+  for (const Kind& kind : Kinds())
+    if (name == kind.name) return &kind;
+  return nullptr;
+}
+
+const Sample& Run::At(int cycle) const {
+  for (const Sample& sample : samples)
+    if (sample.cycle >= cycle) return sample;
+  return samples.back();
+}
+
+long long Run::Growth(int fromCycle) const {
+  return static_cast<long long>(samples.back().privateBytes) -
+         static_cast<long long>(At(fromCycle).privateBytes);
+}
+
+void RunKind(const Kind& kind, int cycles, int every, bool print, Run* run) {
+  Game game;
+  Probe probe(game);
+  Session session{game, probe};
+  kind.prepare(session);
+
+  auto sample = [&](int cycle, double start) {
+    if (kind.beforeSample != nullptr) kind.beforeSample(session);
+    // Whatever the last cycle set going is over: sent and posted messages handled.
+    E2E_REQUIRE(game.Sync(), "the game does not answer");
+    Sleep(20);
+    E2E_REQUIRE(game.Sync(), "the game does not answer");
+    Sample s;
+    s.cycle = cycle;
+    s.ms = cycle == 0 ? 0 : NowMs() - start;
+    s.privateBytes = PrivateBytes(game.Process());
+    s.objects = probe.Count();
+    if (print) Note("%s", Line(kind.name, s).c_str());
+    run->samples.push_back(s);
+  };
+
+  sample(0, 0);
+  const long long ticks = probe.Ticks(), paints = probe.Paints();
+  const double lastTick = probe.LastTickMs();
+  const double start = session.start = NowMs();
+  for (int cycle = 1; cycle <= cycles; ++cycle) {
+    kind.cycle(session, cycle);
+    if (cycle == 1 || cycle == 10 || cycle == 100 || cycle % every == 0 || cycle == cycles)
+      sample(cycle, start);
+  }
+  run->elapsedMs = NowMs() - start;
+  run->ticks = probe.Ticks() - ticks;
+  run->tickSpanMs = probe.LastTickMs() - lastTick;
+  run->paints = probe.Paints() - paints;
+  run->gamesWon = session.gamesWon;
+  run->gamesLost = session.gamesLost;
+  if (print) {
+    Note("ticks %s %lld %.1f %.1f", kind.name, run->ticks, run->tickSpanMs, run->elapsedMs);
+    if (run->gamesWon + run->gamesLost > 0)
+      Note("games %s %d won %d lost", kind.name, run->gamesWon, run->gamesLost);
+  }
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+}  // namespace soak
