@@ -23,6 +23,11 @@ WHAT = {
     "sound-off": "press in free play, sound off",
     "games": "whole game to 6 notes, watched and repeated",
     "idle": "second left alone between games",
+    "nested": "Level, Instructions, About opened one inside the other, closed",
+    "nested-30": "30 dialogs opened one inside the other, closed",
+    "keys": "F3 and F1 pressed for real, each dialog closed with Escape",
+    "minimise": "minimised and restored",
+    "maximise": "maximised and restored",
     "bare-level": "smallest program: Level-like dialog",
     "bare-instructions": "smallest program: Instructions-like dialog, the game's text",
     "bare-instructions-4x": "smallest program: same, the game's text four times over",
@@ -61,11 +66,12 @@ def read(path):
                 row["samples"].append(parse_sample(fields))
             elif fields[0] == "ticks":
                 row["ticks"] = (int(fields[2]), float(fields[3]), float(fields[4]))
+                row["elapsed"] = float(fields[4]) / 1000.0
             elif fields[0] == "games":
                 row["games"] = (int(fields[2]), int(fields[4]))
             elif fields[0] == "row":
                 row.update(name=fields[1], program=fields[2], kind=fields[3],
-                           cycles=int(fields[4]), seconds=int(fields[5]), status=int(fields[6]))
+                           cycles=int(fields[4]), status=int(fields[6]))
             elif fields[0] == "soak:":
                 row["failures"].append(line.strip())
     return row
@@ -96,7 +102,7 @@ def table(rows):
         "| Row | One cycle | Cycles | Private bytes: start / after warm-up / end "
         "| Growth after warm-up | per 1,000 cycles | Under 512 KB | GDI objects: start / "
         "after warm-up / end | USER objects (windows, menus, icons, accelerators): start / "
-        "after warm-up / end | Time |",
+        "after warm-up / end | Time of the cycles |",
         "|---|---|---|---|---|---|---|---|---|---|",
     ]
     for row in rows:
@@ -119,7 +125,7 @@ def table(rows):
                 row["name"], WHAT.get(row["name"], row.get("kind", "")), cycles, warm["cycle"],
                 kb(start["bytes"]), kb(warm["bytes"]), kb(end["bytes"]), growth / 1024.0,
                 per_thousand / 1024.0, flat, start["gdi"], warm["gdi"], end["gdi"], user(start),
-                user(warm), user(end), row.get("seconds", 0)))
+                user(warm), user(end), row.get("elapsed", 0)))
     return "\n".join(out)
 
 
@@ -129,7 +135,7 @@ def notes(rows):
     lines.append("GetGuiResources inside the game answered %s in every sample." %
                  " and ".join("(%d, %d)" % g for g in sorted(gui)))
     for row in rows:
-        if row.get("games"):
+        if row.get("games") and row.get("name") == "games":
             lines.append("%s: %d won, %d lost." % (row["name"], row["games"][0], row["games"][1]))
         if row.get("name") == "idle" and row.get("ticks"):
             ticks, span, elapsed = row["ticks"]

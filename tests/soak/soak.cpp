@@ -19,14 +19,6 @@ constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
 constexpr char kDialogClass[] = "#32770";
 constexpr DWORD kAnswerLimitMs = 10000;
 
-std::string DriverDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory = path;
-  const size_t slash = directory.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : directory.substr(0, slash);
-}
-
 double CounterToMs(LONG64 counter) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
@@ -367,9 +359,9 @@ std::string Objects::Describe() const {
 }
 
 Probe::Probe(const Game& game) : game_(game) {
-  const std::string path = DriverDirectory() + "\\" + kSoakProbeLibrary;
-  library_ = LoadLibraryA(path.c_str());
-  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", path.c_str(), GetLastError());
+  // Searched for in the driver's own folder first, where the build puts it.
+  library_ = LoadLibraryA(kSoakProbeLibrary);
+  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kSoakProbeLibrary, GetLastError());
   auto getMessage = reinterpret_cast<HOOKPROC>(
       reinterpret_cast<void (*)()>(GetProcAddress(library_, kSoakProbeGetMessageHook)));
   auto callWndProc = reinterpret_cast<HOOKPROC>(
@@ -382,6 +374,7 @@ Probe::Probe(const Game& game) : game_(game) {
   E2E_REQUIRE(mapping_ != nullptr, "cannot create the probe's block");
   block_ = static_cast<SoakProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
   E2E_REQUIRE(block_ != nullptr, "cannot map the probe's block");
+  block_->mainWindow = reinterpret_cast<LONG64>(game.Window());
   const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
   getMessageHook_ = SetWindowsHookExA(WH_GETMESSAGE, getMessage, library_, thread);
   callWndProcHook_ = SetWindowsHookExA(WH_CALLWNDPROC, callWndProc, library_, thread);

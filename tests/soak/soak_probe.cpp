@@ -19,11 +19,8 @@
 
 namespace {
 
-constexpr char kMainClass[] = "Radevuvo_Wclass";
-
 SoakProbeBlock* g_block = nullptr;
 bool g_blockOpened = false;
-HWND g_mainWindow = nullptr;
 UINT g_countMessage = 0;
 
 SoakProbeBlock* Block() {
@@ -40,15 +37,8 @@ SoakProbeBlock* Block() {
   return g_block;
 }
 
-bool IsMainWindow(HWND window) {
-  if (window == nullptr) return false;
-  if (window == g_mainWindow) return true;
-  if (g_mainWindow != nullptr) return false;
-  char name[32] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, kMainClass) != 0) return false;
-  g_mainWindow = window;
-  return true;
+bool IsMainWindow(const SoakProbeBlock& block, HWND window) {
+  return window != nullptr && reinterpret_cast<HWND>(block.mainWindow) == window;
 }
 
 // ---------------------------------------------------------------------------
@@ -193,7 +183,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
   if (code == HC_ACTION && removal == PM_REMOVE) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     SoakProbeBlock* block = Block();
-    if (block != nullptr && IsMainWindow(message->hwnd)) {
+    if (block != nullptr && IsMainWindow(*block, message->hwnd)) {
       if (message->message == WM_TIMER && message->wParam == 0 && message->lParam == 0) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
@@ -214,7 +204,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (g_countMessage == 0) g_countMessage = RegisterWindowMessageA(kSoakProbeCountMessage);
     SoakProbeBlock* block = Block();
-    if (block != nullptr && IsMainWindow(message->hwnd)) {
+    if (block != nullptr && IsMainWindow(*block, message->hwnd)) {
       if (message->message == WM_PAINT) {
         block->paints = block->paints + 1;
       } else if (message->message == g_countMessage) {

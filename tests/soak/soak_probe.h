@@ -30,6 +30,10 @@ enum SoakGdiKind {
 // fills. The first part is kept up to date by the probe as the game's thread takes its
 // messages; the second is written when the driver sends kSoakProbeCountMessage.
 struct SoakProbeBlock {
+  // Written by the driver before it places the hooks: the main window, the one whose
+  // ticks and paints are counted and to which the count message is sent.
+  LONG64 mainWindow;
+
   // WM_TIMER ticks (wParam and lParam 0) the main window took from its queue, and the
   // QueryPerformanceCounter value when it took the first and the last of them.
   volatile LONG64 ticks;
