@@ -62,20 +62,14 @@ ticklog_game=$repo/$root/bench-x64/app/zirirar.exe
 driver=$repo/$root/bench-x64/bench/bench_driver.exe
 paint=$repo/$root/bench-x64/bench/paint_bench.exe
 
-export WINEPREFIX=$repo/$root/bench-x64/bench-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-unset WINESERVER
+source bench/session.sh
+session_wine_environment "$repo/$root/bench-x64/bench-prefix"
 
-work=$(mktemp -d)
 # The raw measurements are kept for a second look: python3 bench/summarize.py FILE.
 raw=$repo/$root/bench-x64/bench-results
 rm -rf "$raw"
 mkdir -p "$raw"
 results=$raw/results
-xvfb_pid=""
-server_started=0
 game_pid=""
 busy_pids=()
 
@@ -87,12 +81,7 @@ stop_busy() {
 cleanup() {
   stop_busy
   if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; fi
-  if [ "$server_started" = 1 ]; then
-    timeout 20 "$wineserver" -k 2>/dev/null
-    timeout 20 "$wineserver" -w 2>/dev/null
-  fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-  rm -rf "$work"
+  session_end
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -100,25 +89,10 @@ trap 'exit 130' INT TERM
 winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
 
 # A private X server large enough for a 1920 x 1080 window.
-Xvfb -displayfd 8 -screen 0 1920x1200x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+session_start_xvfb 1920x1200x24 || { echo "bench: Xvfb did not start" >&2; exit 1; }
 
-if [ ! -f "$WINEPREFIX/.bench-ready" ]; then
-  echo "bench: creating the wine prefix $root/bench-x64/bench-prefix"
-  server_started=1
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || { echo "bench: wineboot failed" >&2; exit 1; }
-  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >/dev/null 2>&1
-  timeout 60 "$wineserver" -w
-  touch "$WINEPREFIX/.bench-ready"
-fi
-server_started=1
+[ -f "$WINEPREFIX/.bench-ready" ] || echo "bench: creating the wine prefix $root/bench-x64/bench-prefix"
+session_make_prefix .bench-ready || { echo "bench: wineboot failed" >&2; exit 1; }
 "$wineserver" -p || { echo "bench: cannot start the wineserver" >&2; exit 1; }
 timeout 60 "$wine" cmd /c exit >/dev/null 2>&1  # the prefix's services are up before timing
 

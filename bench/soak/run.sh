@@ -56,73 +56,25 @@ game=$(winpath "$repo/$root/x64/app/zirirar.exe")
 bare=$(winpath "$repo/$root/bench-x64/bench/soak/bare_dialogs.exe")
 driver=$repo/$root/bench-x64/bench/soak/soak_driver.exe
 
-export WINEPREFIX=$repo/$root/bench-x64/soak-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-unset WINESERVER
-
-work=$(mktemp -d)
 raw=$repo/$root/bench-x64/soak-results
 rm -rf "$raw"
 mkdir -p "$raw"
-xvfb_pid=""
-pulse_pid=""
-server_started=0
-cleanup() {
-  if [ "$server_started" = 1 ]; then
-    timeout 20 "$wineserver" -k 2>/dev/null
-    timeout 20 "$wineserver" -w 2>/dev/null
-  fi
-  for p in $pulse_pid $xvfb_pid; do
-    kill "$p" 2>/dev/null
-    wait "$p" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/session.sh
+session_wine_environment "$repo/$root/bench-x64/soak-prefix"
+trap session_end EXIT
 trap 'exit 130' INT TERM
 
 # The same screen as the end-to-end runs: resizes go up to it.
-Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] || { echo "soak: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+session_start_xvfb 1280x1024x24 || { echo "soak: Xvfb did not start" >&2; exit 1; }
 
 # A private sound server whose only sink is a null sink: with it the game's sound thread
 # really streams. Runs "without a device" point the game at a socket where none listens.
-mkdir -p "$work/home" "$work/runtime"
-chmod 700 "$work/runtime"
-cat >"$work/pulse.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock
-load-module module-null-sink sink_name=soak rate=44100
-set-default-sink soak
-PA
-HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
-  pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  --disable-shm=yes >"$work/pulse.log" 2>&1 &
-pulse_pid=$!
-with_device="PULSE_SERVER=unix:$work/pulse.sock"
+session_start_null_sink soak || { echo "soak: pulseaudio did not start" >&2; exit 1; }
+with_device="PULSE_SERVER=$session_pulse_server"
 no_device="PULSE_SERVER=unix:$work/nobody-listens.sock"
-for _ in $(seq 1 100); do
-  env "$with_device" pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-env "$with_device" pactl info >/dev/null 2>&1 || { echo "soak: pulseaudio did not start" >&2; exit 1; }
 
-server_started=1
-if [ ! -f "$WINEPREFIX/.soak-ready" ]; then
-  echo "soak: creating the wine prefix $root/bench-x64/soak-prefix"
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || { echo "soak: wineboot failed" >&2; exit 1; }
-  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >/dev/null 2>&1
-  timeout 60 "$wineserver" -w
-  touch "$WINEPREFIX/.soak-ready"
-fi
+[ -f "$WINEPREFIX/.soak-ready" ] || echo "soak: creating the wine prefix $root/bench-x64/soak-prefix"
+session_make_prefix .soak-ready || { echo "soak: wineboot failed" >&2; exit 1; }
 "$wineserver" -p || { echo "soak: cannot start the wineserver" >&2; exit 1; }
 timeout 60 "$wine" cmd /c exit >/dev/null 2>&1
 

@@ -19,48 +19,17 @@ cmake -S bench/sound -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_6
 cmake --build "$build" -j2 -- --no-print-directory >/dev/null
 bench_exe=$build/sound_bench.exe
 
-work=$(mktemp -d)
-pulse_pid=""
-server_started=0
-cleanup() {
-  if [ "$server_started" = 1 ]; then
-    timeout 20 "$wineserver" -k 2>/dev/null || true
-    timeout 20 "$wineserver" -w 2>/dev/null || true
-  fi
-  if [ -n "$pulse_pid" ]; then
-    kill "$pulse_pid" 2>/dev/null || true
-    wait "$pulse_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/session.sh
+trap session_end EXIT
 trap 'exit 130' INT TERM
 
 # A private sound server whose only sink is a null sink; its monitor is recorded.
-mkdir -p "$work/home" "$work/runtime"
-chmod 700 "$work/runtime"
-cat >"$work/pulse.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock
-load-module module-null-sink sink_name=bench rate=44100
-set-default-sink bench
-PA
-HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
-  pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  --disable-shm=yes >"$work/pulse.log" 2>&1 &
-pulse_pid=$!
-export PULSE_SERVER=unix:$work/pulse.sock
-for _ in $(seq 1 100); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; echo "measure: pulseaudio did not start" >&2; exit 1; }
+session_start_null_sink bench || { echo "measure: pulseaudio did not start" >&2; exit 1; }
+export PULSE_SERVER=$session_pulse_server
 
-export WINEPREFIX=$build/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-unset DISPLAY WINESERVER
-server_started=1
+session_wine_environment "$build/prefix"
+unset DISPLAY
+session_server_started=1
 if [ ! -f "$WINEPREFIX/.bench-ready" ]; then
   echo "measure: creating the wine prefix"
   timeout 300 "$wine" wineboot -i >/dev/null 2>&1

@@ -1,0 +1,86 @@
+# What the benchmark scripts (bench/run.sh, bench/sound/measure.sh, bench/soak/run.sh)
+# share, sourced by them: a private X server, a private PulseAudio server whose only sink
+# is a null sink, and the wine prefix with its wineserver. Everything started here is
+# ended by its id in session_end, which each script calls from its EXIT trap.
+#
+# The sourcing script sets wine and wineserver (the loader and server to use) first;
+# sourcing makes the temporary folder `work`, which session_end removes. The functions
+# hold under `set -e`: what may fail without harm is marked so.
+
+work=$(mktemp -d)
+session_xvfb_pid=""
+session_pulse_pid=""
+session_server_started=0
+
+# The environment of every wine program started: the prefix PREFIX, no debug output,
+# no prompts for the .NET and HTML engines, 64-bit, its own wineserver.
+session_wine_environment() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+  unset WINESERVER
+}
+
+# Starts Xvfb with a screen of SCREEN (e.g. 1280x1024x24) on a free display and exports
+# DISPLAY. Returns 1 when it does not come up.
+session_start_xvfb() {
+  Xvfb -displayfd 8 -screen 0 "$1" -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
+  session_xvfb_pid=$!
+  for _ in $(seq 1 200); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || return 1
+  export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+# Starts PulseAudio with one null sink named SINK, the default sink, on a socket of its
+# own, and sets session_pulse_server to the PULSE_SERVER value that reaches it. Returns 1
+# (after showing its log) when it does not answer.
+session_start_null_sink() {
+  mkdir -p "$work/home" "$work/runtime"
+  chmod 700 "$work/runtime"
+  cat >"$work/pulse.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock
+load-module module-null-sink sink_name=$1 rate=44100
+set-default-sink $1
+PA
+  HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
+    pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --disable-shm=yes >"$work/pulse.log" 2>&1 &
+  session_pulse_pid=$!
+  session_pulse_server=unix:$work/pulse.sock
+  for _ in $(seq 1 100); do
+    PULSE_SERVER=$session_pulse_server pactl info >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  cat "$work/pulse.log" >&2
+  return 1
+}
+
+# Makes the prefix once (marked by the file MARKER in it), with Managed=N: without a
+# window manager every closing top-level window would otherwise wait about 2 s. Returns
+# 1 when wineboot fails.
+session_make_prefix() {
+  session_server_started=1
+  [ -f "$WINEPREFIX/$1" ] && return 0
+  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || return 1
+  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >/dev/null 2>&1 || true
+  timeout 60 "$wineserver" -w || true
+  touch "$WINEPREFIX/$1"
+}
+
+session_end() {
+  if [ "$session_server_started" = 1 ]; then
+    timeout 20 "$wineserver" -k 2>/dev/null || true
+    timeout 20 "$wineserver" -w 2>/dev/null || true
+  fi
+  local p
+  for p in $session_pulse_pid $session_xvfb_pid; do
+    kill "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
