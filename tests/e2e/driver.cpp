@@ -54,6 +54,12 @@ CaseRegistrar::CaseRegistrar(const char* name, CaseBody body) { Cases().push_bac
 
 const std::string& GamePath() { return g_gamePath; }
 
+std::string DriverDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return DirectoryOf(path);
+}
+
 void RecordFailure(const char* file, int line, const char* condition, const char* format, ...) {
   char message[1024];
   va_list args;
@@ -97,7 +103,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_gamePath = argv[1];
-  g_screenshotDir = DirectoryOf(argv[0]);
+  g_screenshotDir = DriverDirectory();
   std::vector<std::string> wanted(argv + 2, argv + argc);
   for (const std::string& name : wanted) {
     bool known = false;

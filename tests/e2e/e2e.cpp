@@ -302,26 +302,33 @@ std::string Describe(const Frame& frame, const Box& box, Colour colour) {
 // ---------------------------------------------------------------------------
 // Processes and windows
 
+namespace {
+
+struct WindowSearch {
+  const char* className;
+  DWORD processId;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+// A named callback, not a lambda: on 32-bit Windows it must use the stdcall convention.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<WindowSearch*>(data);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (lstrcmpA(name, s->className) == 0 && (s->processId == 0 || owner == s->processId) &&
+      (!s->visibleOnly || IsWindowVisible(window)))
+    s->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly) {
-  struct Search {
-    const char* className;
-    DWORD processId;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } search{className, processId, visibleOnly, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (lstrcmpA(name, s->className) == 0 && (s->processId == 0 || owner == s->processId) &&
-            (!s->visibleOnly || IsWindowVisible(window)))
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{className, processId, visibleOnly, {}};
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -344,8 +351,64 @@ int CountProcesses(const char* exeName) {
   return count;
 }
 
-Game::Game() {
-  std::string commandLine = "\"" + GamePath() + "\"";
+std::vector<std::string> LoadedModules(DWORD processId, const char* name) {
+  std::vector<std::string> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  MODULEENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+    if (name == nullptr || lstrcmpiA(entry.szModule, name) == 0) found.push_back(entry.szExePath);
+  CloseHandle(snapshot);
+  return found;
+}
+
+ScratchFolder::ScratchFolder(const char* purpose) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  char name[96];
+  snprintf(name, sizeof name, "zirirar-%s-%lu-%lu", purpose, GetCurrentProcessId(),
+           static_cast<unsigned long>(GetTickCount()));
+  path_ = std::string(temp) + name;
+  E2E_REQUIRE(CreateDirectoryA(path_.c_str(), nullptr), "cannot create %s", path_.c_str());
+}
+
+ScratchFolder::~ScratchFolder() {
+  for (const std::string& file : files_) DeleteFileA(file.c_str());
+  RemoveDirectoryA(path_.c_str());
+}
+
+std::string ScratchFolder::Copy(const std::string& from, const std::string& name) {
+  const std::string target = File(name);
+  files_.push_back(target);
+  E2E_REQUIRE(CopyFileA(from.c_str(), target.c_str(), FALSE), "cannot copy %s to %s (error %lu)",
+              from.c_str(), target.c_str(), GetLastError());
+  return target;
+}
+
+ProgramDllOverrides::ProgramDllOverrides(
+    const std::string& program, const std::vector<std::pair<std::string, std::string>>& orders)
+    : key_("Software\\Wine\\AppDefaults\\" + program) {
+  HKEY handle = nullptr;
+  const std::string key = key_ + "\\DllOverrides";
+  E2E_REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &handle, nullptr) == ERROR_SUCCESS,
+              "cannot create %s", key.c_str());
+  for (const auto& order : orders) {
+    RegSetValueExA(handle, order.first.c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(order.second.c_str()),
+                   static_cast<DWORD>(order.second.size() + 1));
+  }
+  RegCloseKey(handle);
+}
+
+ProgramDllOverrides::~ProgramDllOverrides() {
+  RegDeleteKeyA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+Game::Game(const std::string& executable) {
+  std::string commandLine = "\"" + executable + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -353,7 +416,7 @@ Game::Game() {
   PROCESS_INFORMATION info = {};
   E2E_REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &info),
-              "cannot start %s (error %lu)", GamePath().c_str(), GetLastError());
+              "cannot start %s (error %lu)", executable.c_str(), GetLastError());
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;

@@ -45,7 +45,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+struct QueueProbeRecord;  // tests/e2e/queue_probe.h
 
 namespace e2e {
 
@@ -201,12 +204,15 @@ class Frame {
 
 // Path of the game's executable (from the driver's command line).
 const std::string& GamePath();
+// The folder of the driver, which also holds its hook libraries.
+std::string DriverDirectory();
 
 class Game {
  public:
-  // Starts the game and waits (bounded) until its main window is visible; a case
-  // cannot go on without it, so failures here end the case.
-  Game();
+  // Starts the game (the one under test, or a copy of it) and waits (bounded) until its
+  // main window is visible; a case cannot go on without it, so failures here end the
+  // case.
+  explicit Game(const std::string& executable = GamePath());
   ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
@@ -261,6 +267,37 @@ class Game {
   POINT origin_ = {0, 0};
 };
 
+// The game's message queue as its own thread takes it: a hook library
+// (queue_probe.dll) placed on the game's user-interface thread reports what the driver
+// cannot see from outside.
+class QueueWatch {
+ public:
+  // Places the hook on the game's thread; a case cannot go on without it.
+  explicit QueueWatch(const Game& game);
+  ~QueueWatch();
+  QueueWatch(const QueueWatch&) = delete;
+  QueueWatch& operator=(const QueueWatch&) = delete;
+
+  // Posts a marker to the game window and waits (bounded) until the game's thread has
+  // taken it, and with it everything posted to the game before it, in any of its
+  // message loops (its own, a dialog's, a menu's).
+  bool Settle(DWORD limitMs = 5000);
+  // Key releases the game's thread has taken (real key presses, see Game::PressKey).
+  long KeyUps() const;
+  // Ticks (WM_TIMER) the game's thread has taken since the hook was placed, and the time
+  // at which each was taken, in milliseconds on the same clock as NowMs.
+  long Ticks() const;
+  std::vector<double> TickTimesMs() const;
+
+ private:
+  const Game& game_;
+  HMODULE library_ = nullptr;
+  HHOOK hook_ = nullptr;
+  HANDLE mapping_ = nullptr;
+  QueueProbeRecord* record_ = nullptr;
+  long nextMarker_ = 0;
+};
+
 // Waits (bounded) until the status word of `colour` shows in status line 5.
 bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD limitMs);
 // Waits (bounded) until LitSquare of the screen equals `square` (-1: all dark).
@@ -278,6 +315,43 @@ std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibl
 std::vector<HWND> GameWindows(DWORD processId = 0);
 // Number of running processes whose executable has this file name (e.g. "zirirar.exe").
 int CountProcesses(const char* exeName);
+// Full paths of the modules loaded in a process: all of them, or those whose file name
+// is `name` (without regard to case, e.g. "winmm.dll").
+std::vector<std::string> LoadedModules(DWORD processId, const char* name = nullptr);
+
+// A fresh folder of the driver's temporary folder for copies of files; removed, with
+// the copies, when it goes out of scope.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const char* purpose);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+  // Copies a file into the folder under `name`; a case cannot go on without it.
+  std::string Copy(const std::string& from, const std::string& name);
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
+
+// DLL load orders that wine applies to one program, by its file name (the DllOverrides
+// key of its AppDefaults; Windows ignores it). Each entry is a DLL and its order, such as
+// {"winmm", "native,builtin"}; an empty order keeps the DLL from loading at all. Removed
+// when it goes out of scope.
+class ProgramDllOverrides {
+ public:
+  ProgramDllOverrides(const std::string& program,
+                      const std::vector<std::pair<std::string, std::string>>& orders);
+  ~ProgramDllOverrides();
+  ProgramDllOverrides(const ProgramDllOverrides&) = delete;
+  ProgramDllOverrides& operator=(const ProgramDllOverrides&) = delete;
+
+ private:
+  std::string key_;
+};
 // Number of times `colour` shows in a box, for messages: "n of m pixels".
 std::string Describe(const Frame& frame, const Box& box, Colour colour);
 
