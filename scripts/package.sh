@@ -9,8 +9,12 @@
 #                                 built first with scripts/build.sh i686)
 #
 # The executable must pass the static checks of the release and of its hardening
-# before it is packed. The zip is reproducible: its entries carry the time of the
-# last commit, so the same sources give the same bytes and the same checksum.
+# before it is packed. Both are reproducible: the executable's header holds no link
+# time, and the zip's entries carry the time of the last commit and fixed permissions.
+# So anyone can check a published SHA-256: check out the commit it was made from, on
+# Debian 12 with its mingw-w64 (scripts/setup.sh installs it), and run this script; it
+# prints the same sum. tests/static/check_reproducible.sh proves it for every commit
+# by building and packing a second time in another folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -92,6 +96,7 @@ EOF
 # The same time on both entries, whatever the clock: that of the last commit.
 stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 touch -d "@$stamp" "$stage/zirirar.exe" "$stage/README.txt"
+chmod 644 "$stage/zirirar.exe" "$stage/README.txt"  # whatever the umask
 
 mkdir -p dist
 rm -f "dist/$name.zip" "dist/$name.zip.sha256"

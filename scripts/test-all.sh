@@ -49,6 +49,10 @@ for check in tests/static/*.py; do
   count_stage "static $(basename "$check")" "$logs/static" "${PIPESTATUS[0]}"
 done
 
+echo "== reproducible release"
+bash tests/static/check_reproducible.sh 2>&1 | tee "$logs/reproducible"
+count_stage "reproducible release" "$logs/reproducible" "${PIPESTATUS[0]}"
+
 # One line per Windows build the end-to-end suite drove (the 32-bit release under wine32
 # where this kernel runs 32-bit code, the x86_64 build under wine64), or why one did not
 # run; a build that did not run counts as nothing.
