@@ -12,12 +12,6 @@ struct WinmmApi {
   decltype(&::timeSetEvent) timeSetEvent;
   decltype(&::timeKillEvent) timeKillEvent;
   decltype(&::PlaySoundA) PlaySoundA;
-  decltype(&::waveOutOpen) waveOutOpen;
-  decltype(&::waveOutClose) waveOutClose;
-  decltype(&::waveOutPrepareHeader) waveOutPrepareHeader;
-  decltype(&::waveOutUnprepareHeader) waveOutUnprepareHeader;
-  decltype(&::waveOutWrite) waveOutWrite;
-  decltype(&::waveOutReset) waveOutReset;
 };
 
 // Never null members: a function that cannot be loaded is replaced by one that
