@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/tables.h"
+
 using WaveBytes = std::vector<uint8_t>;
 
 constexpr uint32_t kSoundRate = 22050;  // samples per second of every sound
-constexpr int16_t kLowestNote = 53;     // F3
-constexpr int16_t kHighestNote = 72;    // C5
 
 // One period of a note's soft-edged square wave: 40 edge samples plus an upper
 // plateau of `upper` samples and a lower plateau of `lower` samples. The lengths are

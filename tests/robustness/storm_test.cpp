@@ -30,17 +30,14 @@ bool InGame(GameState s) {
          s == GameState::Wrong || s == GameState::YouWin;
 }
 
-// Flash ticks for a sequence grown one square at a time up to `length`.
+// Flash ticks for a sequence grown one square at a time up to `length`: those of the
+// last pacing step it has reached.
 int16_t FlashTicksFor(int length) {
-  if (length >= 50) return 1;
-  if (length >= 40) return 2;
-  if (length >= 29) return 3;
-  if (length >= 20) return 4;
-  if (length >= 16) return 5;
-  if (length >= 12) return 6;
-  if (length >= 9) return 7;
-  if (length >= 5) return 8;
-  return 9;
+  int16_t ticks = 0;
+  for (const FlashStep& step : kFlashPacing) {
+    if (step.length <= length) ticks = step.ticks;
+  }
+  return ticks;
 }
 
 // The status font size the search must find with CheckingCanvas's widths.
