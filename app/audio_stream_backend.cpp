@@ -4,7 +4,7 @@
 #include <mmdeviceapi.h>
 
 #include "app/playsound_backend.h"
-#include "sound/sound_set.h"
+#include "sound/sound_rate.h"
 #include "sound/stream_feeder.h"
 
 // How the output behaves under wine (measured with its PulseAudio driver):

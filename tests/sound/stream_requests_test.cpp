@@ -10,7 +10,7 @@
 #include "sound/request_slot.h"
 #include "sound/sound_library.h"
 #include "sound/sound_player.h"
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 #include "sound/stream_feeder.h"
 #include "sound/wave_reader.h"
 #include "tests/sound/wave_image.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
