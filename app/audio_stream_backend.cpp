@@ -3,7 +3,6 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
-#include "app/playsound_backend.h"
 #include "sound/sound_rate.h"
 #include "sound/stream_feeder.h"
 
@@ -257,18 +256,4 @@ void AudioStreamBackend::Run() {
     }
   }
   com.uninitialize();
-}
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-SoundBackend& ChooseSoundBackend(HMODULE module) {
-  if (RunningUnderWine()) {
-    static AudioStreamBackend stream(module);
-    return stream;
-  }
-  static PlaySoundBackend playSound(module);
-  return playSound;
 }

@@ -1,5 +1,6 @@
-// Entry point and main window: class registration, start-up, the message loop and
-// the window procedure that turns window messages into calls on the game.
+// Entry point and main window: class registration, start-up, the message loop, the
+// window procedure that turns window messages into calls on the game, and the parts
+// of the shell that the game talks to (the view, the sound backend and player).
 #include <windows.h>
 
 #include <atomic>
@@ -8,6 +9,8 @@
 
 #include "app/audio_stream_backend.h"
 #include "app/gdi_canvas.h"
+#include "app/playsound_backend.h"
+#include "app/running_under_wine.h"
 #include "app/shell.h"
 #include "app/tick_timer.h"
 #include "app/window_view.h"
@@ -123,6 +126,18 @@ bool RegisterMainClass(HINSTANCE instance) {
   return RegisterClassA(&windowClass) != 0;
 }
 
+// PlaySoundA on Windows; under wine, whose PlaySoundA leaves a gap after each
+// repetition of a looped note, our own streaming service. Both find the sounds among
+// the program's WAVE resources.
+SoundBackend& ChooseSoundBackend(HINSTANCE module) {
+  if (RunningUnderWine()) {
+    static AudioStreamBackend stream(module);
+    return stream;
+  }
+  static PlaySoundBackend playSound(module);
+  return playSound;
+}
+
 // Not visible when created; the class menu becomes the window's menu.
 bool CreateMainWindow(HINSTANCE instance) {
   g_instance = instance;
@@ -148,8 +163,7 @@ GameView& MainView() {
 }
 
 SoundBackend& MainSoundBackend() {
-  // PlaySoundA on Windows; our own streaming service under wine, chosen once.
-  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());
+  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());  // once
   return backend;
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/audio_stream_backend.h"
 #include "app/playsound_backend.h"
+#include "app/running_under_wine.h"
 #include "sound/sound_player.h"
 
 namespace {
