@@ -13,6 +13,7 @@
 #include "app/running_under_wine.h"
 #include "app/shell.h"
 #include "app/tick_timer.h"
+#include "app/window_class.h"
 #include "app/window_view.h"
 #include "view/painter.h"
 
@@ -21,7 +22,6 @@ BoardLayout g_layout;
 
 namespace {
 
-constexpr char kClassName[] = "Radevuvo_Wclass";
 constexpr char kTitle[] = "Zirirar Aduzo";
 constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // WM_CHAR: the key was already down
 
@@ -122,7 +122,7 @@ bool RegisterMainClass(HINSTANCE instance) {
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszMenuName = "MainMenu";
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kMainWindowClass;
   return RegisterClassA(&windowClass) != 0;
 }
 
@@ -141,9 +141,9 @@ SoundBackend& ChooseSoundBackend(HINSTANCE module) {
 // Not visible when created; the class menu becomes the window's menu.
 bool CreateMainWindow(HINSTANCE instance) {
   g_instance = instance;
-  HWND window =
-      CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, kMainWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                instance, nullptr);
   if (window == nullptr) return false;
   g_mainWindow.store(window);
   return true;
