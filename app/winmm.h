@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <mmsystem.h>
 
 struct WinmmApi {

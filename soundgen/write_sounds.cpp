@@ -1,6 +1,7 @@
 // Writes the game's 23 sound files into a folder (normally resources/sounds/):
 //   write_sounds resources/sounds
-// The files are committed; the sound tests check that they still match.
+// The files are committed; the sound set's tests (tests/soundgen/) check that they
+// still match the generators.
 #include <cstdio>
 #include <string>
 
