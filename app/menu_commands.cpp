@@ -25,7 +25,7 @@ INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         SendDlgItemMessageA(dialog, IDC_BOARD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       for (int16_t i = 0; i < kSkillCount; ++i) {
-        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), SkillTable[i]);
+        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), TargetLength(i));
         SendDlgItemMessageA(dialog, IDC_SKILL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       SendDlgItemMessageA(dialog, IDC_BOARD, CB_SETCURSEL, g_game.boardIndex, 0);

@@ -19,9 +19,10 @@
 #include <cstring>
 #include <vector>
 
+#include "app/window_class.h"
+
 namespace {
 
-constexpr char kGameClass[] = "Radevuvo_Wclass";
 constexpr uint16_t kNewGame = 521;
 // Board index 1, the start-up board: 2 x 2 squares.
 constexpr int kColumns = 2, kRows = 2;
@@ -49,8 +50,8 @@ long long UnixMicroseconds() {
 
 HWND FindGameWindow(bool visibleOnly) {
   HWND found = nullptr;
-  for (HWND w = FindWindowExA(nullptr, nullptr, kGameClass, nullptr); w != nullptr;
-       w = FindWindowExA(nullptr, w, kGameClass, nullptr)) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, kMainWindowClass, nullptr); w != nullptr;
+       w = FindWindowExA(nullptr, w, kMainWindowClass, nullptr)) {
     if (!visibleOnly || IsWindowVisible(w)) found = w;
   }
   return found;
