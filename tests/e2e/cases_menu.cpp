@@ -45,16 +45,8 @@ struct MenuItem {
 
 class MenuProbe {
  public:
-  explicit MenuProbe(const Game& game) : game_(game) {
-    library_ = LoadLibraryA((DriverDirectory() + "\\" + kMenuProbeLibrary).c_str());
-    E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kMenuProbeLibrary,
-                GetLastError());
-    auto hook = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library_, kMenuProbeHookName)));
-    E2E_REQUIRE(hook != nullptr, "%s has no %s", kMenuProbeLibrary, kMenuProbeHookName);
-    const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
-    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, hook, library_, thread);
-    E2E_REQUIRE(hook_ != nullptr, "cannot hook the game's thread (error %lu)", GetLastError());
+  explicit MenuProbe(const Game& game)
+      : game_(game), hook_(game, WH_CALLWNDPROC, kMenuProbeLibrary, kMenuProbeHookName) {
     token_ = GetCurrentProcessId();
     mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                   static_cast<DWORD>(kMenuProbeBytes),
@@ -67,8 +59,6 @@ class MenuProbe {
   ~MenuProbe() {
     if (view_ != nullptr) UnmapViewOfFile(view_);
     if (mapping_ != nullptr) CloseHandle(mapping_);
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-    if (library_ != nullptr) FreeLibrary(library_);
   }
 
   MenuProbe(const MenuProbe&) = delete;
@@ -128,8 +118,7 @@ class MenuProbe {
 
  private:
   const Game& game_;
-  HMODULE library_ = nullptr;
-  HHOOK hook_ = nullptr;
+  GameThreadHook hook_;
   HANDLE mapping_ = nullptr;
   char* view_ = nullptr;
   WPARAM token_ = 0;

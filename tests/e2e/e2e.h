@@ -43,10 +43,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/e2e/outside.h"
 
 struct QueueProbeRecord;  // tests/e2e/queue_probe.h
 
@@ -89,115 +91,6 @@ void Note(const char* format, ...);
 
 // A case that runs longer than this is failed and the driver ends it.
 constexpr DWORD kCaseLimitMs = 120000;
-
-// ---------------------------------------------------------------------------
-// Time
-
-// Milliseconds from an arbitrary start, with sub-millisecond resolution.
-double NowMs();
-
-// Polls `condition` every `pollMs` until it holds (true) or `limitMs` have passed
-// (false). The condition is always evaluated at least once, and once more at the end.
-bool WaitUntil(DWORD limitMs, const std::function<bool()>& condition, DWORD pollMs = 5);
-// Polls `condition` every `pollMs` for `periodMs`; true when it held every time.
-// For "nothing happens" checks: make the period long enough for the game to have
-// reacted had it been going to (a few hundred milliseconds).
-bool HoldsFor(DWORD periodMs, const std::function<bool()>& condition, DWORD pollMs = 5);
-
-// ---------------------------------------------------------------------------
-// What the game looks like: colours, geometry, pixels
-
-using Colour = uint32_t;  // 0xRRGGBB
-
-Colour WindowColour();      // the system window colour: the background
-Colour WindowTextColour();  // the system window-text colour: grid and status text
-
-// Status word colours.
-constexpr Colour kWatchColour = 0x00FF00;
-constexpr Colour kYourTurnColour = 0xFFFF00;
-constexpr Colour kOkColour = 0x0080FF;
-constexpr Colour kWrongColour = 0xFF0000;
-constexpr Colour kYouWinColour = 0xFF40C0;
-constexpr Colour kFreePlayColour = 0x00FFFF;
-
-// Colours of the squares of board index 1 (the start-up board, 2 x 2, keys "erdf").
-constexpr Colour kBoard1Colours[4] = {0xFF0000, 0x00FF00, 0xFFE000, 0x0040FF};
-
-// A rectangle in client pixels, right and bottom exclusive.
-struct Box {
-  int left, top, right, bottom;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-
-// Where the game must draw on a client area of a given size for a given board,
-// worked out here from the game's geometry rules on their own (not taken from the
-// game's code), so a fault in the game's layout shows as a mismatch.
-struct Geometry {
-  int width = 0, height = 0;  // client area
-  int columns = 0, rows = 0;
-
-  static Geometry For(int board, int width, int height);
-  int BoardWidth() const { return (width * 3) / 4; }
-  int LineX(int i) const { return (BoardWidth() * i) / columns; }  // i = 0..columns
-  int LineY(int j) const { return ((height - 1) * j) / rows; }     // j = 0..rows
-  int Squares() const { return columns * rows; }
-  Box Square(int square) const;  // the painted square: its cell inset by 5 pixels
-  Box StatusPanel() const;       // (W + 5, 0, width, height)
-  Box StatusLine(int k) const;   // k = 1..5
-  int CentreX(int square) const {
-    Box b = Square(square);
-    return (b.left + b.right) / 2;
-  }
-  int CentreY(int square) const {
-    Box b = Square(square);
-    return (b.top + b.bottom) / 2;
-  }
-};
-
-// A copy of the client area as it is on the screen.
-class Frame {
- public:
-  Frame() = default;
-  Frame(int width, int height, std::vector<Colour> pixels)
-      : width_(width), height_(height), pixels_(std::move(pixels)) {}
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  bool Empty() const { return pixels_.empty(); }
-  Colour At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-
-  // Pixels of exactly `colour` inside `box` (clipped to the frame).
-  int Count(const Box& box, Colour colour) const;
-  // True when every pixel of `box` is `colour`; `firstOther` gets one that is not.
-  bool All(const Box& box, Colour colour, std::string* firstOther = nullptr) const;
-
-  // The one square of the board whose centre shows its colour: -1 when none does,
-  // -2 when more than one does. `colours` gives the colour of each square.
-  int LitSquare(const Geometry& g, const Colour* colours = kBoard1Colours) const;
-  // True when the status word of `colour` shows in status line 5 (a few pixels of
-  // exactly that colour; glyph edges may be blended).
-  bool ShowsStatus(const Geometry& g, Colour colour) const;
-  // Checks the dotted grid and nothing else: on every grid line some dots of the
-  // window-text colour, and everything else in the client area is background except
-  // inside `allowed` boxes. Returns an empty string when right, else what is wrong.
-  std::string CheckGridOnly(const Geometry& g, const std::vector<Box>& allowed = {}) const;
-
-  // Compares the status panel with the one the game must show for these values, drawn
-  // here with the platform's own fonts: skill and board numbers as shown (1-based),
-  // length, target, and the status word with its colour (word null: an idle, blank
-  // panel). Returns an empty string when every pixel of the panel matches.
-  std::string CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
-                               const char* word, Colour wordColour) const;
-
-  // Writes the frame as a 24-bit BMP file (for looking at failures).
-  bool SaveBmp(const std::string& path) const;
-
- private:
-  int width_ = 0, height_ = 0;
-  std::vector<Colour> pixels_;
-};
 
 // ---------------------------------------------------------------------------
 // The game under test
@@ -267,6 +160,21 @@ class Game {
   POINT origin_ = {0, 0};
 };
 
+// A hook procedure of a library in the driver's folder, placed on the game's
+// user-interface thread (where it runs inside the game); removed when it goes out of
+// scope. A case cannot go on without it.
+class GameThreadHook {
+ public:
+  GameThreadHook(const Game& game, int hookType, const char* library, const char* procedure);
+  ~GameThreadHook();
+  GameThreadHook(const GameThreadHook&) = delete;
+  GameThreadHook& operator=(const GameThreadHook&) = delete;
+
+ private:
+  HMODULE library_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
 // The game's message queue as its own thread takes it: a hook library
 // (queue_probe.dll) placed on the game's user-interface thread reports what the driver
 // cannot see from outside.
@@ -291,10 +199,9 @@ class QueueWatch {
 
  private:
   const Game& game_;
-  HMODULE library_ = nullptr;
-  HHOOK hook_ = nullptr;
   HANDLE mapping_ = nullptr;
   QueueProbeRecord* record_ = nullptr;
+  std::unique_ptr<GameThreadHook> hook_;  // placed once the mapping it writes exists
   long nextMarker_ = 0;
 };
 
@@ -309,10 +216,6 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
 bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
                   const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
 
-// Top-level windows of a class, of one process (0: any), optionally visible ones only.
-std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly);
-// Windows of the game's class that belong to process `processId` (0: any process).
-std::vector<HWND> GameWindows(DWORD processId = 0);
 // Number of running processes whose executable has this file name (e.g. "zirirar.exe").
 int CountProcesses(const char* exeName);
 // Full paths of the modules loaded in a process: all of them, or those whose file name
@@ -352,7 +255,5 @@ class ProgramDllOverrides {
  private:
   std::string key_;
 };
-// Number of times `colour` shows in a box, for messages: "n of m pixels".
-std::string Describe(const Frame& frame, const Box& box, Colour colour);
 
 }  // namespace e2e

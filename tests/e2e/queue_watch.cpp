@@ -1,5 +1,5 @@
-// The driver's side of the queue probe (queue_probe.h): the file mapping that the hook
-// inside the game writes, and the hook placed on the game's thread.
+// Hooks placed on the game's thread, and the driver's side of the queue probe
+// (queue_probe.h): the file mapping that the hook inside the game writes.
 #include <windows.h>
 
 #include "tests/e2e/e2e.h"
@@ -7,9 +7,26 @@
 
 namespace e2e {
 
+GameThreadHook::GameThreadHook(const Game& game, int hookType, const char* library,
+                               const char* procedure) {
+  library_ = LoadLibraryA((DriverDirectory() + "\\" + library).c_str());
+  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", library, GetLastError());
+  auto hook =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(library_, procedure)));
+  E2E_REQUIRE(hook != nullptr, "%s has no %s", library, procedure);
+  const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
+  hook_ = SetWindowsHookExA(hookType, hook, library_, thread);
+  E2E_REQUIRE(hook_ != nullptr, "cannot hook the game's thread (error %lu)", GetLastError());
+}
+
+GameThreadHook::~GameThreadHook() {
+  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  if (library_ != nullptr) FreeLibrary(library_);
+}
+
 QueueWatch::QueueWatch(const Game& game) : game_(game) {
   DWORD processId = 0;
-  const DWORD thread = GetWindowThreadProcessId(game.Window(), &processId);
+  GetWindowThreadProcessId(game.Window(), &processId);
   mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                 sizeof(QueueProbeRecord), QueueProbeMappingName(processId).c_str());
   E2E_REQUIRE(mapping_ != nullptr, "cannot create the queue probe's file mapping");
@@ -20,20 +37,13 @@ QueueWatch::QueueWatch(const Game& game) : game_(game) {
   QueryPerformanceFrequency(&frequency);
   record_->frequency = frequency.QuadPart;
 
-  library_ = LoadLibraryA((DriverDirectory() + "\\" + kQueueProbeLibrary).c_str());
-  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kQueueProbeLibrary,
-              GetLastError());
-  auto hook = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library_, kQueueProbeHookName)));
-  E2E_REQUIRE(hook != nullptr, "%s has no %s", kQueueProbeLibrary, kQueueProbeHookName);
-  hook_ = SetWindowsHookExA(WH_GETMESSAGE, hook, library_, thread);
-  E2E_REQUIRE(hook_ != nullptr, "cannot hook the game's thread (error %lu)", GetLastError());
+  hook_ = std::make_unique<GameThreadHook>(game, WH_GETMESSAGE, kQueueProbeLibrary,
+                                           kQueueProbeHookName);
   E2E_REQUIRE(Settle(), "the queue probe does not report from inside the game");
 }
 
 QueueWatch::~QueueWatch() {
-  if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-  if (library_ != nullptr) FreeLibrary(library_);
+  hook_.reset();
   if (record_ != nullptr) UnmapViewOfFile(record_);
   if (mapping_ != nullptr) CloseHandle(mapping_);
 }
