@@ -31,6 +31,9 @@
 //   runs longer than kCaseLimitMs fails and stops the whole run. Timing assertions must
 //   allow for a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
 //   The game ticks every 50 ms; poll faster than that to see one-tick changes.
+//   A case that fails now and then is a failing case: find why (in the game or in the
+//   case) and mend that; never run it again until it passes. A case that draws random
+//   actions draws them from a seed it prints, so that a failure replays.
 //
 // Running
 //   tests/e2e/run.sh [CASE ...]           X server, wine prefix and driver in one go
