@@ -176,9 +176,13 @@ std::string Frame::CheckGridOnly(const Geometry& g, const std::vector<Box>& allo
 
 namespace {
 
+int g_gamesScreenDpi = 0;
+
+// At the density of the games' screen, which their status font is sized for.
 HFONT CreateStatusFont(HDC dc, int points) {
-  return CreateFontA(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
-                     0, DEFAULT_CHARSET, OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY,
+  const int dpi = g_gamesScreenDpi != 0 ? g_gamesScreenDpi : GetDeviceCaps(dc, LOGPIXELSY);
+  return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                     OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
 
@@ -203,6 +207,8 @@ int StatusFontPoints(HDC dc, int width) {
 COLORREF ToColorRef(Colour c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 }  // namespace
+
+void SetGamesScreenDpi(int dpi) { g_gamesScreenDpi = dpi; }
 
 std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
                                     const char* word, Colour wordColour) const {
@@ -502,10 +508,14 @@ void Game::SetClientSize(int width, int height, int board) {
   E2E_REQUIRE(painted, "no grid for board %d painted at %d x %d", board, width, height);
 }
 
-Frame Game::Capture() const {
-  const SIZE size = ClientSize();
+Frame Game::Capture() const { return CaptureClient(window_); }
+
+Frame CaptureClient(HWND window) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  const SIZE size = {client.right, client.bottom};
   if (size.cx <= 0 || size.cy <= 0) return Frame();
-  HDC windowDc = GetDC(window_);
+  HDC windowDc = GetDC(window);
   if (windowDc == nullptr) return Frame();
   HDC memoryDc = CreateCompatibleDC(windowDc);
   BITMAPINFO info = {};
@@ -531,7 +541,7 @@ Frame Game::Capture() const {
     DeleteObject(bitmap);
   }
   DeleteDC(memoryDc);
-  ReleaseDC(window_, windowDc);
+  ReleaseDC(window, windowDc);
   return frame;
 }
 

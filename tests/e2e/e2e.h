@@ -199,6 +199,14 @@ class Frame {
   std::vector<Colour> pixels_;
 };
 
+// The client area of any window (a dialog or one of its controls too) as shown.
+Frame CaptureClient(HWND window);
+
+// The pixel density (LogPixels) of the screen as the games started from now on see
+// it, at which CheckStatusPanel draws the text it compares with; 0, the default, is
+// the driver's own screen's. For cases that start games at another density.
+void SetGamesScreenDpi(int dpi);
+
 // ---------------------------------------------------------------------------
 // The game under test
 
