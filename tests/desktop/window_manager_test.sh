@@ -25,24 +25,8 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export ALSA_CONFIG_PATH=$root/tests/e2e/alsa-null.conf  # quiet, as in the e2e suite
 key='HKCU\Software\Wine\X11 Driver'
 
-passed=0
-failed=0
-check() {  # title command...
-  local title=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok   $title"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $title"
-  fi
-}
-finish() {
-  echo "window manager: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+# shellcheck source=tests/support/checks.sh
+source tests/support/checks.sh
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -67,9 +51,10 @@ trap 'exit 130' INT TERM
 
 for tool in Xvfb xprop xwininfo matchbox-window-manager "$wine"; do
   command -v "$tool" >/dev/null ||
-    { echo "FAIL $tool is not installed (scripts/setup.sh)"; failed=1; finish; }
+    { echo "FAIL $tool is not installed (scripts/setup.sh)"; failed=1; finish "window manager"; }
 done
-[ -f "$game" ] || { echo "FAIL build build/x64 first (scripts/build.sh x64)"; failed=1; finish; }
+[ -f "$game" ] ||
+  { echo "FAIL build build/x64 first (scripts/build.sh x64)"; failed=1; finish "window manager"; }
 
 # A private X server that keeps its state when its last client leaves (-noreset), as a
 # desktop's does, so that a dead manager's mark stays on the root window.
@@ -80,11 +65,13 @@ for _ in $(seq 1 200); do
   [ -s "$work/display" ] && break
   sleep 0.05
 done
-[ -s "$work/display" ] || { echo "FAIL Xvfb did not start"; failed=1; finish; }
+[ -s "$work/display" ] ||
+  { echo "FAIL Xvfb did not start"; failed=1; finish "window manager"; }
 export DISPLAY=":$(head -n 1 "$work/display")"
 
 if [ ! -f "$WINEPREFIX/.ready" ]; then
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || { echo "FAIL wineboot"; failed=1; finish; }
+  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||
+    { echo "FAIL wineboot -i"; failed=1; finish "window manager"; }
   touch "$WINEPREFIX/.ready"
 fi
 "$wineserver" -p
@@ -164,4 +151,4 @@ check "dead window manager: none detected" eval '! detects_manager'
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1
 check "dead window manager: the prefix gets Managed=N" managed_is N
 
-finish
+finish "window manager"

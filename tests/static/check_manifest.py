@@ -17,17 +17,10 @@ import os
 import sys
 import xml.etree.ElementTree as ElementTree
 
-try:
-    import pefile
-except ImportError:  # an interpreter outside the system one: use Debian's package
-    sys.path.append("/usr/lib/python3/dist-packages")
-    import pefile
+# The paths, helpers and pefile of the other static checks.
+from check_hardening import DEFAULT_EXES, ROOT
+from check_release import Failure, equal, expect, pefile
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-DEFAULT_EXES = [
-    os.path.join(ROOT, "build", "i686", "app", "zirirar.exe"),
-    os.path.join(ROOT, "build", "x64", "app", "zirirar.exe"),
-]
 SOURCE = os.path.join(ROOT, "resources", "zirirar.manifest")
 
 RT_MANIFEST, MANIFEST_ID, LANG_NEUTRAL = 24, 1, 0
@@ -45,20 +38,6 @@ SUPPORTED_OS = [
     ("8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"),
     ("10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"),
 ]
-
-
-class Failure(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def equal(actual, wanted, what):
-    if actual != wanted:
-        raise Failure("%s: got %r, want %r" % (what, actual, wanted))
 
 
 def manifest_bytes(pe):
