@@ -8,24 +8,14 @@
 
 // How the output behaves under wine (measured with its PulseAudio driver):
 // - Stopping the stream and dropping what it holds (Stop, Reset) silences within a
-//   few ms, and a stream started again plays its first data within a few ms. So a new
-//   sound drops what is buffered and starts afresh, at once.
-// - But the drop cuts the sound wherever its wave stands, up to a quarter of full
-//   scale down to nothing: a click. What is written after it is heard only after a few
-//   ms of silence, so no fade can follow it. So a stop, while little is written ahead,
-//   lets the stream play that out and then a fade of the sound (4 ms) in the same
-//   stream, without a break; the stream is stopped once it has played everything. The
-//   stop is heard about 25 ms after the request (a drop: 4 ms). A stop while more is
-//   written (in the first 200 ms of a sound, see below) still drops it.
+//   few ms, and a stream started again plays its first data within a few ms. So every
+//   request, a stop or a new sound, drops what is buffered and starts afresh.
 // - A stream started again plays the data it holds at the start and then takes up to
 //   about 50 ms before it asks for more; started with too little, it falls silent in
 //   between. So a start is primed with more than that (80 ms), which costs no delay:
 //   it plays from its first sample at once.
-// - While a sound plays, the thread keeps 20 ms written ahead, topped up every 5 ms,
-//   which rides out a late wake-up of this thread; with 15 ms the stream fell silent
-//   now and then. In the first 200 ms after a start, when the stream takes what it is
-//   given irregularly, it keeps 40 ms ahead: with 20 ms it fell silent for about 15 ms
-//   now and then, some 100 ms into a sound.
+// - While a sound plays, the thread keeps 40 ms written ahead, topped up every 10 ms,
+//   which rides out a late wake-up of this thread many times over.
 // - A stream costs processor time even when silent, so it is closed after 4 s without
 //   sound and opened again by the next one (which then starts within about 20 ms).
 // - waveOut, which wine builds on the same stream with a larger buffer of its own, was
@@ -34,15 +24,11 @@
 
 namespace {
 
-constexpr DWORD kBufferMs = 100;           // the stream's buffer
-constexpr UINT32 kStartFrames = 1764;      // written before a start: 80 ms
-constexpr UINT32 kLeadFrames = 441;        // kept written ahead while playing: 20 ms
-constexpr DWORD kSettleMs = 200;           // after a start, for this long,
-constexpr UINT32 kSettleLeadFrames = 882;  // this much is kept ahead: 40 ms
-constexpr DWORD kPollMs = 5;               // top-up interval while playing
-constexpr UINT32 kDrainFrames = 662;       // a stop plays out at most this much: 30 ms
+constexpr DWORD kBufferMs = 100;       // the stream's buffer
+constexpr UINT32 kStartFrames = 1764;  // written before a start: 80 ms
+constexpr UINT32 kLeadFrames = 882;    // kept written ahead while playing: 40 ms
+constexpr DWORD kPollMs = 10;          // top-up interval while playing
 constexpr DWORD kIdleCloseMs = 4000;
-constexpr DWORD kPlayedOutMs = 200;
 constexpr DWORD kCloseWaitMs = 1000;
 // Without a working device, opening is tried again on a play request at most this
 // often: each attempt may be slow and may be logged by the system.
@@ -102,32 +88,10 @@ class AudioOutput {
 
   // Stops the stream and drops whatever it holds: silence at once.
   void Discard() {
-    playedOutAt_ = 0;
     if (!client_ || !started_) return;
     client_->Stop();
     client_->Reset();
     started_ = false;
-  }
-
-  // Stops a stream once it has had nothing left to play for kPlayedOutMs, time enough
-  // for the sink to have played the last of it; true while it still runs.
-  bool StopWhenPlayedOut(DWORD now) {
-    if (!started_) return false;
-    if (Written() > 0) {
-      playedOutAt_ = 0;
-      return true;
-    }
-    if (playedOutAt_ == 0) playedOutAt_ = now != 0 ? now : 1;
-    if (now - playedOutAt_ < kPlayedOutMs) return true;
-    Discard();
-    return false;
-  }
-
-  // Frames written and not yet played, while the stream runs.
-  UINT32 Written() const {
-    UINT32 padding = 0;
-    if (!client_ || !started_ || FAILED(client_->GetCurrentPadding(&padding))) return 0;
-    return padding;
   }
 
   // Writes from the feeder up to the lead (more before a start), then starts.
@@ -135,9 +99,7 @@ class AudioOutput {
     if (!client_) return;
     UINT32 padding = 0;
     if (FAILED(client_->GetCurrentPadding(&padding))) return;
-    const UINT32 target = !started_                                 ? kStartFrames
-                          : GetTickCount() - startedAt_ < kSettleMs ? kSettleLeadFrames
-                                                                    : kLeadFrames;
+    const UINT32 target = started_ ? kLeadFrames : kStartFrames;
     if (padding >= target) return;
     UINT32 frames = target - padding;
     if (frames > bufferFrames_ - padding) frames = bufferFrames_ - padding;
@@ -145,10 +107,7 @@ class AudioOutput {
     if (frames == 0 || FAILED(render_->GetBuffer(frames, &data))) return;
     feeder.Fill(reinterpret_cast<int16_t*>(data), frames);
     render_->ReleaseBuffer(frames, 0);
-    if (!started_) {
-      started_ = SUCCEEDED(client_->Start());
-      startedAt_ = GetTickCount();
-    }
+    if (!started_) started_ = SUCCEEDED(client_->Start());
   }
 
   void Close() {
@@ -199,9 +158,7 @@ class AudioOutput {
   IAudioRenderClient* render_ = nullptr;
   UINT32 bufferFrames_ = 0;
   bool started_ = false;
-  DWORD playedOutAt_ = 0;  // tick count when a running stream had nothing left, or 0
-  DWORD startedAt_ = 0;    // tick count of the last start
-  DWORD failedAt_ = 0;     // tick count of the last failed opening, 0 if none
+  DWORD failedAt_ = 0;  // tick count of the last failed opening, 0 if none
 };
 
 }  // namespace
@@ -276,28 +233,16 @@ void AudioStreamBackend::Run() {
     StreamFeeder feeder(library_, slot_);
     DWORD lastSound = GetTickCount();
     while (!quit_.load()) {
-      SoundRequest request;
-      if (feeder.Take(request)) {
-        if (request.kind == SoundRequest::Stop && output.Written() <= kDrainFrames) {
-          // What is written ahead plays out, and the sound fades out right after it
-          // in the same stream: it ends without a break in its wave.
-          feeder.Apply(request, true);
-        } else {
-          // Everything written is dropped, and a new sound starts at once.
-          output.Discard();
-          feeder.Apply(request, false);
-          if (feeder.Playing()) output.Open();  // after an idle close or a failure
-        }
+      if (feeder.Update()) {
+        output.Discard();
+        if (feeder.Playing()) output.Open();  // after an idle close or a failure
       }
       if (feeder.Playing()) output.TopUp(feeder);
       // Silent: nothing is written and only a request, or closing time, wakes the thread.
-      // A stream that still plays out what it was given is stopped once it has.
       const DWORD now = GetTickCount();
       DWORD wait = INFINITE;
       if (feeder.Playing()) {
         lastSound = now;
-        wait = kPollMs;
-      } else if (output.StopWhenPlayedOut(now)) {
         wait = kPollMs;
       } else if (output.IsOpen()) {
         const DWORD idle = now - lastSound;

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <map>
 #include <thread>
 #include <vector>
@@ -79,38 +77,6 @@ std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length,
   std::vector<int16_t> out(length);
   for (size_t i = 0; i < length; ++i) out[i] = period[(from + i) % period.size()];
   return out;
-}
-
-constexpr size_t kFade = StreamFeeder::kFadeSamples;
-
-int LargestStep(const std::vector<int16_t>& samples) {
-  int largest = 0;
-  for (size_t i = 1; i < samples.size(); ++i)
-    largest = std::max(largest, std::abs(samples[i] - samples[i - 1]));
-  return largest;
-}
-
-// Checks `out`, the samples given out after a request applied with a fade: the new
-// sound (`wanted`; silence for a stop) from its first sample on, at once, with the old
-// one (`old`: what it would have gone on with) fading out under its first kFade
-// samples: at full level first, never louder than the old sound, down to almost nothing.
-void ExpectFade(const std::vector<int16_t>& out, const std::vector<int16_t>& wanted,
-                const std::vector<int16_t>& old) {
-  ASSERT_EQ(out.size(), wanted.size());
-  ASSERT_GT(out.size(), kFade);
-  ASSERT_GE(old.size(), kFade);
-  EXPECT_EQ(std::vector<int16_t>(out.begin() + kFade, out.end()),
-            std::vector<int16_t>(wanted.begin() + kFade, wanted.end()))
-      << "after the fade, the new sound alone";
-  EXPECT_EQ(out[0] - wanted[0], old[0]) << "the fade starts with the old sound's next sample";
-  int loudest = 0;
-  for (size_t k = 0; k < kFade; ++k) {
-    const int fade = out[k] - wanted[k];
-    EXPECT_TRUE(fade == 0 || (fade > 0) == (old[k] > 0)) << "sample " << k;
-    EXPECT_LE(std::abs(fade), std::abs(old[k])) << "sample " << k;
-    loudest = std::max(loudest, std::abs(static_cast<int>(old[k])));
-  }
-  EXPECT_LE(std::abs(out[kFade - 1] - wanted[kFade - 1]), loudest / static_cast<int>(kFade) + 1);
 }
 
 }  // namespace
@@ -330,102 +296,6 @@ TEST(StreamService, TheGatedPlayerDrivesItThroughTheThreePatterns) {
   ShutdownSound(s.requests);
   s.feeder.Update();
   EXPECT_FALSE(s.feeder.Playing());
-}
-
-// A sound stopped with a fade goes on a few milliseconds from where it stands, down to
-// silence, so that no step between two samples is larger than the sound's own: no
-// click. A sound that starts meanwhile starts at once, the old one fading under it.
-TEST(StreamFade, AStopWithAFadeGoesOnFromWhereItStandsDownToSilence) {
-  Service s;
-  const std::vector<int16_t> a69 = SamplesOf("A69");
-  s.Note("a69");
-  s.feeder.Update();
-  std::vector<int16_t> heard = s.Fill(700);
-  s.Stop();
-  ASSERT_TRUE(s.feeder.Update(true));
-  EXPECT_TRUE(s.feeder.Playing()) << "while it fades";
-  const std::vector<int16_t> out = s.Fill(400);
-  ExpectFade(out, std::vector<int16_t>(400, 0), Repeated(a69, kFade, 700));
-  EXPECT_FALSE(s.feeder.Playing());
-
-  heard.insert(heard.end(), out.begin(), out.end());
-  EXPECT_LE(LargestStep(heard), LargestStep(Repeated(a69, 2 * a69.size())))
-      << "no step larger than the note's own";
-  // Without a fade it breaks off: the step the fade spares.
-  s.Note("a69");
-  s.feeder.Update();
-  heard = s.Fill(700);
-  s.Stop();
-  s.feeder.Update(false);
-  const std::vector<int16_t> cut = s.Fill(400);
-  EXPECT_EQ(cut, std::vector<int16_t>(400, 0));
-  EXPECT_EQ(std::abs(heard.back() - cut.front()), std::abs(heard.back()));
-}
-
-TEST(StreamFade, ANewSoundStartsAtOnceWithTheOldFadingUnderIt) {
-  Service s;
-  s.Note("a53");
-  s.feeder.Update();
-  s.Fill(500);
-  s.Note("a72");
-  ASSERT_TRUE(s.feeder.Update(true));
-  ExpectFade(s.Fill(300), Repeated(SamplesOf("A72"), 300), Repeated(SamplesOf("A53"), kFade, 500));
-  // An effect that ends within the fade: the fade goes on to its end.
-  const std::vector<int16_t> ding = SamplesOf("DING");
-  s.Effect("ding");
-  s.feeder.Update();
-  s.Fill(ding.size() - 20);
-  s.Stop();
-  s.feeder.Update(true);
-  std::vector<int16_t> old(ding.end() - 20, ding.end());
-  old.resize(kFade, 0);
-  ExpectFade(s.Fill(200), std::vector<int16_t>(200, 0), old);
-}
-
-TEST(StreamFade, SilenceNeedsNoFade) {
-  Service s;
-  // An effect that ended by itself before the stop: nothing to fade, nothing to write.
-  s.Effect("ding");
-  s.feeder.Update();
-  s.Fill(SamplesOf("DING").size() + 500);
-  s.Stop();
-  ASSERT_TRUE(s.feeder.Update(true));
-  EXPECT_FALSE(s.feeder.Playing());
-  // A sound replaced before any of it was given out was never heard.
-  s.Note("a60");
-  s.feeder.Update(true);
-  s.Note("a55");
-  s.feeder.Update(true);
-  EXPECT_EQ(s.Fill(300), Repeated(SamplesOf("A55"), 300));
-}
-
-TEST(StreamFade, ItAddsUpToTheLoudestSampleWithoutWrappingAround) {
-  // A full-scale sound replaced by itself: the fade of one under the other saturates.
-  struct LoudSource final : WaveSource {
-    // 100 samples of 32767, 16-bit little-endian.
-    std::vector<uint8_t> image = Bytes(Riff(Fmt(16) + Chunk("data", std::string(200, '\x7F'))));
-    LoudSource() {
-      for (size_t i = image.size() - 200; i < image.size(); i += 2) image[i] = 0xFF;
-    }
-    bool Find(const char*, const uint8_t*& bytes, size_t& size) override {
-      bytes = image.data();
-      size = image.size();
-      return true;
-    }
-  } source;
-  SoundLibrary library(source);
-  RequestSlot slot;
-  CountingWaker waker;
-  StreamRequests requests(library, slot, waker);
-  StreamFeeder feeder(library, slot);
-  requests.Play("loud", true, kNoteFlags);
-  feeder.Update();
-  std::vector<int16_t> out(500);
-  feeder.Fill(out.data(), out.size());
-  requests.Play("LOUD", true, kNoteFlags);
-  feeder.Update(true);
-  feeder.Fill(out.data(), out.size());
-  EXPECT_EQ(*std::min_element(out.begin(), out.end()), 32767);
 }
 
 TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
