@@ -63,6 +63,15 @@ void OnSize(HWND window) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
+// The window has moved to a screen of another pixel density (the manifest makes the
+// game aware of it per monitor): take the position and size Windows suggests, which
+// keep the window's size in physical terms. The board and the status font follow
+// through the WM_SIZE this brings.
+void OnDpiChanged(HWND window, const RECT& suggested) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void OnPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -90,6 +99,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_PAINT:
       OnPaint(window);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CHAR:
       if (AcceptsPresses(g_game)) OnChar(wParam, lParam);

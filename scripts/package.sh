@@ -8,9 +8,10 @@
 # Environment: PACKAGE_BUILD_DIR  the i686 build to pack (default build/i686, which is
 #                                 built first with scripts/build.sh i686)
 #
-# The executable must pass the static checks of the release and of its hardening
-# before it is packed. Both are reproducible: the executable's header holds no link
-# time, and the zip's entries carry the time of the last commit and fixed permissions.
+# The executable must pass the static checks of the release, of its manifest and of
+# its hardening before it is packed. Executable and zip are reproducible: the
+# executable's header holds no link time, and the zip's entries carry the time of the
+# last commit and fixed permissions.
 # So anyone can check a published SHA-256: check out the commit it was made from, on
 # Debian 12 with its mingw-w64 (scripts/setup.sh installs it), and run this script; it
 # prints the same sum. tests/static/check_reproducible.sh proves it for every commit
@@ -32,6 +33,8 @@ exe=$build/app/zirirar.exe
 
 python3 tests/static/check_release.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_release.py" >&2; exit 1; }
+python3 tests/static/check_manifest.py "$exe" >/dev/null ||
+  { echo "package: $exe fails tests/static/check_manifest.py" >&2; exit 1; }
 python3 tests/static/check_hardening.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_hardening.py" >&2; exit 1; }
 

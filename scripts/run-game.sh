@@ -10,7 +10,9 @@
 #     where this kernel runs 32-bit code;
 #   - otherwise the x86_64 build of the same sources, build/x64/app/zirirar.exe, with
 #     wine64.
-# It says which. Close the window (or choose Jeu > Quitter) to end it.
+# It says which. On a desktop, its window manager handles the game's window like any
+# other; on an X server where no window manager runs, wine does
+# (scripts/window-manager.sh). Close the window (or choose Jeu > Quitter) to end it.
 #
 # On Windows, play the 32-bit release instead: copy build/i686/app/zirirar.exe to
 # any folder of a Windows PC (32- or 64-bit Windows) and double-click
@@ -45,9 +47,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/.game-ready" ]; then
   echo "run-game: preparing the wine prefix ${WINEPREFIX#"$PWD"/} (first run only)"
   "$wine" wineboot -i >/dev/null 2>&1
-  # Without a window manager every closing window would otherwise wait about 2 s.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   touch "$WINEPREFIX/.game-ready"
 fi
+# The desktop's window manager handles the window; on a bare X server, wine itself.
+bash scripts/window-manager.sh "$wine"
 
 exec "$wine" "$exe"

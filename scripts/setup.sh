@@ -7,10 +7,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# x11-utils: run-game.sh looks for a window manager with xprop; its test runs the small
+# matchbox-window-manager.
 packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xauth
+  wine64 xvfb xauth x11-utils matchbox-window-manager
   fonts-liberation fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3 python3-pefile zip clang-format

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests under CTest, the
-# static checks of the executables, and the end-to-end tests of the real program
-# under wine (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64
-# build everywhere). Ends with one overall "N passed, N failed" line.
+# static checks of the executables, the test of how run-game.sh leaves the game's
+# window to a window manager, and the end-to-end tests of the real program under wine
+# (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64 build
+# everywhere). Ends with one overall "N passed, N failed" line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,6 +53,10 @@ done
 echo "== reproducible release"
 bash tests/static/check_reproducible.sh 2>&1 | tee "$logs/reproducible"
 count_stage "reproducible release" "$logs/reproducible" "${PIPESTATUS[0]}"
+
+echo "== run-game.sh and the window manager"
+bash tests/desktop/window_manager_test.sh 2>&1 | tee "$logs/window-manager"
+count_stage "window manager" "$logs/window-manager" "${PIPESTATUS[0]}"
 
 # One line per Windows build the end-to-end suite drove (the 32-bit release under wine32
 # where this kernel runs 32-bit code, the x86_64 build under wine64), or why one did not

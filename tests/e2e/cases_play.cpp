@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/whole_game.h"
 
 using namespace e2e;
 
@@ -90,10 +91,9 @@ int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
   return p.flashes[0];
 }
 
-// Plays a whole game on board index 1 by watching each playback and repeating it,
-// round after round up to the target of the skill shown as `skill` (1-based), and
-// checks the won board.
-void PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
+}  // namespace
+
+void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
   game.Command(kNewGame);
 
   std::vector<int> sequence;
@@ -152,8 +152,6 @@ void PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
   }
   RequireGridOnly(game, g, {g.StatusPanel(), g.Square(0), g.Square(1), g.Square(2), g.Square(3)});
 }
-
-}  // namespace
 
 E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
   Game game;

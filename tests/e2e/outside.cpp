@@ -173,9 +173,13 @@ std::string Frame::CheckGridOnly(const Geometry& g, const std::vector<Box>& allo
 
 namespace {
 
+int g_gamesScreenDpi = 0;
+
+// At the density of the games' screen, which their status font is sized for.
 HFONT CreateStatusFont(HDC dc, int points) {
-  return CreateFontA(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
-                     0, DEFAULT_CHARSET, OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY,
+  const int dpi = g_gamesScreenDpi != 0 ? g_gamesScreenDpi : GetDeviceCaps(dc, LOGPIXELSY);
+  return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                     OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
 
@@ -200,6 +204,8 @@ int StatusFontPoints(HDC dc, int width) {
 COLORREF ToColorRef(Colour c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 }  // namespace
+
+void SetGamesScreenDpi(int dpi) { g_gamesScreenDpi = dpi; }
 
 std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
                                     const char* word, Colour wordColour) const {

@@ -122,6 +122,11 @@ class Frame {
   std::vector<Colour> pixels_;
 };
 
+// The pixel density (LogPixels) of the screen as the games started from now on see
+// it, at which CheckStatusPanel draws the text it compares with; 0, the default, is
+// the driver's own screen's. For cases that start games at another density.
+void SetGamesScreenDpi(int dpi);
+
 // Number of times `colour` shows in a box, for messages: "n of m pixels".
 std::string Describe(const Frame& frame, const Box& box, Colour colour);
 

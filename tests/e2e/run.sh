@@ -155,6 +155,9 @@ run_target() {  # target CASE...
   # A server left over from an interrupted run of this prefix is ended first.
   stop_server "$wineserver" "$WINEPREFIX"
   "$wineserver" -p 9>&- || { fail_setup "cannot start the wineserver"; return 1; }
+  # Cases that set the screen's density for the games they start (cases_desktop.cpp)
+  # remove it when they end; a run cut short in between would leave it to every case.
+  timeout 60 "$wine" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 9>&-
 
   if [ "${1:-}" = "--list" ]; then
     timeout 60 "$wine" "$driver" --list 9>&- | tr -d '\r'

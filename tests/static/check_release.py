@@ -61,7 +61,7 @@ EXPECTED_LEVEL_BOX = {
     "caption": "Choisir un niveau", "rect": (50, 25, 200, 100),
     "controls": [
         ("static", NO_ID, "Veuillez choisir un tableau et un niveau de comp\u00e9tences",
-         10, 10, 180, 12, STATIC_STYLE),
+         10, 10, 180, 20, STATIC_STYLE),
         ("static", NO_ID, "Tableau:", 10, 35, 30, 12, STATIC_STYLE),
         ("combobox", 640, "", 50, 35, 100, 40, COMBO_STYLE),
         ("static", NO_ID, "Niveau:", 10, 55, 30, 12, STATIC_STYLE),

@@ -10,27 +10,12 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 
-passed=0
-failed=0
-check() {  # title command...
-  local title=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok   $title"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $title"
-  fi
-}
-finish() {
-  echo "reproducible: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+# shellcheck source=tests/support/checks.sh
+source tests/support/checks.sh
 
 first=$root/build/i686/app/zirirar.exe
-[ -f "$first" ] || { echo "FAIL build build/i686 first (scripts/build.sh i686)"; failed=1; finish; }
+[ -f "$first" ] ||
+  { echo "FAIL build build/i686 first (scripts/build.sh i686)"; failed=1; finish "reproducible"; }
 
 other=$(mktemp -d)
 trap 'rm -rf "$other"' EXIT
@@ -52,7 +37,7 @@ if ! (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=R
     >"$other/build.log" 2>&1); then
   tail -n 20 "$other/build.log"
   check "the sources build in another folder" false
-  finish
+  finish "reproducible"
 fi
 
 same_bytes() {
@@ -75,4 +60,4 @@ echo "     here:      $sum_here"
 echo "     elsewhere: $sum_there"
 same_zip() { [ -n "$sum_here" ] && [ "$sum_here" = "$sum_there" ]; }
 check "the packages of both builds have the same SHA-256" same_zip
-finish
+finish "reproducible"
