@@ -27,9 +27,10 @@ key='HKCU\Software\Wine\X11 Driver'
 
 # shellcheck source=tests/support/checks.sh
 source tests/support/checks.sh
+# shellcheck source=tests/support/xvfb.sh
+source tests/support/xvfb.sh
 
 work=$(mktemp -d)
-xvfb_pid=""
 manager_pid=""
 game_pid=""
 cleanup() {
@@ -40,10 +41,7 @@ cleanup() {
   done
   timeout 20 "$wineserver" -k 2>/dev/null
   timeout 20 "$wineserver" -w 2>/dev/null
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,16 +56,7 @@ done
 
 # A private X server that keeps its state when its last client leaves (-noreset), as a
 # desktop's does, so that a dead manager's mark stays on the root window.
-Xvfb -displayfd 8 -noreset -screen 0 1024x768x24 -nolisten tcp 8>"$work/display" \
-  2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [ -s "$work/display" ] && break
-  sleep 0.05
-done
-[ -s "$work/display" ] ||
-  { echo "FAIL Xvfb did not start"; failed=1; finish "window manager"; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb "$work" 1024x768x24 -noreset || { echo "FAIL the X server"; failed=1; finish "window manager"; }
 
 if [ ! -f "$WINEPREFIX/.ready" ]; then
   timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||

@@ -43,7 +43,6 @@ report() {  # label passed failed
 }
 
 work=$(mktemp -d)
-xvfb_pid=""
 driver_pid=""
 tail_pid=""
 servers=()  # "wineserver-path prefix" of every server this script started
@@ -63,29 +62,18 @@ cleanup() {
     # shellcheck disable=SC2086
     stop_server $entry
   done
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A private X server; it picks a free display number itself and reports it when ready.
+# A private X server, started with the first build that runs.
+# shellcheck source=tests/support/xvfb.sh
+source tests/support/xvfb.sh
 start_x() {
   [ -n "$xvfb_pid" ] && return 0
-  command -v Xvfb >/dev/null || { echo "e2e: Xvfb is not installed (scripts/setup.sh)"; return 1; }
-  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" \
-    9>&- &
-  xvfb_pid=$!
-  for _ in $(seq 1 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || { echo "e2e: Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"; return 1; }
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  start_xvfb "$work" 1280x1024x24 || { echo "e2e: could not start the X server"; return 1; }
 }
 
 # Runs the driver of one build against its game. Prints the driver's output and the
