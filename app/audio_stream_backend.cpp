@@ -3,8 +3,7 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
-#include "app/playsound_backend.h"
-#include "sound/sound_set.h"
+#include "sound/sound_rate.h"
 #include "sound/stream_feeder.h"
 
 // How the output behaves under wine (measured with its PulseAudio driver):
@@ -257,18 +256,4 @@ void AudioStreamBackend::Run() {
     }
   }
   com.uninitialize();
-}
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-SoundBackend& ChooseSoundBackend(HMODULE module) {
-  if (RunningUnderWine()) {
-    static AudioStreamBackend stream(module);
-    return stream;
-  }
-  static PlaySoundBackend playSound(module);
-  return playSound;
 }

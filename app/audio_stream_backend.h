@@ -42,10 +42,3 @@ class AudioStreamBackend final : public SoundBackend, private WaveSource, privat
   bool closed_ = false;      // after Close nothing starts it again
   std::atomic<bool> quit_{false};
 };
-
-// Whether the program runs under wine (its ntdll exports wine_get_version).
-bool RunningUnderWine();
-
-// The program's sound backend, chosen once: PlaySoundA on Windows, the streaming
-// service under wine. Both find the sounds among `module`'s WAVE resources.
-SoundBackend& ChooseSoundBackend(HMODULE module);

@@ -1,5 +1,6 @@
-// Entry point and main window: class registration, start-up, the message loop and
-// the window procedure that turns window messages into calls on the game.
+// Entry point and main window: class registration, start-up, the message loop, the
+// window procedure that turns window messages into calls on the game, and the parts
+// of the shell that the game talks to (the view, the sound backend and player).
 #include <windows.h>
 
 #include <atomic>
@@ -8,8 +9,11 @@
 
 #include "app/audio_stream_backend.h"
 #include "app/gdi_canvas.h"
+#include "app/playsound_backend.h"
+#include "app/running_under_wine.h"
 #include "app/shell.h"
 #include "app/tick_timer.h"
+#include "app/window_class.h"
 #include "app/window_view.h"
 #include "view/painter.h"
 
@@ -18,7 +22,6 @@ BoardLayout g_layout;
 
 namespace {
 
-constexpr char kClassName[] = "Radevuvo_Wclass";
 constexpr char kTitle[] = "Zirirar Aduzo";
 constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // WM_CHAR: the key was already down
 
@@ -60,6 +63,15 @@ void OnSize(HWND window) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
+// The window has moved to a screen of another pixel density (the manifest makes the
+// game aware of it per monitor): take the position and size Windows suggests, which
+// keep the window's size in physical terms. The board and the status font follow
+// through the WM_SIZE this brings.
+void OnDpiChanged(HWND window, const RECT& suggested) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void OnPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -87,6 +99,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_PAINT:
       OnPaint(window);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CHAR:
       if (AcceptsPresses(g_game)) OnChar(wParam, lParam);
@@ -119,16 +134,28 @@ bool RegisterMainClass(HINSTANCE instance) {
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszMenuName = "MainMenu";
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kMainWindowClass;
   return RegisterClassA(&windowClass) != 0;
+}
+
+// PlaySoundA on Windows; under wine, whose PlaySoundA leaves a gap after each
+// repetition of a looped note, our own streaming service. Both find the sounds among
+// the program's WAVE resources.
+SoundBackend& ChooseSoundBackend(HINSTANCE module) {
+  if (RunningUnderWine()) {
+    static AudioStreamBackend stream(module);
+    return stream;
+  }
+  static PlaySoundBackend playSound(module);
+  return playSound;
 }
 
 // Not visible when created; the class menu becomes the window's menu.
 bool CreateMainWindow(HINSTANCE instance) {
   g_instance = instance;
-  HWND window =
-      CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, kMainWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                instance, nullptr);
   if (window == nullptr) return false;
   g_mainWindow.store(window);
   return true;
@@ -148,8 +175,7 @@ GameView& MainView() {
 }
 
 SoundBackend& MainSoundBackend() {
-  // PlaySoundA on Windows; our own streaming service under wine, chosen once.
-  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());
+  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());  // once
   return backend;
 }
 

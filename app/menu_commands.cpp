@@ -25,7 +25,7 @@ INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         SendDlgItemMessageA(dialog, IDC_BOARD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       for (int16_t i = 0; i < kSkillCount; ++i) {
-        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), SkillTable[i]);
+        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), TargetLength(i));
         SendDlgItemMessageA(dialog, IDC_SKILL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       SendDlgItemMessageA(dialog, IDC_BOARD, CB_SETCURSEL, g_game.boardIndex, 0);
@@ -74,17 +74,31 @@ INT_PTR CALLBACK InstructionsDialog(HWND dialog, UINT message, WPARAM wParam, LP
   }
 }
 
+// True while one of the modal windows below is open. It disables the main window, so a
+// player cannot reach the menu or the accelerators then; only a command posted to the
+// window from outside could still ask for another modal window on top of it, and that
+// command is refused.
+bool g_modalOpen = false;
+
+struct ModalScope {
+  ModalScope() { g_modalOpen = true; }
+  ~ModalScope() { g_modalOpen = false; }
+};
+
 void ShowLevelDialog() {
+  ModalScope modal;
   if (DialogBoxParamA(ModuleInstance(), "LevelBox", MainWindow(), LevelDialog, 0) != 0) {
     InvalidateRect(MainWindow(), nullptr, TRUE);
   }
 }
 
 void ShowInstructions() {
+  ModalScope modal;
   DialogBoxParamA(ModuleInstance(), "InstructBox", MainWindow(), InstructionsDialog, 0);
 }
 
 void ShowAbout() {
+  ModalScope modal;
   MessageBoxA(MainWindow(), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -101,6 +115,8 @@ void OnInitMenu() {
 }
 
 void OnCommand(uint16_t id) {
+  const bool opensModal = id == ID_GAME_LEVEL || id == ID_HELP_INSTRUCTIONS || id == ID_HELP_ABOUT;
+  if (opensModal && g_modalOpen) return;
   switch (id) {
     case ID_GAME_NEW:
       NewGame(g_game, MainView(), MainSound());

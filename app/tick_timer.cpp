@@ -20,13 +20,13 @@ void CALLBACK OnTimerEvent(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 }  // namespace
 
 void Start() {
-  Winmm().timeBeginPeriod(kPeriodMs);
-  g_eventId = Winmm().timeSetEvent(kPeriodMs, kResolutionMs, &OnTimerEvent, 0, TIME_PERIODIC);
+  Winmm().timeBeginPeriod(kSystemResolutionMs);
+  g_eventId = Winmm().timeSetEvent(kPeriodMs, kEventResolutionMs, &OnTimerEvent, 0, TIME_PERIODIC);
 }
 
 void Stop() {
   Winmm().timeKillEvent(g_eventId);
-  Winmm().timeEndPeriod(kPeriodMs);
+  Winmm().timeEndPeriod(kSystemResolutionMs);
 }
 
 }  // namespace TickTimer

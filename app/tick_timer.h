@@ -4,12 +4,16 @@
 
 namespace TickTimer {
 
-constexpr unsigned kPeriodMs = 50;
-constexpr unsigned kResolutionMs = 10;
+constexpr unsigned kPeriodMs = 50;  // one tick
+// Two different settings share the word "resolution": the system timer resolution
+// asked for while the clock runs (timeBeginPeriod), which is the period itself, and
+// the accuracy asked of each tick of the event (timeSetEvent).
+constexpr unsigned kSystemResolutionMs = kPeriodMs;
+constexpr unsigned kEventResolutionMs = 10;
 
-// Asks for a 50 ms timer resolution and starts the periodic event.
+// Asks for the system timer resolution and starts the periodic event.
 void Start();
-// Kills the event and gives the 50 ms resolution back.
+// Kills the event and gives the system timer resolution back.
 void Stop();
 
 }  // namespace TickTimer

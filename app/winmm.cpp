@@ -7,12 +7,6 @@ MMRESULT WINAPI NoTimePeriod(UINT) { return TIMERR_NOCANDO; }
 MMRESULT WINAPI NoSetEvent(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return 0; }
 MMRESULT WINAPI NoKillEvent(UINT) { return TIMERR_NOCANDO; }
 BOOL WINAPI NoPlaySound(LPCSTR, HMODULE, DWORD) { return FALSE; }
-MMRESULT WINAPI NoWaveOpen(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD) {
-  return MMSYSERR_NODRIVER;
-}
-MMRESULT WINAPI NoWaveClose(HWAVEOUT) { return MMSYSERR_NODRIVER; }
-MMRESULT WINAPI NoWaveHeader(HWAVEOUT, LPWAVEHDR, UINT) { return MMSYSERR_NODRIVER; }
-MMRESULT WINAPI NoWaveReset(HWAVEOUT) { return MMSYSERR_NODRIVER; }
 
 HMODULE LoadFromSystemFolder() {
   // LOAD_LIBRARY_SEARCH_SYSTEM32 is refused where the loader predates it; the full
@@ -40,12 +34,6 @@ WinmmApi Load() {
   Resolve(module, "timeSetEvent", api.timeSetEvent, &NoSetEvent);
   Resolve(module, "timeKillEvent", api.timeKillEvent, &NoKillEvent);
   Resolve(module, "PlaySoundA", api.PlaySoundA, &NoPlaySound);
-  Resolve(module, "waveOutOpen", api.waveOutOpen, &NoWaveOpen);
-  Resolve(module, "waveOutClose", api.waveOutClose, &NoWaveClose);
-  Resolve(module, "waveOutPrepareHeader", api.waveOutPrepareHeader, &NoWaveHeader);
-  Resolve(module, "waveOutUnprepareHeader", api.waveOutUnprepareHeader, &NoWaveHeader);
-  Resolve(module, "waveOutWrite", api.waveOutWrite, &NoWaveHeader);
-  Resolve(module, "waveOutReset", api.waveOutReset, &NoWaveReset);
   return api;
 }
 

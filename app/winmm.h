@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <mmsystem.h>
 
 struct WinmmApi {
@@ -12,12 +13,6 @@ struct WinmmApi {
   decltype(&::timeSetEvent) timeSetEvent;
   decltype(&::timeKillEvent) timeKillEvent;
   decltype(&::PlaySoundA) PlaySoundA;
-  decltype(&::waveOutOpen) waveOutOpen;
-  decltype(&::waveOutClose) waveOutClose;
-  decltype(&::waveOutPrepareHeader) waveOutPrepareHeader;
-  decltype(&::waveOutUnprepareHeader) waveOutUnprepareHeader;
-  decltype(&::waveOutWrite) waveOutWrite;
-  decltype(&::waveOutReset) waveOutReset;
 };
 
 // Never null members: a function that cannot be loaded is replaced by one that

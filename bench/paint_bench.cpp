@@ -14,6 +14,7 @@
 
 #include "app/gdi_canvas.h"
 #include "engine/game.h"
+#include "tests/e2e/outside.h"
 #include "view/layout.h"
 #include "view/painter.h"
 
@@ -25,16 +26,7 @@ constexpr int kRepaints = 300;
 GameSession g_game;
 BoardLayout g_layout;
 
-double NowUs() {
-  static const double ticksPerUs = [] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1e6;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerUs;
-}
+double NowUs() { return e2e::NowMs() * 1000.0; }
 
 // A won game on the largest board at the longest target.
 void WonOnTheLargestBoard() {
@@ -70,15 +62,8 @@ void PaintIntoMemory(int width, int height) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = e2e::CreatePixelBitmap(dc, width, height, &bits);
   HGDIOBJ previous = SelectObject(dc, bitmap);
   const RECT all = {0, 0, width, height};
   std::vector<double> times;

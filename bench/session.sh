@@ -8,7 +8,6 @@
 # hold under `set -e`: what may fail without harm is marked so.
 
 work=$(mktemp -d)
-session_xvfb_pid=""
 session_pulse_pid=""
 session_server_started=0
 
@@ -24,15 +23,10 @@ session_wine_environment() {
 
 # Starts Xvfb with a screen of SCREEN (e.g. 1280x1024x24) on a free display and exports
 # DISPLAY. Returns 1 when it does not come up.
+# shellcheck source=tests/support/xvfb.sh
+source tests/support/xvfb.sh
 session_start_xvfb() {
-  Xvfb -displayfd 8 -screen 0 "$1" -nolisten tcp 8>"$work/display" 2>"$work/xvfb.log" &
-  session_xvfb_pid=$!
-  for _ in $(seq 1 200); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || return 1
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  start_xvfb "$work" "$1"
 }
 
 # Starts PulseAudio with one null sink named SINK, the default sink, on a socket of its
@@ -78,7 +72,8 @@ session_end() {
     timeout 20 "$wineserver" -w 2>/dev/null || true
   fi
   local p
-  for p in $session_pulse_pid $session_xvfb_pid; do
+  stop_xvfb
+  for p in $session_pulse_pid; do
     kill "$p" 2>/dev/null || true
     wait "$p" 2>/dev/null || true
   done

@@ -24,9 +24,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/window_class.h"
+
 namespace {
 
-constexpr char kMainClass[] = "Radevuvo_Wclass";
 constexpr int kCapacity = 1 << 16;  // 54 minutes of ticks
 
 LONGLONG g_ticks[kCapacity];
@@ -61,7 +62,7 @@ bool IsMainWindow(HWND window) {
   if (g_mainWindow != nullptr) return false;
   char name[32] = {};
   GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, kMainClass) != 0) return false;
+  if (lstrcmpA(name, kMainWindowClass) != 0) return false;
   g_mainWindow = window;
   return true;
 }

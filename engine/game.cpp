@@ -2,6 +2,19 @@
 
 namespace {
 
+// A changed pacing step must keep free play (length 0) paced, the steps in order, and
+// every flash at least a tick long.
+constexpr bool PacingRisesFromLengthZero() {
+  int previous = -1;
+  for (const FlashStep& step : kFlashPacing) {
+    if (step.length <= previous || step.ticks < 1) return false;
+    previous = step.length;
+  }
+  return kFlashPacing[0].length == 0;
+}
+static_assert(PacingRisesFromLengthZero(),
+              "kFlashPacing: lengths rising from 0, each flash at least one tick");
+
 void LightSquare(GameSession& game, GameView& view, SoundPlayer& sound) {
   view.InvalidateSquare(game.litSquare);
   sound.PlayNote(SquareNote(game.boardIndex, game.litSquare));
@@ -50,6 +63,17 @@ void ExtendSequence(GameSession& game, GameView& view, SoundPlayer& sound) {
   FlashPacing(game);
 }
 
+// The flash of the player's last press is over, by its last tick or by the next press:
+// the square goes dark and the play position moves on. Returns true when that
+// completed the sequence, which enters SequenceOk.
+bool EndPressFlash(GameSession& game, GameView& view, SoundPlayer& sound) {
+  EndFlash(game, view, sound);
+  game.playPosition += 1;
+  if (game.playPosition != game.sequenceLength) return false;
+  EnterSequenceOk(game, view, sound);
+  return true;
+}
+
 void AdvancePlayback(GameSession& game, GameView& view, SoundPlayer& sound) {
   game.playPosition += 1;
   if (game.playPosition > game.sequenceLength) {
@@ -75,12 +99,7 @@ void SeedRandom(GameSession& game, uint32_t secondsSince1970) {
 }
 
 void FlashPacing(GameSession& game) {
-  struct Step {
-    int16_t length, ticks;
-  };
-  static const Step kSteps[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
-                                {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
-  for (const Step& step : kSteps) {
+  for (const FlashStep& step : kFlashPacing) {
     if (step.length == game.sequenceLength) game.flashTicks = step.ticks;
   }
 }
@@ -131,11 +150,7 @@ void OnTick(GameSession& game, GameView& view, SoundPlayer& sound) {
       break;
     case GameState::YourTurn:
       game.tickCounter += 1;
-      if (game.tickCounter == 0) {
-        EndFlash(game, view, sound);
-        game.playPosition += 1;
-        if (game.playPosition == game.sequenceLength) EnterSequenceOk(game, view, sound);
-      }
+      if (game.tickCounter == 0) EndPressFlash(game, view, sound);
       if (game.tickCounter > kThinkingTicks) EnterWrong(game, view, sound);
       break;
     case GameState::SequenceOk:
@@ -155,14 +170,13 @@ void OnTick(GameSession& game, GameView& view, SoundPlayer& sound) {
 
 void PressSquare(GameSession& game, GameView& view, SoundPlayer& sound, int16_t square) {
   if (!AcceptsPresses(game) || square < 0 || square >= game.squareCount) return;
+  // The flash of the previous press still shows: it ends first. When that completes
+  // the sequence, this press is not looked at.
   if (game.tickCounter < 0) {
-    EndFlash(game, view, sound);
-    if (game.state == GameState::YourTurn) {
-      game.playPosition += 1;
-      if (game.playPosition == game.sequenceLength) {
-        EnterSequenceOk(game, view, sound);
-        return;
-      }
+    if (game.state != GameState::YourTurn) {
+      EndFlash(game, view, sound);
+    } else if (EndPressFlash(game, view, sound)) {
+      return;
     }
   }
   if (game.state == GameState::YourTurn && game.sequence[game.playPosition] != square) {

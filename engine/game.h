@@ -19,8 +19,11 @@ struct GameSession {
   int16_t targetLength = 0;  // 0 in free play
   int16_t playPosition = 0;  // next square to play back or to check
   int16_t litSquare = -1;    // square shown in its colour, or -1
-  int16_t tickCounter = 0;   // paces every timed phase; may be negative
-  int16_t flashTicks = 0;    // 1..9 once set by FlashPacing
+  // Paces every timed phase: in Watch it counts from -1 up to flashTicks for each
+  // square played back; after a press it counts from -(flashTicks + 1) up to 0, the
+  // press's flash; then, in YourTurn, it counts the idle ticks up to kThinkingTicks.
+  int16_t tickCounter = 0;
+  int16_t flashTicks = 0;  // 1..9 once set by FlashPacing
   int16_t squareCount = 0;
   int32_t soundOn = 1;  // sounds play only while non-zero
   uint32_t randomState = 0;
@@ -53,6 +56,15 @@ class SoundPlayer {
 // 32-bit linear congruential generator; returns 0..32767.
 int16_t Random(GameSession& game);
 void SeedRandom(GameSession& game, uint32_t secondsSince1970);
+
+// The flash length by sequence length: FlashPacing sets flashTicks to `ticks` when the
+// sequence is `length` long and keeps it at every other length, so a sequence grown
+// one square at a time flashes for the ticks of the last step it has reached.
+struct FlashStep {
+  int16_t length, ticks;
+};
+inline constexpr FlashStep kFlashPacing[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
+                                             {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
 
 void FlashPacing(GameSession& game);
 

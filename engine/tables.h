@@ -1,4 +1,5 @@
-// Constant tables of the game: boards, skills and the status word of each state.
+// Constant tables of the game: boards, skills and the status word of each state. The
+// tables themselves are in tables.cpp, where the compiler checks every row.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,11 @@ enum class GameState : int16_t {
 
 constexpr int16_t kBoardCount = 7;
 constexpr int16_t kSkillCount = 12;
-constexpr int16_t kMaxSquares = 20;  // slots of every note and colour row
+constexpr int16_t kMaxSquares = 20;  // slots of every note and colour row: the largest grid
+
+// The notes the boards may use: the sound set has one sound for each of them.
+constexpr int16_t kLowestNote = 53;   // F3
+constexpr int16_t kHighestNote = 72;  // C5
 
 struct BoardRow {
   const char* keyMap;           // i-th character is the key of square i
@@ -26,18 +31,15 @@ struct BoardRow {
   Colour colours[kMaxSquares];  // unused slots black
 };
 
-extern const BoardRow BoardTable[kBoardCount];
-extern const int16_t SkillTable[kSkillCount];
-
 // Board geometry. The board index is never negative.
-inline int16_t BoardColumns(int16_t board) { return static_cast<int16_t>(board / 2 + 2); }
-inline int16_t BoardRows(int16_t board) { return static_cast<int16_t>((board + 1) / 2 + 1); }
-inline int16_t BoardSquares(int16_t board) {
+constexpr int16_t BoardColumns(int16_t board) { return static_cast<int16_t>(board / 2 + 2); }
+constexpr int16_t BoardRows(int16_t board) { return static_cast<int16_t>((board + 1) / 2 + 1); }
+constexpr int16_t BoardSquares(int16_t board) {
   return static_cast<int16_t>(BoardColumns(board) * BoardRows(board));
 }
 
-inline bool IsBoardIndex(int16_t board) { return board >= 0 && board < kBoardCount; }
-inline bool IsSkillIndex(int16_t skill) { return skill >= 0 && skill < kSkillCount; }
+constexpr bool IsBoardIndex(int16_t board) { return board >= 0 && board < kBoardCount; }
+constexpr bool IsSkillIndex(int16_t skill) { return skill >= 0 && skill < kSkillCount; }
 
 const char* BoardKeyMap(int16_t board);
 int16_t SquareNote(int16_t board, int16_t square);

@@ -8,9 +8,14 @@
 # Environment: PACKAGE_BUILD_DIR  the i686 build to pack (default build/i686, which is
 #                                 built first with scripts/build.sh i686)
 #
-# The executable must pass the static checks of the release and of its hardening
-# before it is packed. The zip is reproducible: its entries carry the time of the
-# last commit, so the same sources give the same bytes and the same checksum.
+# The executable must pass the static checks of the release, of its manifest and of
+# its hardening before it is packed. Executable and zip are reproducible: the
+# executable's header holds no link time, and the zip's entries carry the time of the
+# last commit and fixed permissions.
+# So anyone can check a published SHA-256: check out the commit it was made from, on
+# Debian 12 with its mingw-w64 (scripts/setup.sh installs it), and run this script; it
+# prints the same sum. tests/static/check_reproducible.sh proves it for every commit
+# by building and packing a second time in another folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +33,8 @@ exe=$build/app/zirirar.exe
 
 python3 tests/static/check_release.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_release.py" >&2; exit 1; }
+python3 tests/static/check_manifest.py "$exe" >/dev/null ||
+  { echo "package: $exe fails tests/static/check_manifest.py" >&2; exit 1; }
 python3 tests/static/check_hardening.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_hardening.py" >&2; exit 1; }
 
@@ -92,6 +99,7 @@ EOF
 # The same time on both entries, whatever the clock: that of the last commit.
 stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 touch -d "@$stamp" "$stage/zirirar.exe" "$stage/README.txt"
+chmod 644 "$stage/zirirar.exe" "$stage/README.txt"  # whatever the umask
 
 mkdir -p dist
 rm -f "dist/$name.zip" "dist/$name.zip.sha256"

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Builds the game and plays it here, under wine64, on your X display.
+# Builds the game and plays it here, under wine, on your X display.
 #
 #   scripts/run-game.sh
 #
 # It installs whatever is missing (scripts/setup.sh), builds both Windows executables
-# (scripts/build.sh i686 x64), then starts the 64-bit build/x64/app/zirirar.exe with
-# the wine64 loader on $DISPLAY, in a wine prefix of its own under build/wineprefix
-# (made on first use, which takes a few seconds). Close the window (or choose
-# Jeu > Quitter) to end it. This machine cannot run 32-bit code, hence the 64-bit
-# build here; it is made from the same sources.
+# (scripts/build.sh i686 x64), then starts one of them on $DISPLAY, in a wine prefix of
+# its own under build/ (made on first use, which takes a few seconds):
+#   - the 32-bit release, build/i686/app/zirirar.exe, with the 32-bit loader (wine32),
+#     where this kernel runs 32-bit code;
+#   - otherwise the x86_64 build of the same sources, build/x64/app/zirirar.exe, with
+#     wine64.
+# It says which. On a desktop, its window manager handles the game's window like any
+# other; on an X server where no window manager runs, wine does
+# (scripts/window-manager.sh). Close the window (or choose Jeu > Quitter) to end it.
 #
 # On Windows, play the 32-bit release instead: copy build/i686/app/zirirar.exe to
 # any folder of a Windows PC (32- or 64-bit Windows) and double-click
@@ -25,18 +29,27 @@ fi
 bash scripts/setup.sh
 bash scripts/build.sh i686 x64
 
-wine=/usr/lib/wine/wine64
-export WINEPREFIX=$PWD/build/wineprefix
+if bash scripts/runs32.sh; then
+  echo "run-game: the 32-bit release, build/i686/app/zirirar.exe, under wine32"
+  wine=/usr/lib/wine/wine
+  exe=build/i686/app/zirirar.exe
+  export WINEPREFIX=$PWD/build/wineprefix-win32 WINEARCH=win32
+else
+  echo "run-game: the x86_64 build, build/x64/app/zirirar.exe, under wine64" \
+    "(this kernel runs no 32-bit code)"
+  wine=/usr/lib/wine/wine64
+  exe=build/x64/app/zirirar.exe
+  export WINEPREFIX=$PWD/build/wineprefix WINEARCH=win64
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
 
 if [ ! -f "$WINEPREFIX/.game-ready" ]; then
-  echo "run-game: preparing the wine prefix build/wineprefix (first run only)"
+  echo "run-game: preparing the wine prefix ${WINEPREFIX#"$PWD"/} (first run only)"
   "$wine" wineboot -i >/dev/null 2>&1
-  # Without a window manager every closing window would otherwise wait about 2 s.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   touch "$WINEPREFIX/.game-ready"
 fi
+# The desktop's window manager handles the window; on a bare X server, wine itself.
+bash scripts/window-manager.sh "$wine"
 
-exec "$wine" build/x64/app/zirirar.exe
+exec "$wine" "$exe"

@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and is not
 # yet present. Quiet and quick when everything is already there.
-# Never installs wine32 or adds the i386 architecture: this kernel runs no 32-bit code.
+# Where this kernel runs 32-bit programs (scripts/runs32.sh), it also adds Debian's i386
+# architecture and installs wine32, so that the 32-bit release can be run; where it
+# does not, it installs neither.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
+# x11-utils: run-game.sh looks for a window manager with xprop; its test runs the small
+# matchbox-window-manager.
 packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xauth
+  wine64 xvfb xauth x11-utils matchbox-window-manager
   fonts-liberation fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3 python3-pefile zip clang-format
 )
 [ "${WITH_BENCH:-0}" = 1 ] && packages+=(pulseaudio pulseaudio-utils sox procps)
+runs32=0
+bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,5 +32,8 @@ echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$runs32" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

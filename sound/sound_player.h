@@ -6,15 +6,14 @@
 
 #include "engine/game.h"
 
-// Flags of the three request patterns, as PlaySoundA takes them.
-constexpr uint32_t kNoteFlags = 0x4000D;    // SND_RESOURCE | SND_LOOP | SND_ASYNC
-constexpr uint32_t kEffectFlags = 0x40005;  // SND_RESOURCE | SND_ASYNC
-constexpr uint32_t kPurgeFlags = 0x40;      // SND_PURGE
-
 // One request: PlaySoundA(name, fromModule ? program module : null, flags).
 // Silence is (null, false, kPurgeFlags).
 class SoundBackend {
  public:
+  // The bits of PlaySoundA's flags that the game uses, with the values Windows gives
+  // them: SND_ASYNC, SND_LOOP, SND_PURGE and SND_RESOURCE.
+  static constexpr uint32_t kAsync = 0x1, kLoop = 0x8, kPurge = 0x40, kResource = 0x40004;
+
   virtual void Play(const char* name, bool fromModule, uint32_t flags) = 0;
   // Called once as the program ends, after the last silence: release the output and
   // whatever serves it. Nothing plays afterwards.
@@ -23,6 +22,12 @@ class SoundBackend {
  protected:
   ~SoundBackend() = default;
 };
+
+// Flags of the three request patterns.
+constexpr uint32_t kNoteFlags =
+    SoundBackend::kResource | SoundBackend::kLoop | SoundBackend::kAsync;
+constexpr uint32_t kEffectFlags = SoundBackend::kResource | SoundBackend::kAsync;
+constexpr uint32_t kPurgeFlags = SoundBackend::kPurge;
 
 class GatedSoundPlayer final : public SoundPlayer {
  public:

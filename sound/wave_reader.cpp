@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sound/sound_set.h"
+#include "sound/sound_rate.h"
 
 namespace {
 

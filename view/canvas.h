@@ -1,5 +1,6 @@
 // The small drawing interface through which the view measures and paints. Its
-// Win32 implementation is a one-to-one mapping onto GDI calls; tests record it.
+// Win32 implementation is a one-to-one mapping onto GDI calls; the tests run the view
+// on a model of a device context that records what is drawn.
 #pragma once
 
 #include <cstdint>

@@ -8,9 +8,9 @@
 
 namespace {
 
-// The geometry is 32-bit arithmetic. Products are formed in 64 bits so that no
-// input, however large, overflows; the quotient is then brought back into range.
-// Wherever the 32-bit product fits, the result is exactly the 32-bit one.
+// Inputs and results are 32-bit. Products are formed in 64 bits so that no input,
+// however large, overflows; the quotient is then brought back into range. Wherever
+// the product fits in 32 bits, the result is exactly the 32-bit one.
 int32_t Saturate(int64_t v) {
   if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();

@@ -1,6 +1,7 @@
 // Geometry of the client area: the board grid on the left three quarters, the status
-// panel on the right. Signed 32-bit arithmetic, each product formed before the
-// division that follows it.
+// panel on the right. Sizes and coordinates are signed 32-bit values; each product is
+// formed in 64 bits before the division that follows it, and a result beyond the
+// 32-bit range saturates, so no client size, however large, overflows.
 #pragma once
 
 #include <cstdint>

@@ -57,7 +57,8 @@ bare=$(winpath "$repo/$root/bench-x64/bench/soak/bare_dialogs.exe")
 driver=$repo/$root/bench-x64/bench/soak/soak_driver.exe
 
 raw=$repo/$root/bench-x64/soak-results
-rm -rf "$raw"
+# A run of every row starts afresh; a run of named rows replaces only theirs.
+[ ${#only[@]} -eq 0 ] && rm -rf "$raw"
 mkdir -p "$raw"
 source bench/session.sh
 session_wine_environment "$repo/$root/bench-x64/soak-prefix"

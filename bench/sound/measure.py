@@ -118,6 +118,12 @@ def last_sound(x, start, limit):
     return None
 
 
+def largest_step(x, begin, end):
+    """The largest difference between two neighbouring samples in x[begin:end]."""
+    begin, end = max(begin, 1), min(end, len(x))
+    return max((abs(x[i] - x[i - 1]) for i in range(begin, end)), default=0)
+
+
 def steady_windows(x, begin, end, period):
     """One flag per period-long window: does the note sound there as it should?
 
@@ -171,7 +177,8 @@ def analyse(x, timeline, events):
             effects.append((at, name, after))
     held = plays[1]  # plays[0] is the warm-up
     notes = plays[2:22]
-    result = {"starts_ms": [], "stops_ms": [], "pitch": {}, "segments": [], "effects": []}
+    result = {"starts_ms": [], "stops_ms": [], "pitch": {}, "segments": [], "effects": [],
+              "stop_steps": [], "replace_steps": []}
 
     def sounding(play_at, stop_at):
         p, s = timeline.first_after(play_at), timeline.first_after(stop_at)
@@ -187,13 +194,20 @@ def analyse(x, timeline, events):
             continue
         result["starts_ms"].append((timeline.heard_by(on) * 1e6 - play_at) / 1000)
         result["stops_ms"].append((timeline.heard_by(off) * 1e6 - stop_at) / 1000)
+        # The end of the note: every sample from the stop request to 100 ms after it.
+        result["stop_steps"].append(largest_step(x, s, timeline.first_after(stop_at + 100000)))
         if (play_at, name) != (held[0], held[2]):
             f = pitch(x, on + int(0.05 * RATE), s - int(0.01 * RATE))
             result["pitch"][name] = {"measured": f, "expected": 22050 / note_samples(name)}
 
     # Replacements: each later request's stretch plays its own note, steadily.
+    replacing = {at for n, (kind, at, _) in enumerate(events)
+                 if kind == "play" and n > 0 and events[n - 1][0] == "play"}
     for play_at, until, name in plays[22:-1]:
         p, s = timeline.first_after(play_at), timeline.first_after(until)
+        if play_at in replacing:
+            result["replace_steps"].append(
+                largest_step(x, p, timeline.first_after(play_at + 100000)))
         on = onset(x, p, s)
         seg = {"name": name, "pitch": None, "sounding_pct": 0.0}
         if on is not None:
@@ -228,6 +242,8 @@ def analyse(x, timeline, events):
         result["held_sounding_pct"] = 100.0 * sum(flags) / max(len(flags), 1)
         result["held_gaps"] = gaps
         result["held_gaps_per_s"] = gaps / max(ms(s - on) / 1000, 1e-9)
+        # For comparison: the note's own largest step, in the middle of the held note.
+        result["note_step"] = largest_step(x, on + RATE // 2, s - RATE // 2)
     return result
 
 

@@ -15,6 +15,12 @@ def spread(values):
             f"  ({len(values)} notes)")
 
 
+def steps(values):
+    if not values:
+        return "none"
+    return f"median {statistics.median(values):5.0f}  max {max(values):5d}  ({len(values)})"
+
+
 def main():
     if len(sys.argv) != 3:
         raise SystemExit(__doc__)
@@ -27,6 +33,9 @@ def main():
          lambda r: f"{r.get('held_gaps', '?')} in {r.get('held_seconds', 0):.2f} s"),
         ("start latency ms (goal < 25)", lambda r: spread(r["starts_ms"])),
         ("stop latency ms (goal < 25)", lambda r: spread(r["stops_ms"])),
+        ("largest step at a stop (16-bit)", lambda r: steps(r["stop_steps"])),
+        ("largest step at a replacement", lambda r: steps(r["replace_steps"])),
+        ("largest step inside a held note", lambda r: str(r.get("note_step", "?"))),
         ("start latency ms after 12 s of silence",
          lambda r: "none" if r.get("start_after_idle_ms") is None
          else f"{r['start_after_idle_ms']:.1f}"),

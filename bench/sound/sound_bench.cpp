@@ -13,6 +13,8 @@
 
 #include "app/audio_stream_backend.h"
 #include "app/playsound_backend.h"
+#include "app/running_under_wine.h"
+#include "engine/tables.h"
 #include "sound/sound_player.h"
 
 namespace {
@@ -84,7 +86,7 @@ void Programme(Bench& bench) {
   Sleep(600);
 
   // Every note, named in lower case as the game names them: pitch, start and stop.
-  for (int note = 53; note <= 72; ++note) {
+  for (int note = kLowestNote; note <= kHighestNote; ++note) {
     char name[20];
     std::snprintf(name, sizeof name, "a%02d", note);
     bench.Note(name);

@@ -18,14 +18,6 @@ constexpr char kPlantedLibrary[] = "planted_winmm.dll";
 constexpr char kNaiveLoader[] = "naive_loader.exe";
 constexpr uint16_t kFreePlay = 523;
 
-std::string DriverDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory = path;
-  const size_t slash = directory.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : directory.substr(0, slash);
-}
-
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -37,72 +29,24 @@ std::string Lower(std::string text) {
 
 // A fresh folder holding a copy of the game, the planted winmm.dll and the naive
 // loader; removed with everything in it at the end.
-class PlantedFolder {
+class PlantedFolder : public ScratchFolder {
  public:
-  PlantedFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    char name[64];
-    snprintf(name, sizeof name, "zirirar-planted-%lu-%lu", GetCurrentProcessId(),
-             static_cast<unsigned long>(GetTickCount()));
-    path_ = std::string(temp) + name;
-    E2E_REQUIRE(CreateDirectoryA(path_.c_str(), nullptr), "cannot create %s", path_.c_str());
+  PlantedFolder() : ScratchFolder("planted") {
     Copy(GamePath(), "zirirar.exe");
     Copy(DriverDirectory() + "\\" + kPlantedLibrary, "winmm.dll");
     Copy(DriverDirectory() + "\\" + kNaiveLoader, kNaiveLoader);
   }
-  ~PlantedFolder() {
-    for (const std::string& file : files_) DeleteFileA(file.c_str());
-    DeleteFileA(Mark().c_str());
-    RemoveDirectoryA(path_.c_str());
-  }
-  const std::string& Path() const { return path_; }
-  std::string File(const char* name) const { return path_ + "\\" + name; }
+  ~PlantedFolder() { DeleteFileA(Mark().c_str()); }
   // The file the planted library creates when it is loaded.
   std::string Mark() const { return File("winmm.dll") + ".loaded"; }
-
- private:
-  void Copy(const std::string& from, const char* to) {
-    const std::string target = File(to);
-    files_.push_back(target);
-    E2E_REQUIRE(CopyFileA(from.c_str(), target.c_str(), FALSE), "cannot copy %s to %s (error %lu)",
-                from.c_str(), target.c_str(), GetLastError());
-  }
-  std::string path_;
-  std::vector<std::string> files_;
 };
 
 // Wine prefers its own built-in winmm over a file of that name found beside a
 // program. For the two programs of the folder, a per-program DLL override makes it
-// take the first winmm.dll that the search order finds, as Windows does (Windows
-// ignores the key). Removed again at the end.
-class FoundDllsPreferred {
- public:
-  FoundDllsPreferred() {
-    for (const char* program : {"zirirar.exe", kNaiveLoader}) {
-      const std::string key = std::string(kAppDefaults) + program + "\\DllOverrides";
-      HKEY handle = nullptr;
-      E2E_REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &handle, nullptr) == ERROR_SUCCESS,
-                  "cannot create %s", key.c_str());
-      static const char kValue[] = "native,builtin";
-      RegSetValueExA(handle, "winmm", 0, REG_SZ, reinterpret_cast<const BYTE*>(kValue),
-                     sizeof kValue);
-      RegCloseKey(handle);
-      programs_.push_back(program);
-    }
-  }
-  ~FoundDllsPreferred() {
-    for (const std::string& program : programs_) {
-      const std::string key = std::string(kAppDefaults) + program;
-      RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\DllOverrides").c_str());
-      RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    }
-  }
-
- private:
-  static constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\";
-  std::vector<std::string> programs_;
+// take the first winmm.dll that the search order finds, as Windows does.
+struct FoundDllsPreferred {
+  ProgramDllOverrides game{"zirirar.exe", {{"winmm", "native,builtin"}}};
+  ProgramDllOverrides loader{kNaiveLoader, {{"winmm", "native,builtin"}}};
 };
 
 // Starts a program of the folder, in that folder.
@@ -141,19 +85,6 @@ Colour PixelAt(HWND window, int x, int y) {
   ReleaseDC(window, dc);
   return (static_cast<Colour>(GetRValue(c)) << 16) | (static_cast<Colour>(GetGValue(c)) << 8) |
          GetBValue(c);
-}
-
-// Full paths of the modules loaded in a process whose file name is `name`.
-std::vector<std::string> LoadedModules(DWORD processId, const char* name) {
-  std::vector<std::string> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
-  MODULEENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
-    if (lstrcmpiA(entry.szModule, name) == 0) found.push_back(entry.szExePath);
-  CloseHandle(snapshot);
-  return found;
 }
 
 }  // namespace

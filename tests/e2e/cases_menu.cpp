@@ -43,26 +43,10 @@ struct MenuItem {
   bool Unchecked() const { return (menuState & MF_CHECKED) == 0 && (state & MFS_CHECKED) == 0; }
 };
 
-std::string DriverDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory = path;
-  const size_t slash = directory.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : directory.substr(0, slash);
-}
-
 class MenuProbe {
  public:
-  explicit MenuProbe(const Game& game) : game_(game) {
-    library_ = LoadLibraryA((DriverDirectory() + "\\" + kMenuProbeLibrary).c_str());
-    E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kMenuProbeLibrary,
-                GetLastError());
-    auto hook = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library_, kMenuProbeHookName)));
-    E2E_REQUIRE(hook != nullptr, "%s has no %s", kMenuProbeLibrary, kMenuProbeHookName);
-    const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
-    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, hook, library_, thread);
-    E2E_REQUIRE(hook_ != nullptr, "cannot hook the game's thread (error %lu)", GetLastError());
+  explicit MenuProbe(const Game& game)
+      : game_(game), hook_(game, WH_CALLWNDPROC, kMenuProbeLibrary, kMenuProbeHookName) {
     token_ = GetCurrentProcessId();
     mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                   static_cast<DWORD>(kMenuProbeBytes),
@@ -75,8 +59,6 @@ class MenuProbe {
   ~MenuProbe() {
     if (view_ != nullptr) UnmapViewOfFile(view_);
     if (mapping_ != nullptr) CloseHandle(mapping_);
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-    if (library_ != nullptr) FreeLibrary(library_);
   }
 
   MenuProbe(const MenuProbe&) = delete;
@@ -136,8 +118,7 @@ class MenuProbe {
 
  private:
   const Game& game_;
-  HMODULE library_ = nullptr;
-  HHOOK hook_ = nullptr;
+  GameThreadHook hook_;
   HANDLE mapping_ = nullptr;
   char* view_ = nullptr;
   WPARAM token_ = 0;
@@ -795,5 +776,41 @@ E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
   E2E_REQUIRE(PressDialogButton(about, IDOK), "OK did not close the About box");
   game.Command(521);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "the game is not playable after About");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+// While a dialog or the About box is open the main window takes no input, so a player
+// cannot ask for another; commands posted to the window from outside cannot either:
+// no second modal window opens on top of the first, neither then nor after it closes.
+E2E_CASE(no_dialog_opens_on_top_of_another) {
+  Game game;
+  game.SetClientSize(640, 480);
+  QueueWatch queue(game);
+  struct Opener {
+    uint16_t command;
+    const char* caption;
+  };
+  const Opener openers[] = {
+      {522, kLevelCaption}, {533, kInstructionsCaption}, {531, kAboutCaptionText}};
+  for (const Opener& first : openers) {
+    game.Command(first.command);
+    E2E_REQUIRE(queue.Settle(), "the game did not take command %u", first.command);
+    HWND dialog = FindGameDialog(game, first.caption);
+    E2E_REQUIRE(dialog != nullptr, "command %u opened no \"%s\"", first.command, first.caption);
+    for (const Opener& second : openers) game.Command(second.command);
+    E2E_REQUIRE(queue.Settle(), "the game did not take the commands posted over \"%s\"",
+                first.caption);
+    E2E_CHECK(TopWindows(kDialogClass, game.ProcessId(), true).size() == 1,
+              "%u modal windows open over \"%s\"",
+              static_cast<unsigned>(TopWindows(kDialogClass, game.ProcessId(), true).size()),
+              first.caption);
+    E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "\"%s\" did not close", first.caption);
+    E2E_REQUIRE(queue.Settle(), "the game did not go back to its own loop");
+    E2E_CHECK(HoldsFor(300, [&] { return !AnyGameDialog(game); }),
+              "a refused command opened a dialog after \"%s\" closed", first.caption);
+  }
+  // Refused only while one is open: the next command opens its dialog as usual.
+  HWND level = OpenLevelDialog(game);
+  E2E_CHECK(PressDialogButton(level, IDCANCEL), "the Level dialog did not close");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }

@@ -1,16 +1,21 @@
 // Playing: free play with the mouse and the keyboard, a whole game won by watching
 // and repeating, and the two ways of losing.
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/whole_game.h"
 
 using namespace e2e;
 
 namespace {
 
 constexpr uint16_t kNewGame = 521;
+constexpr uint16_t kLevel = 522;
 constexpr uint16_t kFreePlay = 523;
+constexpr int kSkillList = 642;
 constexpr char kBoard1Keys[] = "erdf";
 
 // What the driver saw of one playback by the computer.
@@ -87,6 +92,66 @@ int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
 }
 
 }  // namespace
+
+void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
+  game.Command(kNewGame);
+
+  std::vector<int> sequence;
+  for (int round = 1; round <= target; ++round) {
+    // At most 10 ticks per square, plus the pause before and a margin.
+    const DWORD limit = static_cast<DWORD>(round * 600 + 4000);
+    const Playback p = WatchPlayback(game, g, limit);
+    E2E_REQUIRE(!p.twoLit, "round %d: two squares lit at once", round);
+    E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" within %lu ms (flashes seen: %s)",
+                round, limit, Text(p.flashes).c_str());
+    E2E_REQUIRE(p.sawWatch, "round %d: no \"Watch\"", round);
+    E2E_REQUIRE(!p.flashes.empty(), "round %d: nothing lit", round);
+
+    // The computer replays the sequence so far and adds one square at its end.
+    std::vector<int> expected = sequence;
+    expected.push_back(p.flashes.back());
+    E2E_REQUIRE(WithoutRepeats(p.flashes) == WithoutRepeats(expected),
+                "round %d: the playback showed %s, expected %s", round, Text(p.flashes).c_str(),
+                Text(expected).c_str());
+    E2E_CHECK(p.flashes.size() <= expected.size(), "round %d: %s shown for %s", round,
+              Text(p.flashes).c_str(), Text(expected).c_str());
+    if (round == 1) {
+      E2E_REQUIRE(!p.litMs.empty(), "round 1: the flash never ended");
+      Note("first flash seen for %.0f ms (nominal 450)", p.litMs[0]);
+      E2E_CHECK(p.litMs[0] >= 350 && p.litMs[0] <= 900, "a 9-tick flash lasted %.0f ms",
+                p.litMs[0]);
+    }
+    sequence = expected;
+    std::string panel;
+    E2E_CHECK(
+        WaitForPanel(game, g, skill, 2, round, target, "Your turn", kYourTurnColour, 2000, &panel),
+        "round %d: status panel: %s", round, panel.c_str());
+
+    // Repeat it, each press showing its square.
+    for (size_t i = 0; i < sequence.size(); ++i) {
+      game.ClickSquare(g, sequence[i]);
+      E2E_REQUIRE(WaitForLit(game, g, sequence[i], 2000), "round %d, press %u: square %d not lit",
+                  round, static_cast<unsigned>(i + 1), sequence[i]);
+    }
+    E2E_REQUIRE(WaitForStatus(game, g, kOkColour, 3000), "round %d: no \"OK\" after the repeat",
+                round);
+  }
+  Note("sequence: %s", Text(sequence).c_str());
+
+  E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
+              target);
+  std::string panel;
+  E2E_CHECK(
+      WaitForPanel(game, g, skill, 2, target, target, "You win!", kYouWinColour, 2000, &panel),
+      "status panel after the win: %s", panel.c_str());
+  for (int s = 0; s < 4; ++s) {
+    std::string other;
+    E2E_CHECK(
+        WaitUntil(1000, [&] { return game.Capture().All(g.Square(s), kBoard1Colours[s], &other); }),
+        "square %d is not filled after the win: %s", s, other.c_str());
+  }
+  RequireGridOnly(game, g, {g.StatusPanel(), g.Square(0), g.Square(1), g.Square(2), g.Square(3)});
+}
 
 E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
   Game game;
@@ -169,63 +234,7 @@ E2E_CASE(whole_game_won_by_repeating_the_sequence) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  const int target = 10;  // the start-up skill
-  game.Command(kNewGame);
-
-  std::vector<int> sequence;
-  for (int round = 1; round <= target; ++round) {
-    // At most 10 ticks per square, plus the pause before and a margin.
-    const DWORD limit = static_cast<DWORD>(round * 600 + 4000);
-    const Playback p = WatchPlayback(game, g, limit);
-    E2E_REQUIRE(!p.twoLit, "round %d: two squares lit at once", round);
-    E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" within %lu ms (flashes seen: %s)",
-                round, limit, Text(p.flashes).c_str());
-    E2E_REQUIRE(p.sawWatch, "round %d: no \"Watch\"", round);
-    E2E_REQUIRE(!p.flashes.empty(), "round %d: nothing lit", round);
-
-    // The computer replays the sequence so far and adds one square at its end.
-    std::vector<int> expected = sequence;
-    expected.push_back(p.flashes.back());
-    E2E_REQUIRE(WithoutRepeats(p.flashes) == WithoutRepeats(expected),
-                "round %d: the playback showed %s, expected %s", round, Text(p.flashes).c_str(),
-                Text(expected).c_str());
-    E2E_CHECK(p.flashes.size() <= expected.size(), "round %d: %s shown for %s", round,
-              Text(p.flashes).c_str(), Text(expected).c_str());
-    if (round == 1) {
-      E2E_REQUIRE(!p.litMs.empty(), "round 1: the flash never ended");
-      Note("first flash seen for %.0f ms (nominal 450)", p.litMs[0]);
-      E2E_CHECK(p.litMs[0] >= 350 && p.litMs[0] <= 900, "a 9-tick flash lasted %.0f ms",
-                p.litMs[0]);
-    }
-    sequence = expected;
-    std::string panel;
-    E2E_CHECK(
-        WaitForPanel(game, g, 2, 2, round, target, "Your turn", kYourTurnColour, 2000, &panel),
-        "round %d: status panel: %s", round, panel.c_str());
-
-    // Repeat it, each press showing its square.
-    for (size_t i = 0; i < sequence.size(); ++i) {
-      game.ClickSquare(g, sequence[i]);
-      E2E_REQUIRE(WaitForLit(game, g, sequence[i], 2000), "round %d, press %u: square %d not lit",
-                  round, static_cast<unsigned>(i + 1), sequence[i]);
-    }
-    E2E_REQUIRE(WaitForStatus(game, g, kOkColour, 3000), "round %d: no \"OK\" after the repeat",
-                round);
-  }
-  Note("sequence: %s", Text(sequence).c_str());
-
-  E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
-              target);
-  std::string panel;
-  E2E_CHECK(WaitForPanel(game, g, 2, 2, target, target, "You win!", kYouWinColour, 2000, &panel),
-            "status panel after the win: %s", panel.c_str());
-  for (int s = 0; s < 4; ++s) {
-    std::string other;
-    E2E_CHECK(
-        WaitUntil(1000, [&] { return game.Capture().All(g.Square(s), kBoard1Colours[s], &other); }),
-        "square %d is not filled after the win: %s", s, other.c_str());
-  }
-  RequireGridOnly(game, g, {g.StatusPanel(), g.Square(0), g.Square(1), g.Square(2), g.Square(3)});
+  PlayWholeGame(game, g, 2, 10);  // the start-up skill
   // A won game stays won: ticks change nothing and presses are ignored.
   game.ClickSquare(g, 0);
   E2E_CHECK(HoldsFor(600,
@@ -235,6 +244,53 @@ E2E_CASE(whole_game_won_by_repeating_the_sequence) {
                               f.All(g.Square(1), kBoard1Colours[1]);
                      }),
             "the won board changed");
+  E2E_CHECK(game.CloseAndWait() == 0, "exit code");
+}
+
+// With no audio output at all (every audio driver of wine disabled for this process)
+// and the sound switched on, a whole game plays as usual: no sound request holds up
+// the game's thread, so its ticks keep their 50 ms pace throughout.
+E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
+  ScratchFolder folder("silent");
+  const std::string copy = folder.Copy(GamePath(), "zirirar-silent.exe");
+  ProgramDllOverrides noAudio("zirirar-silent.exe",
+                              {{"winealsa.drv", ""}, {"winepulse.drv", ""}, {"wineoss.drv", ""}});
+  Game game(copy);
+  game.SetClientSize(640, 480);
+  const Geometry g = game.Layout();
+  QueueWatch queue(game);
+  // Skill 1 (6 notes) keeps the game short.
+  game.Command(kLevel);
+  E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
+  const std::vector<HWND> dialogs = TopWindows("#32770", game.ProcessId(), true);
+  E2E_REQUIRE(dialogs.size() == 1 && GetDlgItem(dialogs[0], kSkillList) != nullptr,
+              "the Level dialog did not open");
+  SendMessageA(GetDlgItem(dialogs[0], kSkillList), CB_SETCURSEL, 0, 0);
+  PostMessageA(dialogs[0], WM_COMMAND, IDOK, 0);
+  E2E_REQUIRE(queue.Settle(), "the game did not take OK");
+
+  const long ticksBefore = queue.Ticks();
+  PlayWholeGame(game, g, 1, 6);
+  const std::vector<double> ticks = queue.TickTimesMs();
+  E2E_REQUIRE(ticks.size() > static_cast<size_t>(ticksBefore) + 200, "only %u ticks in the game",
+              static_cast<unsigned>(ticks.size() - ticksBefore));
+  double longest = 0;
+  for (size_t i = static_cast<size_t>(ticksBefore) + 1; i < ticks.size(); ++i)
+    longest = std::max(longest, ticks[i] - ticks[i - 1]);
+  const double span = ticks.back() - ticks[static_cast<size_t>(ticksBefore)];
+  const double expected = span / 50.0 + 1;
+  const size_t taken = ticks.size() - static_cast<size_t>(ticksBefore);
+  Note("%u ticks taken in %.0f ms (%.1f expected at 50 ms), longest gap %.0f ms",
+       static_cast<unsigned>(taken), span, expected, longest);
+  E2E_CHECK(std::abs(static_cast<double>(taken) - expected) <= 2,
+            "%u ticks taken where %.1f were due", static_cast<unsigned>(taken), expected);
+  E2E_CHECK(longest < 150, "the game's thread took no tick for %.0f ms", longest);
+
+  // The premise: no audio driver was loaded into the game.
+  for (const char* driver : {"winealsa.drv", "winepulse.drv", "wineoss.drv"}) {
+    E2E_CHECK(LoadedModules(game.ProcessId(), driver).empty(),
+              "%s is loaded: the game had an audio output", driver);
+  }
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }
 

@@ -43,11 +43,6 @@ DWORD WINAPI Watchdog(void*) {
   }
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 }  // namespace
 
 CaseRegistrar::CaseRegistrar(const char* name, CaseBody body) { Cases().push_back({name, body}); }
@@ -97,7 +92,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_gamePath = argv[1];
-  g_screenshotDir = DirectoryOf(argv[0]);
+  g_screenshotDir = DriverDirectory();
   std::vector<std::string> wanted(argv + 2, argv + argc);
   for (const std::string& name : wanted) {
     bool known = false;

@@ -1,4 +1,4 @@
-// Helpers of the end-to-end driver: time, geometry, pixels and the game process.
+// Helpers of the end-to-end driver: the game process, its copies and settings.
 #include "tests/e2e/e2e.h"
 
 #include <tlhelp32.h>
@@ -10,322 +10,12 @@ namespace e2e {
 
 namespace {
 
-constexpr char kGameClass[] = "Radevuvo_Wclass";
 constexpr DWORD kLaunchLimitMs = 30000;
 
-std::string Hex(Colour colour) {
-  char text[16];
-  snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(colour));
-  return text;
-}
-
-Colour FromColorRef(COLORREF c) {
-  return (static_cast<Colour>(GetRValue(c)) << 16) | (static_cast<Colour>(GetGValue(c)) << 8) |
-         GetBValue(c);
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Time
-
-double NowMs() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
-bool WaitUntil(DWORD limitMs, const std::function<bool()>& condition, DWORD pollMs) {
-  const double end = NowMs() + limitMs;
-  for (;;) {
-    if (condition()) return true;
-    if (NowMs() >= end) return condition();
-    Sleep(pollMs);
-  }
-}
-
-bool HoldsFor(DWORD periodMs, const std::function<bool()>& condition, DWORD pollMs) {
-  const double end = NowMs() + periodMs;
-  for (;;) {
-    if (!condition()) return false;
-    if (NowMs() >= end) return true;
-    Sleep(pollMs);
-  }
-}
-
-// ---------------------------------------------------------------------------
-// Colours and geometry
-
-Colour WindowColour() { return FromColorRef(GetSysColor(COLOR_WINDOW)); }
-Colour WindowTextColour() { return FromColorRef(GetSysColor(COLOR_WINDOWTEXT)); }
-
-Geometry Geometry::For(int board, int width, int height) {
-  Geometry g;
-  g.width = width;
-  g.height = height;
-  g.columns = board / 2 + 2;
-  g.rows = (board + 1) / 2 + 1;
-  return g;
-}
-
-Box Geometry::Square(int square) const {
-  const int c = square % columns, r = square / columns;
-  const int w = BoardWidth(), h = height - 1;
-  return Box{(c * w) / columns + 5, (r * h) / rows + 5, ((c + 1) * w) / columns - 5,
-             ((r + 1) * h) / rows - 5};
-}
-
-Box Geometry::StatusPanel() const { return Box{BoardWidth() + 5, 0, width, height}; }
-
-Box Geometry::StatusLine(int k) const {
-  return Box{BoardWidth() + 5, ((k - 1) * height) / 8, width, (k * height) / 8};
-}
-
-// ---------------------------------------------------------------------------
-// Frames
-
-int Frame::Count(const Box& box, Colour colour) const {
-  int count = 0;
-  for (int y = std::max(box.top, 0); y < std::min(box.bottom, height_); ++y)
-    for (int x = std::max(box.left, 0); x < std::min(box.right, width_); ++x)
-      if (At(x, y) == colour) ++count;
-  return count;
-}
-
-bool Frame::All(const Box& box, Colour colour, std::string* firstOther) const {
-  for (int y = std::max(box.top, 0); y < std::min(box.bottom, height_); ++y)
-    for (int x = std::max(box.left, 0); x < std::min(box.right, width_); ++x)
-      if (At(x, y) != colour) {
-        if (firstOther) {
-          *firstOther = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                        Hex(At(x, y)) + ", not " + Hex(colour);
-        }
-        return false;
-      }
-  return !Empty();
-}
-
-int Frame::LitSquare(const Geometry& g, const Colour* colours) const {
-  int lit = -1;
-  for (int s = 0; s < g.Squares(); ++s) {
-    const int x = g.CentreX(s), y = g.CentreY(s);
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) continue;
-    if (At(x, y) == colours[s]) lit = (lit == -1) ? s : -2;
-  }
-  return lit;
-}
-
-bool Frame::ShowsStatus(const Geometry& g, Colour colour) const {
-  return Count(g.StatusLine(5), colour) >= 6;
-}
-
-std::string Frame::CheckGridOnly(const Geometry& g, const std::vector<Box>& allowed) const {
-  if (width_ != g.width || height_ != g.height) {
-    return "frame is " + std::to_string(width_) + " x " + std::to_string(height_) + ", expected " +
-           std::to_string(g.width) + " x " + std::to_string(g.height);
-  }
-  const Colour background = WindowColour(), text = WindowTextColour();
-  std::vector<char> lineX(width_, 0), lineY(height_, 0);
-  for (int i = 0; i <= g.columns; ++i)
-    if (g.LineX(i) < width_) lineX[g.LineX(i)] = 1;
-  for (int j = 0; j <= g.rows; ++j)
-    if (g.LineY(j) < height_) lineY[g.LineY(j)] = 1;
-
-  std::string problems;
-  int reported = 0;
-  auto report = [&](const std::string& what) {
-    if (reported++ < 5) problems += what + "; ";
-  };
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      bool skip = false;
-      for (const Box& box : allowed) skip = skip || box.Contains(x, y);
-      if (skip) continue;
-      const bool onLine = lineX[x] || (lineY[y] && x < g.BoardWidth());
-      const Colour c = At(x, y);
-      if (c == background || (onLine && c == text)) continue;
-      report("(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(c) +
-             (onLine ? " on a grid line" : " off the grid"));
-    }
-  }
-  // A dotted line: a fair share of its pixels are dots, but not all of them.
-  auto dotted = [](int dots, int length) { return dots * 5 >= length && dots * 20 <= length * 19; };
-  for (int i = 0; i <= g.columns; ++i) {
-    const int x = g.LineX(i);
-    if (x >= width_) continue;
-    const int dots = Count(Box{x, 0, x + 1, height_}, text);
-    if (!dotted(dots, height_))
-      report("vertical line " + std::to_string(i) + " at x = " + std::to_string(x) + " has " +
-             std::to_string(dots) + " dots over " + std::to_string(height_) + " pixels");
-  }
-  for (int j = 0; j <= g.rows; ++j) {
-    const int y = g.LineY(j);
-    const int dots = Count(Box{0, y, g.BoardWidth(), y + 1}, text);
-    if (!dotted(dots, g.BoardWidth()))
-      report("horizontal line " + std::to_string(j) + " at y = " + std::to_string(y) + " has " +
-             std::to_string(dots) + " dots over " + std::to_string(g.BoardWidth()) + " pixels");
-  }
-  if (reported > 5) problems += std::to_string(reported - 5) + " more";
-  return problems;
-}
-
-namespace {
-
-HFONT CreateStatusFont(HDC dc, int points) {
-  return CreateFontA(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
-                     0, DEFAULT_CHARSET, OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, "Arial");
-}
-
-// The status font size for a client width: one below the first size from 4 up whose
-// twelve average characters reach width / 4 - 5 pixels.
-int StatusFontPoints(HDC dc, int width) {
-  int points = 3;
-  for (;;) {
-    ++points;
-    HFONT font = CreateStatusFont(dc, points);
-    HGDIOBJ previous = SelectObject(dc, font);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    if (metrics.tmAveCharWidth <= 0 || points > 500) break;
-    if (!(width / 4 - 5 > 12 * metrics.tmAveCharWidth)) break;
-  }
-  return std::max(points - 1, 3);
-}
-
-COLORREF ToColorRef(Colour c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
-
-}  // namespace
-
-std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
-                                    const char* word, Colour wordColour) const {
-  if (width_ != g.width || height_ != g.height) return "frame of another size";
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
-  RECT all = {0, 0, width_, height_};
-  HBRUSH background = CreateSolidBrush(ToColorRef(WindowColour()));
-  FillRect(dc, &all, background);
-  DeleteObject(background);
-
-  if (word != nullptr) {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ToColorRef(WindowTextColour()));
-    HFONT font = CreateStatusFont(screen, StatusFontPoints(screen, width_));
-    HGDIOBJ previousFont = SelectObject(dc, font);
-    const std::string lines[5] = {
-        "Skill: " + std::to_string(skill), "Board: " + std::to_string(board),
-        "Length: " + std::to_string(length), "Target: " + std::to_string(target), word};
-    for (int k = 1; k <= 5; ++k) {
-      const Box box = g.StatusLine(k);
-      RECT rect = {box.left, box.top, box.right, box.bottom};
-      UINT flags = DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | (k == 5 ? DT_CENTER : DT_LEFT);
-      if (k == 5) SetTextColor(dc, ToColorRef(wordColour));
-      DrawTextA(dc, lines[k - 1].c_str(), static_cast<int>(lines[k - 1].size()), &rect, flags);
-    }
-    SelectObject(dc, previousFont);
-    DeleteObject(font);
-  }
-  GdiFlush();
-  const auto* expected = static_cast<const uint32_t*>(bits);
-  const Box panel = g.StatusPanel();
-  int wrong = 0;
-  std::string first;
-  for (int y = panel.top; y < panel.bottom; ++y)
-    for (int x = panel.left; x < panel.right; ++x) {
-      const Colour want = expected[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
-      if (At(x, y) != want && wrong++ == 0)
-        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(At(x, y)) +
-                ", expected " + Hex(want);
-    }
-  SelectObject(dc, previousBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  if (wrong == 0) return "";
-  return std::to_string(wrong) + " pixels of the status panel differ, first " + first;
-}
-
-bool Frame::SaveBmp(const std::string& path) const {
-  if (Empty()) return false;
-  const int rowBytes = (width_ * 3 + 3) & ~3;
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = width_;
-  info.biHeight = height_;  // bottom-up
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(rowBytes * height_);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  FILE* out = fopen(path.c_str(), "wb");
-  if (!out) return false;
-  fwrite(&file, sizeof file, 1, out);
-  fwrite(&info, sizeof info, 1, out);
-  std::vector<unsigned char> row(rowBytes, 0);
-  for (int y = height_ - 1; y >= 0; --y) {
-    for (int x = 0; x < width_; ++x) {
-      const Colour c = At(x, y);
-      row[x * 3] = c & 0xFF;
-      row[x * 3 + 1] = (c >> 8) & 0xFF;
-      row[x * 3 + 2] = (c >> 16) & 0xFF;
-    }
-    fwrite(row.data(), 1, row.size(), out);
-  }
-  return fclose(out) == 0;
-}
-
-std::string Describe(const Frame& frame, const Box& box, Colour colour) {
-  return std::to_string(frame.Count(box, colour)) + " of " +
-         std::to_string(std::max(box.Width(), 0) * std::max(box.Height(), 0)) + " pixels are " +
-         Hex(colour);
-}
 
 // ---------------------------------------------------------------------------
 // Processes and windows
-
-std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly) {
-  struct Search {
-    const char* className;
-    DWORD processId;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } search{className, processId, visibleOnly, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (lstrcmpA(name, s->className) == 0 && (s->processId == 0 || owner == s->processId) &&
-            (!s->visibleOnly || IsWindowVisible(window)))
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::vector<HWND> GameWindows(DWORD processId) { return TopWindows(kGameClass, processId, false); }
 
 int CountProcesses(const char* exeName) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -344,8 +34,72 @@ int CountProcesses(const char* exeName) {
   return count;
 }
 
-Game::Game() {
-  std::string commandLine = "\"" + GamePath() + "\"";
+std::vector<std::string> LoadedModules(DWORD processId, const char* name) {
+  std::vector<std::string> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  MODULEENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+    if (name == nullptr || lstrcmpiA(entry.szModule, name) == 0) found.push_back(entry.szExePath);
+  CloseHandle(snapshot);
+  return found;
+}
+
+ScratchFolder::ScratchFolder(const char* purpose) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  char name[96];
+  snprintf(name, sizeof name, "zirirar-%s-%lu-%lu", purpose, GetCurrentProcessId(),
+           static_cast<unsigned long>(GetTickCount()));
+  path_ = std::string(temp) + name;
+  E2E_REQUIRE(CreateDirectoryA(path_.c_str(), nullptr), "cannot create %s", path_.c_str());
+}
+
+ScratchFolder::~ScratchFolder() {
+  for (const std::string& file : files_) DeleteFileA(file.c_str());
+  RemoveDirectoryA(path_.c_str());
+}
+
+std::string DriverDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string whole = path;
+  const size_t slash = whole.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : whole.substr(0, slash);
+}
+
+std::string ScratchFolder::Copy(const std::string& from, const std::string& name) {
+  const std::string target = File(name);
+  files_.push_back(target);
+  E2E_REQUIRE(CopyFileA(from.c_str(), target.c_str(), FALSE), "cannot copy %s to %s (error %lu)",
+              from.c_str(), target.c_str(), GetLastError());
+  return target;
+}
+
+ProgramDllOverrides::ProgramDllOverrides(
+    const std::string& program, const std::vector<std::pair<std::string, std::string>>& orders)
+    : key_("Software\\Wine\\AppDefaults\\" + program) {
+  HKEY handle = nullptr;
+  const std::string key = key_ + "\\DllOverrides";
+  E2E_REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &handle, nullptr) == ERROR_SUCCESS,
+              "cannot create %s", key.c_str());
+  for (const auto& order : orders) {
+    RegSetValueExA(handle, order.first.c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(order.second.c_str()),
+                   static_cast<DWORD>(order.second.size() + 1));
+  }
+  RegCloseKey(handle);
+}
+
+ProgramDllOverrides::~ProgramDllOverrides() {
+  RegDeleteKeyA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+Game::Game(const std::string& executable) {
+  std::string commandLine = "\"" + executable + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -353,7 +107,7 @@ Game::Game() {
   PROCESS_INFORMATION info = {};
   E2E_REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &info),
-              "cannot start %s (error %lu)", GamePath().c_str(), GetLastError());
+              "cannot start %s (error %lu)", executable.c_str(), GetLastError());
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
@@ -404,79 +158,17 @@ void Game::PlaceAt(int x, int y) {
 }
 
 void Game::SetClientSize(int width, int height, int board) {
-  bool sized = false;
-  for (int attempt = 0; attempt < 6 && !sized; ++attempt) {
-    RECT outer = {}, client = {};
-    GetWindowRect(window_, &outer);
-    GetClientRect(window_, &client);
-    const int extraWidth = (outer.right - outer.left) - client.right;
-    const int extraHeight = (outer.bottom - outer.top) - client.bottom;
-    SetWindowPos(window_, nullptr, origin_.x, origin_.y, width + extraWidth, height + extraHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    Sync();
-    const SIZE now = ClientSize();
-    sized = now.cx == width && now.cy == height;
-  }
+  const bool sized = SetClientArea(window_, origin_, width, height);
   const SIZE now = ClientSize();
   E2E_REQUIRE(sized, "client area is %ld x %ld, wanted %d x %d", now.cx, now.cy, width, height);
-
-  // Repainted at the new size once every grid line carries dots of the text colour.
   const Geometry g = Geometry::For(board, width, height);
-  const Colour text = WindowTextColour();
-  const bool painted = WaitUntil(5000, [&] {
-    const Frame frame = Capture();
-    if (frame.Width() != width || frame.Height() != height) return false;
-    for (int i = 0; i <= g.columns; ++i) {
-      const int x = std::min(g.LineX(i), width - 1);
-      if (frame.Count(Box{x, 0, x + 1, height}, text) * 5 < height) return false;
-    }
-    for (int j = 0; j <= g.rows; ++j) {
-      const int y = g.LineY(j);
-      if (frame.Count(Box{0, y, g.BoardWidth(), y + 1}, text) * 5 < g.BoardWidth()) return false;
-    }
-    return true;
-  });
-  E2E_REQUIRE(painted, "no grid for board %d painted at %d x %d", board, width, height);
+  E2E_REQUIRE(WaitUntil(5000, [&] { return ShowsGrid(Capture(), g); }),
+              "no grid for board %d painted at %d x %d", board, width, height);
 }
 
-Frame Game::Capture() const {
-  const SIZE size = ClientSize();
-  if (size.cx <= 0 || size.cy <= 0) return Frame();
-  HDC windowDc = GetDC(window_);
-  if (windowDc == nullptr) return Frame();
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  Frame frame;
-  if (bitmap != nullptr) {
-    HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-    if (BitBlt(memoryDc, 0, 0, size.cx, size.cy, windowDc, 0, 0, SRCCOPY)) {
-      GdiFlush();
-      const auto* source = static_cast<const uint32_t*>(bits);
-      std::vector<Colour> pixels(source, source + static_cast<size_t>(size.cx) * size.cy);
-      for (Colour& p : pixels) p &= 0xFFFFFF;  // BGRA in memory: 0x00RRGGBB as a number
-      frame = Frame(size.cx, size.cy, std::move(pixels));
-    }
-    SelectObject(memoryDc, previous);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memoryDc);
-  ReleaseDC(window_, windowDc);
-  return frame;
-}
+Frame Game::Capture() const { return CaptureClient(window_); }
 
-void Game::Click(int x, int y, WPARAM keyFlags) const {
-  const LPARAM position = MAKELPARAM(x, y);
-  PostMessageA(window_, WM_LBUTTONDOWN, keyFlags | MK_LBUTTON, position);
-  PostMessageA(window_, WM_LBUTTONUP, keyFlags & ~static_cast<WPARAM>(MK_LBUTTON), position);
-}
+void Game::Click(int x, int y, WPARAM keyFlags) const { PostClick(window_, x, y, keyFlags); }
 
 void Game::ClickSquare(const Geometry& g, int square) const {
   Click(g.CentreX(square), g.CentreY(square));

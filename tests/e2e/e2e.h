@@ -31,6 +31,9 @@
 //   runs longer than kCaseLimitMs fails and stops the whole run. Timing assertions must
 //   allow for a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
 //   The game ticks every 50 ms; poll faster than that to see one-tick changes.
+//   A case that fails now and then is a failing case: find why (in the game or in the
+//   case) and mend that; never run it again until it passes. A case that draws random
+//   actions draws them from a seed it prints, so that a failure replays.
 //
 // Running
 //   tests/e2e/run.sh [CASE ...]           X server, wine prefix and driver in one go
@@ -43,9 +46,14 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/e2e/outside.h"
+
+struct QueueProbeRecord;  // tests/e2e/queue_probe.h
 
 namespace e2e {
 
@@ -88,125 +96,19 @@ void Note(const char* format, ...);
 constexpr DWORD kCaseLimitMs = 120000;
 
 // ---------------------------------------------------------------------------
-// Time
-
-// Milliseconds from an arbitrary start, with sub-millisecond resolution.
-double NowMs();
-
-// Polls `condition` every `pollMs` until it holds (true) or `limitMs` have passed
-// (false). The condition is always evaluated at least once, and once more at the end.
-bool WaitUntil(DWORD limitMs, const std::function<bool()>& condition, DWORD pollMs = 5);
-// Polls `condition` every `pollMs` for `periodMs`; true when it held every time.
-// For "nothing happens" checks: make the period long enough for the game to have
-// reacted had it been going to (a few hundred milliseconds).
-bool HoldsFor(DWORD periodMs, const std::function<bool()>& condition, DWORD pollMs = 5);
-
-// ---------------------------------------------------------------------------
-// What the game looks like: colours, geometry, pixels
-
-using Colour = uint32_t;  // 0xRRGGBB
-
-Colour WindowColour();      // the system window colour: the background
-Colour WindowTextColour();  // the system window-text colour: grid and status text
-
-// Status word colours.
-constexpr Colour kWatchColour = 0x00FF00;
-constexpr Colour kYourTurnColour = 0xFFFF00;
-constexpr Colour kOkColour = 0x0080FF;
-constexpr Colour kWrongColour = 0xFF0000;
-constexpr Colour kYouWinColour = 0xFF40C0;
-constexpr Colour kFreePlayColour = 0x00FFFF;
-
-// Colours of the squares of board index 1 (the start-up board, 2 x 2, keys "erdf").
-constexpr Colour kBoard1Colours[4] = {0xFF0000, 0x00FF00, 0xFFE000, 0x0040FF};
-
-// A rectangle in client pixels, right and bottom exclusive.
-struct Box {
-  int left, top, right, bottom;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-
-// Where the game must draw on a client area of a given size for a given board,
-// worked out here from the game's geometry rules on their own (not taken from the
-// game's code), so a fault in the game's layout shows as a mismatch.
-struct Geometry {
-  int width = 0, height = 0;  // client area
-  int columns = 0, rows = 0;
-
-  static Geometry For(int board, int width, int height);
-  int BoardWidth() const { return (width * 3) / 4; }
-  int LineX(int i) const { return (BoardWidth() * i) / columns; }  // i = 0..columns
-  int LineY(int j) const { return ((height - 1) * j) / rows; }     // j = 0..rows
-  int Squares() const { return columns * rows; }
-  Box Square(int square) const;  // the painted square: its cell inset by 5 pixels
-  Box StatusPanel() const;       // (W + 5, 0, width, height)
-  Box StatusLine(int k) const;   // k = 1..5
-  int CentreX(int square) const {
-    Box b = Square(square);
-    return (b.left + b.right) / 2;
-  }
-  int CentreY(int square) const {
-    Box b = Square(square);
-    return (b.top + b.bottom) / 2;
-  }
-};
-
-// A copy of the client area as it is on the screen.
-class Frame {
- public:
-  Frame() = default;
-  Frame(int width, int height, std::vector<Colour> pixels)
-      : width_(width), height_(height), pixels_(std::move(pixels)) {}
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  bool Empty() const { return pixels_.empty(); }
-  Colour At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-
-  // Pixels of exactly `colour` inside `box` (clipped to the frame).
-  int Count(const Box& box, Colour colour) const;
-  // True when every pixel of `box` is `colour`; `firstOther` gets one that is not.
-  bool All(const Box& box, Colour colour, std::string* firstOther = nullptr) const;
-
-  // The one square of the board whose centre shows its colour: -1 when none does,
-  // -2 when more than one does. `colours` gives the colour of each square.
-  int LitSquare(const Geometry& g, const Colour* colours = kBoard1Colours) const;
-  // True when the status word of `colour` shows in status line 5 (a few pixels of
-  // exactly that colour; glyph edges may be blended).
-  bool ShowsStatus(const Geometry& g, Colour colour) const;
-  // Checks the dotted grid and nothing else: on every grid line some dots of the
-  // window-text colour, and everything else in the client area is background except
-  // inside `allowed` boxes. Returns an empty string when right, else what is wrong.
-  std::string CheckGridOnly(const Geometry& g, const std::vector<Box>& allowed = {}) const;
-
-  // Compares the status panel with the one the game must show for these values, drawn
-  // here with the platform's own fonts: skill and board numbers as shown (1-based),
-  // length, target, and the status word with its colour (word null: an idle, blank
-  // panel). Returns an empty string when every pixel of the panel matches.
-  std::string CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
-                               const char* word, Colour wordColour) const;
-
-  // Writes the frame as a 24-bit BMP file (for looking at failures).
-  bool SaveBmp(const std::string& path) const;
-
- private:
-  int width_ = 0, height_ = 0;
-  std::vector<Colour> pixels_;
-};
-
-// ---------------------------------------------------------------------------
 // The game under test
 
 // Path of the game's executable (from the driver's command line).
 const std::string& GamePath();
+// The folder of the driver, which also holds its hook libraries.
+std::string DriverDirectory();
 
 class Game {
  public:
-  // Starts the game and waits (bounded) until its main window is visible; a case
-  // cannot go on without it, so failures here end the case.
-  Game();
+  // Starts the game (the one under test, or a copy of it) and waits (bounded) until its
+  // main window is visible; a case cannot go on without it, so failures here end the
+  // case.
+  explicit Game(const std::string& executable = GamePath());
   ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
@@ -261,6 +163,51 @@ class Game {
   POINT origin_ = {0, 0};
 };
 
+// A hook procedure of a library in the driver's folder, placed on the game's
+// user-interface thread (where it runs inside the game); removed when it goes out of
+// scope. A case cannot go on without it.
+class GameThreadHook {
+ public:
+  GameThreadHook(const Game& game, int hookType, const char* library, const char* procedure);
+  ~GameThreadHook();
+  GameThreadHook(const GameThreadHook&) = delete;
+  GameThreadHook& operator=(const GameThreadHook&) = delete;
+
+ private:
+  HMODULE library_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
+// The game's message queue as its own thread takes it: a hook library
+// (queue_probe.dll) placed on the game's user-interface thread reports what the driver
+// cannot see from outside.
+class QueueWatch {
+ public:
+  // Places the hook on the game's thread; a case cannot go on without it.
+  explicit QueueWatch(const Game& game);
+  ~QueueWatch();
+  QueueWatch(const QueueWatch&) = delete;
+  QueueWatch& operator=(const QueueWatch&) = delete;
+
+  // Posts a marker to the game window and waits (bounded) until the game's thread has
+  // taken it, and with it everything posted to the game before it, in any of its
+  // message loops (its own, a dialog's, a menu's).
+  bool Settle(DWORD limitMs = 5000);
+  // Key releases the game's thread has taken (real key presses, see Game::PressKey).
+  long KeyUps() const;
+  // Ticks (WM_TIMER) the game's thread has taken since the hook was placed, and the time
+  // at which each was taken, in milliseconds on the same clock as NowMs.
+  long Ticks() const;
+  std::vector<double> TickTimesMs() const;
+
+ private:
+  const Game& game_;
+  HANDLE mapping_ = nullptr;
+  QueueProbeRecord* record_ = nullptr;
+  std::unique_ptr<GameThreadHook> hook_;  // placed once the mapping it writes exists
+  long nextMarker_ = 0;
+};
+
 // Waits (bounded) until the status word of `colour` shows in status line 5.
 bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD limitMs);
 // Waits (bounded) until LitSquare of the screen equals `square` (-1: all dark).
@@ -272,13 +219,44 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
 bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
                   const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
 
-// Top-level windows of a class, of one process (0: any), optionally visible ones only.
-std::vector<HWND> TopWindows(const char* className, DWORD processId, bool visibleOnly);
-// Windows of the game's class that belong to process `processId` (0: any process).
-std::vector<HWND> GameWindows(DWORD processId = 0);
 // Number of running processes whose executable has this file name (e.g. "zirirar.exe").
 int CountProcesses(const char* exeName);
-// Number of times `colour` shows in a box, for messages: "n of m pixels".
-std::string Describe(const Frame& frame, const Box& box, Colour colour);
+// Full paths of the modules loaded in a process: all of them, or those whose file name
+// is `name` (without regard to case, e.g. "winmm.dll").
+std::vector<std::string> LoadedModules(DWORD processId, const char* name = nullptr);
+
+// A fresh folder of the driver's temporary folder for copies of files; removed, with
+// the copies, when it goes out of scope.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const char* purpose);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+  // Copies a file into the folder under `name`; a case cannot go on without it.
+  std::string Copy(const std::string& from, const std::string& name);
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
+
+// DLL load orders that wine applies to one program, by its file name (the DllOverrides
+// key of its AppDefaults; Windows ignores it). Each entry is a DLL and its order, such as
+// {"winmm", "native,builtin"}; an empty order keeps the DLL from loading at all. Removed
+// when it goes out of scope.
+class ProgramDllOverrides {
+ public:
+  ProgramDllOverrides(const std::string& program,
+                      const std::vector<std::pair<std::string, std::string>>& orders);
+  ~ProgramDllOverrides();
+  ProgramDllOverrides(const ProgramDllOverrides&) = delete;
+  ProgramDllOverrides& operator=(const ProgramDllOverrides&) = delete;
+
+ private:
+  std::string key_;
+};
 
 }  // namespace e2e

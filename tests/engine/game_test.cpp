@@ -16,11 +16,7 @@ TEST(Random, KnownSeedGivesTheGeneratorsSequence) {
 
 TEST(FlashPacing, ChangesOnlyAtTheTabledLengths) {
   GameSession game;
-  const struct {
-    int16_t length, ticks;
-  } steps[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
-               {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
-  for (const auto& step : steps) {
+  for (const FlashStep& step : kFlashPacing) {
     game.flashTicks = 77;
     game.sequenceLength = step.length;
     FlashPacing(game);
@@ -32,21 +28,30 @@ TEST(FlashPacing, ChangesOnlyAtTheTabledLengths) {
     FlashPacing(game);
     EXPECT_EQ(game.flashTicks, 77) << "length " << length;
   }
-  // As a game grows one square at a time.
-  game.flashTicks = 0;
+}
+
+// As a game grows one square at a time, the flash shortens a tick at a time from 9
+// ticks to 1, as the rule's examples say: 9 ticks at length 4, 8 at 5, 4 at 28, 3 at
+// 29, 1 at 50 and at 100.
+TEST(FlashPacing, AGrowingGameFlashesShorterATickAtATime) {
+  GameSession game;
+  game.sequenceLength = 0;
+  FlashPacing(game);
+  EXPECT_EQ(game.flashTicks, 9) << "free play";
+  int16_t flashAt[101] = {};
   for (int16_t length = 1; length <= 100; ++length) {
+    const int16_t before = game.flashTicks;
     game.sequenceLength = length;
     FlashPacing(game);
-    const int16_t expected = length < 5    ? 9
-                             : length < 9  ? 8
-                             : length < 12 ? 7
-                             : length < 16 ? 6
-                             : length < 20 ? 5
-                             : length < 29 ? 4
-                             : length < 40 ? 3
-                             : length < 50 ? 2
-                                           : 1;
-    EXPECT_EQ(game.flashTicks, expected) << "length " << length;
+    EXPECT_TRUE(game.flashTicks == before || game.flashTicks == before - 1)
+        << "from " << before << " to " << game.flashTicks << " ticks at length " << length;
+    flashAt[length] = game.flashTicks;
+  }
+  const struct {
+    int16_t length, ticks;
+  } examples[] = {{1, 9}, {4, 9}, {5, 8}, {28, 4}, {29, 3}, {50, 1}, {100, 1}};
+  for (const auto& example : examples) {
+    EXPECT_EQ(flashAt[example.length], example.ticks) << "length " << example.length;
   }
 }
 

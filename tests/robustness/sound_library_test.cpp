@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 
 namespace {
 

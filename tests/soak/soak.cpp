@@ -359,15 +359,6 @@ std::string Objects::Describe() const {
 }
 
 Probe::Probe(const Game& game) : game_(game) {
-  // Searched for in the driver's own folder first, where the build puts it.
-  library_ = LoadLibraryA(kSoakProbeLibrary);
-  E2E_REQUIRE(library_ != nullptr, "cannot load %s (error %lu)", kSoakProbeLibrary, GetLastError());
-  auto getMessage = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library_, kSoakProbeGetMessageHook)));
-  auto callWndProc = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library_, kSoakProbeCallWndProcHook)));
-  E2E_REQUIRE(getMessage != nullptr && callWndProc != nullptr, "%s lacks its hooks",
-              kSoakProbeLibrary);
   mapping_ =
       CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SoakProbeBlock),
                          SoakProbeBlockName(game.ProcessId()).c_str());
@@ -375,21 +366,19 @@ Probe::Probe(const Game& game) : game_(game) {
   block_ = static_cast<SoakProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
   E2E_REQUIRE(block_ != nullptr, "cannot map the probe's block");
   block_->mainWindow = reinterpret_cast<LONG64>(game.Window());
-  const DWORD thread = GetWindowThreadProcessId(game.Window(), nullptr);
-  getMessageHook_ = SetWindowsHookExA(WH_GETMESSAGE, getMessage, library_, thread);
-  callWndProcHook_ = SetWindowsHookExA(WH_CALLWNDPROC, callWndProc, library_, thread);
-  E2E_REQUIRE(getMessageHook_ != nullptr && callWndProcHook_ != nullptr,
-              "cannot hook the game's thread (error %lu)", GetLastError());
+  getMessageHook_ = std::make_unique<GameThreadHook>(game, WH_GETMESSAGE, kSoakProbeLibrary,
+                                                     kSoakProbeGetMessageHook);
+  callWndProcHook_ = std::make_unique<GameThreadHook>(game, WH_CALLWNDPROC, kSoakProbeLibrary,
+                                                      kSoakProbeCallWndProcHook);
   countMessage_ = RegisterWindowMessageA(kSoakProbeCountMessage);
   Count();  // the first count loads the library into the game
 }
 
 Probe::~Probe() {
-  if (callWndProcHook_ != nullptr) UnhookWindowsHookEx(callWndProcHook_);
-  if (getMessageHook_ != nullptr) UnhookWindowsHookEx(getMessageHook_);
+  callWndProcHook_.reset();
+  getMessageHook_.reset();
   if (block_ != nullptr) UnmapViewOfFile(block_);
   if (mapping_ != nullptr) CloseHandle(mapping_);
-  if (library_ != nullptr) FreeLibrary(library_);
 }
 
 double Probe::FirstTickMs() const { return CounterToMs(block_->firstTickCounter); }

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,11 @@ class Probe {
 
  private:
   const e2e::Game& game_;
-  HMODULE library_ = nullptr;
-  HHOOK getMessageHook_ = nullptr, callWndProcHook_ = nullptr;
   HANDLE mapping_ = nullptr;
   SoakProbeBlock* block_ = nullptr;
   UINT countMessage_ = 0;
+  // Placed once the block they write exists, removed before it goes.
+  std::unique_ptr<e2e::GameThreadHook> getMessageHook_, callWndProcHook_;
 };
 
 // The game and what a kind keeps between its cycles.

@@ -10,9 +10,9 @@
 #include "sound/request_slot.h"
 #include "sound/sound_library.h"
 #include "sound/sound_player.h"
-#include "sound/sound_set.h"
 #include "sound/stream_feeder.h"
 #include "sound/wave_reader.h"
+#include "soundgen/sound_set.h"
 #include "tests/sound/wave_image.h"
 
 using namespace wave_image;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/sound/riff_reader.h"
+#include "tests/support/riff_reader.h"
 
 namespace wave_image {
 

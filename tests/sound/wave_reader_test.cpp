@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 #include "tests/sound/wave_image.h"
 
 using namespace wave_image;

@@ -61,7 +61,7 @@ EXPECTED_LEVEL_BOX = {
     "caption": "Choisir un niveau", "rect": (50, 25, 200, 100),
     "controls": [
         ("static", NO_ID, "Veuillez choisir un tableau et un niveau de comp\u00e9tences",
-         10, 10, 180, 12, STATIC_STYLE),
+         10, 10, 180, 20, STATIC_STYLE),
         ("static", NO_ID, "Tableau:", 10, 35, 30, 12, STATIC_STYLE),
         ("combobox", 640, "", 50, 35, 100, 40, COMBO_STYLE),
         ("static", NO_ID, "Niveau:", 10, 55, 30, 12, STATIC_STYLE),
@@ -292,6 +292,15 @@ def check_pe_kind(pe, res):
     equal(hex(pe.OPTIONAL_HEADER.Magic), hex(PE32_MAGIC), "optional header magic (PE32)")
 
 
+def check_stamp_and_checksum(pe, res):
+    # No link time in the header, so that the same sources give the same bytes; the
+    # checksum that the linker writes must then be the right one.
+    equal(pe.FILE_HEADER.TimeDateStamp, 0, "link time stamp")
+    stored = pe.OPTIONAL_HEADER.CheckSum
+    expect(stored in (0, pe.generate_checksum()),
+           "header checksum 0x%x, the image's is 0x%x" % (stored, pe.generate_checksum()))
+
+
 def check_gui_subsystem(pe, res):
     equal(pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI, "subsystem")
 
@@ -439,6 +448,7 @@ def make_sound_check(name):
 CHECKS = [
     ("executable is PE32 for i386", check_pe_kind),
     ("executable uses the GUI subsystem", check_gui_subsystem),
+    ("header has no time stamp and a right checksum", check_stamp_and_checksum),
     ("menu MainMenu", check_menu),
     ("accelerators MENUACCEL", check_accelerators),
     ("dialog LevelBox", check_level_box),

@@ -3,17 +3,17 @@
 
 #include <climits>
 
-#include "tests/view/recording_canvas.h"
+#include "tests/support/model_canvas.h"
 #include "view/layout.h"
 
 namespace {
 
-int16_t Fit(RecordingCanvas& canvas, int32_t clientWidth) {
+int16_t Fit(ModelCanvas& canvas, int32_t clientWidth) {
   BoardLayout layout;
   OnResize(layout, canvas, clientWidth, 300);
   EXPECT_EQ(layout.clientWidth, clientWidth);
   EXPECT_EQ(layout.clientHeight, 300);
-  canvas.ExpectRestored();  // every font deleted, the previous one selected again
+  canvas.CheckRestored();  // every font deleted, the previous one selected again
   return layout.statusFontSize;
 }
 
@@ -25,7 +25,7 @@ int32_t Table(int16_t p) {
 }
 
 TEST(FitStatusFont, KeepsGrowingWhileTwelveCharactersFit) {
-  RecordingCanvas canvas;
+  ModelCanvas canvas;
   canvas.averageWidth = Table;
   EXPECT_EQ(Fit(canvas, 640), 17);  // bound 155: 12 x 12 = 144 fits, 12 x 13 = 156 does not
   const std::vector<int16_t> tried = {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
@@ -34,66 +34,68 @@ TEST(FitStatusFont, KeepsGrowingWhileTwelveCharactersFit) {
 }
 
 TEST(FitStatusFont, BoundIsAStrictComparison) {
-  RecordingCanvas canvas;
+  ModelCanvas canvas;
   canvas.averageWidth = Table;
   EXPECT_EQ(Fit(canvas, 599), 13);  // bound 144 is not more than 12 x 12
-  RecordingCanvas wider;
+  ModelCanvas wider;
   wider.averageWidth = Table;
   EXPECT_EQ(Fit(wider, 600), 17);  // bound 145 is
 }
 
 TEST(FitStatusFont, NarrowWindowsGetTheLeastSize) {
   for (int32_t width : {0, 1, 79, -100, INT32_MIN}) {
-    RecordingCanvas canvas;
+    ModelCanvas canvas;
     EXPECT_EQ(Fit(canvas, width), 3) << width;
     EXPECT_EQ(canvas.created(), 1);
   }
 }
 
 TEST(FitStatusFont, UnmeasurableFontsEndTheSearch) {
-  RecordingCanvas zero;
+  ModelCanvas zero;
   zero.averageWidth = [](int16_t) { return 0; };
   EXPECT_EQ(Fit(zero, 640), 3);
   EXPECT_EQ(zero.created(), 1);
 
-  RecordingCanvas negative;
+  ModelCanvas negative;
   negative.averageWidth = [](int16_t p) { return p < 9 ? 1 : -5; };
   EXPECT_EQ(Fit(negative, 640), 8);
 }
 
 TEST(FitStatusFont, FontsThatCannotBeMadeEndTheSearch) {
-  RecordingCanvas none;
-  none.fontFails = [](int16_t) { return true; };
+  ModelCanvas none;
+  none.creationFails = [](ModelCanvas::Kind kind, int16_t) { return kind == ModelCanvas::kFont; };
   EXPECT_EQ(Fit(none, 640), 3);
   EXPECT_EQ(none.fontSizesCreated.size(), 1u);
 
-  RecordingCanvas fromSeven;
-  fromSeven.fontFails = [](int16_t p) { return p >= 7; };
+  ModelCanvas fromSeven;
+  fromSeven.creationFails = [](ModelCanvas::Kind kind, int16_t p) {
+    return kind == ModelCanvas::kFont && p >= 7;
+  };
   EXPECT_EQ(Fit(fromSeven, 640), 6);  // the last size measured and found to fit
   EXPECT_EQ(fromSeven.created(), 3);
 }
 
 TEST(FitStatusFont, NoMetricsCanRunItForeverOrOverflow) {
-  RecordingCanvas tiny;
+  ModelCanvas tiny;
   tiny.averageWidth = [](int16_t) { return 1; };
   EXPECT_EQ(Fit(tiny, INT32_MAX), INT16_MAX);
   EXPECT_EQ(tiny.fontSizesCreated.back(), INT16_MAX);
 
-  RecordingCanvas enormous;
+  ModelCanvas enormous;
   enormous.averageWidth = [](int16_t) { return INT32_MAX; };
   EXPECT_EQ(Fit(enormous, INT32_MAX), 3);
 }
 
 TEST(FitStatusFont, ResizeFitsAnew) {
   BoardLayout layout;
-  RecordingCanvas canvas;
+  ModelCanvas canvas;
   OnResize(layout, canvas, 640, 480);
   EXPECT_EQ(layout.statusFontSize, 12);  // average width = points: 13 x 12 = 156
   OnResize(layout, canvas, 0, 0);
   EXPECT_EQ(layout.statusFontSize, 3);
   OnResize(layout, canvas, 1000, 700);  // bound 245: 20 x 12 = 240 fits
   EXPECT_EQ(layout.statusFontSize, 20);
-  canvas.ExpectRestored();
+  canvas.CheckRestored();
 }
 
 }  // namespace

@@ -4,24 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/view/recording_canvas.h"
+#include "tests/support/model_canvas.h"
 
 namespace {
 
-using Line = RecordingCanvas::Line;
+using Line = ModelCanvas::Line;
 
 constexpr uint32_t kLeftFlags = 0x124;    // left, vertically centred, single line, no clip
 constexpr uint32_t kCentreFlags = 0x125;  // the same, centred
 
 struct Painted {
-  RecordingCanvas canvas;
+  ModelCanvas canvas;
   Painted(const GameSession& game, int32_t w, int32_t h, int16_t fontSize = 12) {
     BoardLayout layout;
     layout.clientWidth = w;
     layout.clientHeight = h;
     layout.statusFontSize = fontSize;
     PaintWindow(game, layout, canvas);
-    canvas.ExpectRestored();
+    canvas.CheckRestored();
   }
 };
 
@@ -162,14 +162,13 @@ TEST(PaintWindow, GridThenPanelThenSquares) {
 }
 
 TEST(PaintWindow, FailedResourcesLeaveTheContextIntact) {
-  RecordingCanvas canvas;
-  canvas.pensFail = canvas.brushesFail = true;
-  canvas.fontFails = [](int16_t) { return true; };
+  ModelCanvas canvas;
+  canvas.creationFails = [](ModelCanvas::Kind, int16_t) { return true; };
   BoardLayout layout;
   layout.clientWidth = 640;
   layout.clientHeight = 480;
   PaintWindow(Session(GameState::YouWin, 1, 0), layout, canvas);
-  canvas.ExpectRestored();
+  canvas.CheckRestored();
   EXPECT_EQ(canvas.lines.size(), 6u);
   EXPECT_EQ(canvas.texts.size(), 5u);
   EXPECT_TRUE(canvas.fills.empty());

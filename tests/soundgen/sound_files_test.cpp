@@ -6,8 +6,8 @@
 #include <set>
 #include <sstream>
 
-#include "sound/sound_set.h"
-#include "tests/sound/riff_reader.h"
+#include "soundgen/sound_set.h"
+#include "tests/support/riff_reader.h"
 
 namespace {
 

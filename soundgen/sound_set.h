@@ -1,17 +1,17 @@
-// The game's built-in sound set: twenty looped note sounds and three effects, each a
-// complete RIFF/WAVE file. The files under resources/sounds/ are written from these
-// generators by the write_sounds tool and embedded by resources/sounds.rc.
+// The generators of the game's sound set: a looped note sound for every note the
+// boards may use (kLowestNote to kHighestNote) and three effects, each a complete
+// RIFF/WAVE file. The write_sounds tool writes them to resources/sounds/, which
+// resources/sounds.rc embeds; the game itself never links them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-using WaveBytes = std::vector<uint8_t>;
+#include "engine/tables.h"
+#include "sound/sound_rate.h"
 
-constexpr uint32_t kSoundRate = 22050;  // samples per second of every sound
-constexpr int16_t kLowestNote = 53;     // F3
-constexpr int16_t kHighestNote = 72;    // C5
+using WaveBytes = std::vector<uint8_t>;
 
 // One period of a note's soft-edged square wave: 40 edge samples plus an upper
 // plateau of `upper` samples and a lower plateau of `lower` samples. The lengths are

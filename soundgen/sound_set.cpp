@@ -1,4 +1,4 @@
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 
 #include <cstdio>
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "engine/tables.h"
-#include "sound/sound_set.h"
-#include "tests/sound/riff_reader.h"
+#include "soundgen/sound_set.h"
+#include "tests/support/riff_reader.h"
 
 namespace {
 

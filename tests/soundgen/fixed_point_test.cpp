@@ -1,4 +1,4 @@
-#include "sound/fixed_point.h"
+#include "soundgen/fixed_point.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // Writes the game's 23 sound files into a folder (normally resources/sounds/):
 //   write_sounds resources/sounds
-// The files are committed; the sound tests check that they still match.
+// The files are committed; the sound set's tests (tests/soundgen/) check that they
+// still match the generators.
 #include <cstdio>
 #include <string>
 
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "sound/fixed_point.h"
-#include "sound/sound_set.h"
-#include "sound/wave_file.h"
+#include "soundgen/fixed_point.h"
+#include "soundgen/sound_set.h"
+#include "soundgen/wave_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sound/wave_file.h"
+#include "soundgen/wave_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound/sound_set.h"
+#include "soundgen/sound_set.h"
 
 // 8-bit unsigned mono: "fmt " of 16 bytes, then "data". An odd data chunk ends the
 // file without a pad byte, and the RIFF size counts none.

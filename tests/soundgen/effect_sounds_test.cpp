@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "tests/sound/riff_reader.h"
-#include "tests/sound/dft.h"
+#include "tests/soundgen/dft.h"
+#include "tests/support/riff_reader.h"
 
 namespace {
 

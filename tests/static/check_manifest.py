@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Checks the application manifest built into both Windows executables: present as
+the one resource of type 24 (RT_MANIFEST) with id 1, well-formed XML, the committed
+resources/zirirar.manifest byte for byte, and saying what the game asks of Windows:
+the rights of whoever starts it, the versions of Windows from Vista to 10 and 11,
+per-monitor (v2) pixel density with the system's as the fallback, and no dependency
+(no common controls of version 6: the dialogs keep the classic look).
+
+    python3 tests/static/check_manifest.py [EXE ...]
+        (default build/i686/app/zirirar.exe and build/x64/app/zirirar.exe)
+
+Prints one line per check and ends with "manifest: N passed, N failed"; exits non-zero
+when any check fails.
+"""
+
+import os
+import sys
+import xml.etree.ElementTree as ElementTree
+
+# The paths, helpers and pefile of the other static checks.
+from check_hardening import DEFAULT_EXES, ROOT
+from check_release import Failure, equal, expect, pefile
+
+SOURCE = os.path.join(ROOT, "resources", "zirirar.manifest")
+
+RT_MANIFEST, MANIFEST_ID, LANG_NEUTRAL = 24, 1, 0
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+
+# The supportedOS identifiers Windows defines, oldest first.
+SUPPORTED_OS = [
+    ("Vista", "{e2011457-1546-43c5-a5fe-008deee3d3f0}"),
+    ("7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"),
+    ("8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"),
+    ("8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"),
+    ("10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"),
+]
+
+
+def manifest_bytes(pe):
+    """The bytes of the one RT_MANIFEST resource, which must be id 1, language neutral."""
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    expect(root is not None, "the executable has no resources")
+    types = [e for e in root.entries if e.name is None and e.id == RT_MANIFEST]
+    expect(types, "no resource of type 24 (RT_MANIFEST)")
+    names = types[0].directory.entries
+    equal([(e.id, e.name and str(e.name)) for e in names], [(MANIFEST_ID, None)],
+          "manifest resource ids")
+    languages = names[0].directory.entries
+    equal([l.id for l in languages], [LANG_NEUTRAL], "manifest languages")
+    data = languages[0].data.struct
+    return pe.get_data(data.OffsetToData, data.Size)
+
+
+def parse(data):
+    try:
+        return ElementTree.fromstring(data)
+    except ElementTree.ParseError as error:
+        raise Failure("not well-formed XML: %s" % error)
+
+
+def only(parent, path, what):
+    found = parent.findall(path)
+    equal(len(found), 1, "number of %s elements" % what)
+    return found[0]
+
+
+def check_present(pe, data):
+    expect(len(data) > 0, "empty manifest")
+
+
+def check_same_as_source(pe, data):
+    with open(SOURCE, "rb") as f:
+        wanted = f.read()
+    expect(all(b < 0x80 for b in wanted), "resources/zirirar.manifest is not plain ASCII")
+    expect(data == wanted, "the manifest differs from resources/zirirar.manifest (%d bytes, "
+           "want %d)" % (len(data), len(wanted)))
+
+
+def check_well_formed(pe, data):
+    expect(data.startswith(b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'),
+           "no XML declaration with UTF-8 and standalone=\"yes\"")
+    root = parse(data)
+    equal(root.tag, ASM_V1 + "assembly", "root element")
+    equal(root.get("manifestVersion"), "1.0", "manifestVersion")
+    identity = only(root, ASM_V1 + "assemblyIdentity", "assemblyIdentity")
+    equal(identity.get("type"), "win32", "assemblyIdentity type")
+    expect(identity.get("name"), "assemblyIdentity has no name")
+    parts = (identity.get("version") or "").split(".")
+    expect(len(parts) == 4 and all(p.isdigit() for p in parts),
+           "assemblyIdentity version %r is not four numbers" % identity.get("version"))
+
+
+def check_execution_level(pe, data):
+    root = parse(data)
+    level = only(root, "%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
+                 % ((ASM_V3,) * 4), "requestedExecutionLevel")
+    equal((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"),
+          "execution level and uiAccess")
+
+
+def check_supported_os(pe, data):
+    root = parse(data)
+    application = only(root, COMPATIBILITY + "compatibility/" + COMPATIBILITY + "application",
+                       "compatibility application")
+    got = [e.get("Id") for e in application.findall(COMPATIBILITY + "supportedOS")]
+    names = {guid: name for name, guid in SUPPORTED_OS}
+    equal([names.get(g, g) for g in got], [name for name, _ in SUPPORTED_OS],
+          "supported versions of Windows")
+
+
+def check_dpi_awareness(pe, data):
+    root = parse(data)
+    settings = only(root, ASM_V3 + "application/" + ASM_V3 + "windowsSettings", "windowsSettings")
+    # Before Windows 10 version 1607 only dpiAware is read: "true" is the system's density.
+    aware = only(settings, SETTINGS_2005 + "dpiAware", "dpiAware")
+    equal((aware.text or "").strip().lower(), "true", "dpiAware")
+    # From then on dpiAwareness, whose first value known to that Windows is taken.
+    awareness = only(settings, SETTINGS_2016 + "dpiAwareness", "dpiAwareness")
+    values = [v.strip().lower() for v in (awareness.text or "").split(",")]
+    equal(values, ["permonitorv2", "system"], "dpiAwareness values, in order")
+
+
+def check_no_dependency(pe, data):
+    root = parse(data)
+    dependencies = root.findall(".//" + ASM_V1 + "dependency")
+    expect(not dependencies, "%d dependency elements (the common controls of version 6 would "
+           "change the dialogs' look)" % len(dependencies))
+
+
+CHECKS = [
+    ("manifest present: type 24, id 1, language neutral", check_present),
+    ("manifest is resources/zirirar.manifest", check_same_as_source),
+    ("manifest is well-formed", check_well_formed),
+    ("manifest asks for the invoker's rights", check_execution_level),
+    ("manifest names Windows Vista to 10 and 11", check_supported_os),
+    ("manifest asks for per-monitor v2 density, the system's before", check_dpi_awareness),
+    ("manifest declares no dependency", check_no_dependency),
+]
+
+
+def main(argv):
+    exes = argv[1:] if len(argv) > 1 else DEFAULT_EXES
+    passed = failed = 0
+    for path in exes:
+        name = os.path.relpath(path, ROOT)
+        try:
+            pe = pefile.PE(path, fast_load=True)
+            pe.parse_data_directories(directories=[
+                pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+            data = manifest_bytes(pe)
+        except (OSError, pefile.PEFormatError, Failure) as error:
+            failed += 1
+            print("FAIL %s: %s" % (name, error))
+            continue
+        for title, check in CHECKS:
+            try:
+                check(pe, data)
+            except Failure as error:
+                failed += 1
+                print("FAIL %s %s: %s" % (name, title, error))
+            else:
+                passed += 1
+                print("ok   %s %s" % (name, title))
+    print("manifest: %d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
