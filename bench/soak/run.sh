@@ -95,8 +95,6 @@ rows=(
   "sound-off|game|sound-off|$(scale 10000)|$(scale 1000)|$with_device"
   "games|game|games|$(scale 50)|$games_every|$with_device"
   "idle|game|idle|$idle_seconds|60|$with_device"
-  "nested|game|nested|$(scale 1000)|$(scale 100)|$no_device"
-  "nested-30|game|nested-30|$(scale 30)|$([ "$short" = 1 ] && echo 1 || echo 3)|$no_device"
   "keys|game|keys|$(scale 1000)|$(scale 100)|$no_device"
   "minimise|game|minimise|$(scale 1000)|$(scale 100)|$no_device"
   "maximise|game|maximise|$(scale 1000)|$(scale 100)|$no_device"

@@ -23,8 +23,6 @@ WHAT = {
     "sound-off": "press in free play, sound off",
     "games": "whole game to 6 notes, watched and repeated",
     "idle": "second left alone between games",
-    "nested": "Level, Instructions, About opened one inside the other, closed",
-    "nested-30": "30 dialogs opened one inside the other, closed",
     "keys": "F3 and F1 pressed for real, each dialog closed with Escape",
     "minimise": "minimised and restored",
     "maximise": "maximised and restored",

@@ -70,37 +70,6 @@ void AboutCycle(Session& s, int) {
   CloseDialog(OpenDialog(s.game, kAbout, 0, "About box"), IDOK, "About box");
 }
 
-// Level, Instructions and About, again and again, each opened inside the one before,
-// as posted commands make them (the main window's queue is served by each dialog's
-// loop); then closed innermost first.
-void NestDialogs(Session& s, int depth) {
-  static const uint16_t kOpeners[] = {kLevel, kInstructions, kAbout};
-  std::vector<HWND> open;
-  for (int i = 0; i < depth; ++i) {
-    s.game.Command(kOpeners[i % 3]);
-    HWND added = nullptr;
-    E2E_REQUIRE(WaitUntil(
-                    5000,
-                    [&] {
-                      for (HWND w : TopWindows(kDialogClass, s.game.ProcessId(), true)) {
-                        bool known = false;
-                        for (HWND o : open) known = known || o == w;
-                        if (!known) added = w;
-                      }
-                      return added != nullptr;
-                    },
-                    1),
-                "dialog %d of %d did not open", i + 1, depth);
-    RedrawWindow(added, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    open.push_back(added);
-  }
-  for (auto dialog = open.rbegin(); dialog != open.rend(); ++dialog)
-    CloseDialog(*dialog, IDCANCEL, "nested dialog");
-}
-
-void NestedCycle(Session& s, int) { NestDialogs(s, 3); }
-void DeepCycle(Session& s, int) { NestDialogs(s, 30); }
-
 // F3 and F1 pressed for real (through the accelerators), each dialog closed with Escape.
 void KeysCycle(Session& s, int) {
   static const struct {
@@ -416,10 +385,6 @@ const std::vector<Kind>& Kinds() {
       {"games", "a whole game to 6 notes", &ChooseShortGames, &GameCycle, nullptr},
       {"idle", "a second left alone between games", &PlayOneGame, &IdleCycle, nullptr},
       // What else the end-to-end storm does, one thing at a time.
-      {"nested", "Level, Instructions and About opened one inside the other, then closed", &Nothing,
-       &NestedCycle, nullptr},
-      {"nested-30", "30 dialogs opened one inside the other, then closed", &Nothing, &DeepCycle,
-       nullptr},
       {"keys", "F3 and F1 pressed, each dialog closed with Escape", &Nothing, &KeysCycle, nullptr},
       {"minimise", "minimised and restored", &BackTo640x480, &MinimiseCycle, nullptr},
       {"maximise", "maximised and restored", &BackTo640x480, &MaximiseCycle, nullptr},
