@@ -42,11 +42,11 @@ constexpr char kDialogClass[] = "#32770";
 
 // Private memory the game may gain in one seed's storm, from just after it starts to
 // after the storm and a click of free play. Measured (20 runs of the three seeds on
-// each build): 2.9 to 3.0 MB, nearly all of it what the game's first minutes take once
-// (the first whole game with sound takes 3.7 MB, the soak's games and sound rows) and
-// then keep. The margin of 3 MB covers wine's edit box, which keeps about 1.6 KB for
-// every Instructions dialog (at most the storm's 250 or so dialogs: 0.4 MB), and the
-// heap's growth in steps; it still catches a leak of 1.3 KB an action or 12 KB a dialog.
+// each build): 2.8 to 3.0 MB, nearly all of it what the game's first minutes take once
+// and then keep (the first whole game with sound takes 3.7 MB in the soak). The margin
+// of 3 MB covers wine's edit box, which keeps about 1.6 KB for every Instructions
+// dialog (the storm asks for about 150 dialogs: 0.25 MB at most), and the heap's growth
+// in steps; it still catches a leak of 1.2 KB an action or 20 KB a dialog.
 constexpr double kStormGrowthLimitMb = 6;
 
 enum class Kind {
