@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests under CTest, the
-# static checks of the executables, the test of how run-game.sh leaves the game's
+# static checks of the executables and of the sources' formatting, the test of how run-game.sh leaves the game's
 # window to a window manager, and the end-to-end tests of the real program under wine
 # (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64 build
 # everywhere). Ends with one overall "N passed, N failed" line.
@@ -49,6 +49,10 @@ for check in tests/static/*.py; do
   python3 "$check" 2>&1 | tee "$logs/static"
   count_stage "static $(basename "$check")" "$logs/static" "${PIPESTATUS[0]}"
 done
+
+echo "== formatting"
+bash tests/static/check_format.sh 2>&1 | tee "$logs/format"
+count_stage "formatting" "$logs/format" "${PIPESTATUS[0]}"
 
 echo "== reproducible release"
 bash tests/static/check_reproducible.sh 2>&1 | tee "$logs/reproducible"
