@@ -2,9 +2,9 @@
 # Builds everything and runs every test: the native unit tests under CTest, the
 # static checks of the executables and of the sources' formatting, the test of how
 # run-game.sh leaves the game's window to a window manager, and the end-to-end tests of
-# the real program under wine
-# (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64 build
-# everywhere). Ends with one overall "N passed, N failed" line.
+# the real program under wine (the 32-bit release wherever this kernel runs 32-bit
+# code, and the x86_64 build everywhere). Ends with one overall "N passed, N failed"
+# line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
