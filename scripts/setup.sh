@@ -8,10 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # x11-utils: run-game.sh looks for a window manager with xprop; its test runs the small
-# matchbox-window-manager.
+# matchbox-window-manager. llvm-14 and clang-14: tests/static/check_rc_dialects.py compiles
+# the resource script with llvm-rc too, which preprocesses it with the clang beside it.
 packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  llvm-14 clang-14
   wine64 xvfb xauth x11-utils matchbox-window-manager
   fonts-liberation fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1

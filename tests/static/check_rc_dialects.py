@@ -1,0 +1,283 @@
+#!/usr/bin/env python3
+r"""Compiles the resource script with both dialects of resource compiler, GNU windres
+(what the build uses) and llvm-rc (which follows Microsoft's rc.exe), and compares the
+two .res files resource by resource: the same types, names and languages, and in each
+the same header fields and data bytes, so that the script builds the same game with
+either. A resource in one output only is a failure.
+
+    python3 tests/static/check_rc_dialects.py [SCRIPT]    (default resources/zirirar.rc)
+
+Two differences are allowed, each normalised rather than skipped:
+- Dialog control classes named in CONTROL statements: windres stores the name in
+  capitals ("STATIC"), llvm-rc as written ("Static"), and rc.exe may store a predefined
+  class as its atom (0x0082). Windows looks classes up regardless of case, and the atom
+  stands for the predefined class of that name, so dialogs are decoded field by field
+  and their control classes compared as atoms (predefined classes) or case-folded names;
+  every other field, creation data included, must be equal.
+- The memory flags of each resource header (MOVEABLE, PURE, DISCARDABLE): the two
+  compilers set different ones (windres DISCARDABLE on the sounds, llvm-rc not). They are
+  a relic of 16-bit Windows that the linker drops (a PE resource directory has no room
+  for them), so they are not compared.
+Both are reported on a "note" line whenever they occur. The order of the resources in
+the two files differs as well and is not compared: the linker sorts them.
+
+Why llvm-rc 14 is given the code page on its command line (/C 1252): it ignores
+#pragma code_page. Its preprocessor (clang -E) passes the pragma on, but its reader skips
+every line that begins with "#" and the program has no code for the pragma (not even the
+word code_page among its strings; code_page(banana) passes unnoticed), so ui.rc's \351
+is refused as an 8-bit character in a non-Unicode string whether the pragma stands at
+the top of the file compiled or in an included one, preprocessed or not. Its code page
+comes only from /C, which the check sets to the value of the script's own pragma.
+
+Prints a line per resource group (menus, dialogs, icons, sounds...) and one per
+resource that differs, and ends with "rc dialects: N passed, N failed", a resource
+counting as one; exits non-zero when any fails.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+# The paths and helpers of the other static checks.
+from check_release import CONTROL_ORDINALS, DS_SETFONT, ROOT, RT_DIALOG, Failure, Reader, expect
+
+DEFAULT_SCRIPT = os.path.join(ROOT, "resources", "zirirar.rc")
+# The release build's resource compiler (cmake/mingw-i686.cmake) and the folder of its
+# <windows.h>, which llvm-rc is given too.
+WINDRES = "i686-w64-mingw32-windres"
+MINGW_INCLUDE = "/usr/i686-w64-mingw32/include"
+
+TYPE_NAMES = {3: "icon image", 4: "menu", 5: "dialog", 6: "string table", 9: "accelerators",
+              14: "icon group", 16: "version record", 24: "manifest", "WAVE": "sound"}
+GROUPS = {3: "icons", 4: "menus", 5: "dialogs", 6: "string tables", 9: "accelerators",
+          14: "icons", 16: "version records", 24: "manifests", "WAVE": "sounds"}
+PREDEFINED_CLASSES = {name: atom for atom, name in CONTROL_ORDINALS.items()}
+PRAGMA = re.compile(rb"^[ \t]*#[ \t]*pragma[ \t]+code_page[ \t]*\([ \t]*([^) \t]*)", re.M)
+
+
+def describe(key):
+    rtype, name, language = key
+    return "%s %s (language 0x%04X)" % (TYPE_NAMES.get(rtype, "type %r" % (rtype,)), name,
+                                        language)
+
+
+def differ(what, ours, theirs):
+    if ours != theirs:
+        raise Failure("%s: windres %r, llvm-rc %r" % (what, ours, theirs))
+
+
+# ---------------------------------------------------------------- compiling
+
+def llvm_rc():
+    for name in ("llvm-rc-14", "llvm-rc"):
+        path = shutil.which(name)
+        if path:
+            # Started from its real folder, llvm-rc preprocesses with the clang of its own
+            # LLVM found beside it; through /usr/bin it would need Debian's "clang" package.
+            return os.path.realpath(path)
+    raise Failure("no llvm-rc-14 or llvm-rc (scripts/setup.sh installs llvm-14)")
+
+
+def code_page(folder):
+    """The code page the scripts of the folder name in #pragma code_page, or None."""
+    pages = set()
+    for name in sorted(os.listdir(folder)):
+        if name.endswith(".rc"):
+            with open(os.path.join(folder, name), "rb") as f:
+                pages.update(p.decode("latin-1") for p in PRAGMA.findall(f.read()))
+    expect(len(pages) <= 1, "the scripts name code pages %s; llvm-rc takes one" % sorted(pages))
+    page = pages.pop() if pages else None
+    expect(page is None or page.isdigit(), "code_page(%s) is no number for llvm-rc /C" % page)
+    return page
+
+
+def run(command, what, folder):
+    result = subprocess.run(command, cwd=folder, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT, universal_newlines=True)
+    if result.returncode != 0:
+        lines = result.stdout.strip().splitlines()[-4:]
+        raise Failure("%s failed (status %d): %s" % (what, result.returncode, " | ".join(lines)))
+
+
+def compile_both(script, folder):
+    """Paths of the .res files windres and llvm-rc make of the script, in that order."""
+    # The build's include folders: the source root and the script's own folder.
+    includes = [ROOT, os.path.dirname(script)]
+    ours, theirs = os.path.join(folder, "windres.res"), os.path.join(folder, "llvm-rc.res")
+    command = [WINDRES, "-O", "res"]
+    for path in includes:
+        command += ["-I", path]
+    run(command + [script, ours], "windres", folder)
+    expect(os.path.isfile(os.path.join(MINGW_INCLUDE, "windows.h")),
+           "no %s/windows.h" % MINGW_INCLUDE)
+    command = [llvm_rc()]
+    for path in [MINGW_INCLUDE] + includes:
+        command += ["/I", path]
+    page = code_page(os.path.dirname(script))
+    if page:
+        command += ["/C", page]
+    run(command + ["/FO", theirs, script], "llvm-rc", folder)
+    return ours, theirs
+
+
+# ---------------------------------------------------------------- reading
+
+def read_res(path):
+    """{(type, name, language): (memory flags, other header fields, data)} of a .res file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    resources = {}
+    reader = Reader(data)
+    while reader.pos < len(data):
+        start = reader.pos
+        size, header_size = reader.take("II")
+        rtype, name = reader.sz_or_ord(), reader.sz_or_ord()
+        reader.align()
+        data_version, flags, language, version, characteristics = reader.take("IHHII")
+        expect(reader.pos == start + header_size, "%s: header size at byte %d" % (path, start))
+        expect(reader.pos + size <= len(data), "%s: truncated at byte %d" % (path, start))
+        body = data[reader.pos:reader.pos + size]
+        reader.pos += size
+        reader.align()
+        if rtype == 0 and size == 0:  # the empty entry every .res begins with
+            continue
+        key = (rtype, name, language)
+        expect(key not in resources, "%s appears twice in %s" % (describe(key), path))
+        resources[key] = (flags, (data_version, version, characteristics), body)
+    return resources
+
+
+def class_key(cls):
+    """A control class as Windows looks it up: a predefined one's atom, else the name."""
+    if isinstance(cls, str):
+        return PREDEFINED_CLASSES.get(cls.lower(), cls.lower())
+    return cls
+
+
+def decode_dialog(data):
+    """Every field of a DIALOG or DIALOGEX template, in order, as (name, value) pairs."""
+    reader = Reader(data)
+    fields = []
+    extended = data[:4] == b"\x01\x00\xff\xff"
+    if extended:
+        _, _, help_id, ex_style, style = reader.take("HHIII")
+        fields.append(("help id", help_id))
+    else:
+        style, ex_style = reader.take("II")
+    count = reader.take("H")
+    fields += [("style", hex(style)), ("extended style", hex(ex_style)), ("controls", count),
+               ("position and size", reader.take("hhhh")), ("menu", reader.sz_or_ord()),
+               ("class", reader.sz_or_ord()), ("caption", reader.wstring())]
+    if style & DS_SETFONT:
+        fields.append(("font size", reader.take("H")))
+        if extended:
+            fields.append(("font weight, italic, charset", reader.take("HBB")))
+        fields.append(("font", reader.wstring()))
+    for i in range(count):
+        reader.align()
+        what = "control %d " % (i + 1)
+        if extended:
+            help_id, ex_style, style = reader.take("III")
+            fields.append((what + "help id", help_id))
+        else:
+            style, ex_style = reader.take("II")
+        fields += [(what + "style", hex(style)), (what + "extended style", hex(ex_style)),
+                   (what + "position and size", reader.take("hhhh")),
+                   (what + "id", reader.take("I" if extended else "H")),
+                   (what + "class", reader.sz_or_ord()), (what + "text", reader.sz_or_ord())]
+        size = reader.take("H")
+        expect(reader.pos + size <= len(data), what + "creation data runs past the end")
+        fields.append((what + "creation data", data[reader.pos:reader.pos + size]))
+        reader.pos += size
+    expect(reader.pos == len(data), "%d bytes after the last control" % (len(data) - reader.pos))
+    return fields
+
+
+# ---------------------------------------------------------------- comparing
+
+def compare_dialogs(ours, theirs):
+    """Fails on the first field that differs; returns the control classes that are
+    stored differently but are the same class to Windows, as (windres, llvm-rc) pairs."""
+    a, b = decode_dialog(ours), decode_dialog(theirs)
+    renamed = []
+    for (name, x), (other, y) in zip(a, b):
+        differ("field", name, other)
+        if name.startswith("control ") and name.endswith(" class"):
+            if class_key(x) != class_key(y):
+                differ(name, x, y)
+            if x != y and (x, y) not in renamed:
+                renamed.append((x, y))
+        else:
+            differ(name, x, y)
+    differ("number of fields", len(a), len(b))
+    return renamed
+
+
+def compare_bytes(ours, theirs):
+    differ("size", len(ours), len(theirs))
+    wrong = [i for i in range(len(ours)) if ours[i] != theirs[i]]
+    expect(not wrong, "%d bytes differ, the first at offset %d"
+           % (len(wrong), wrong[0] if wrong else 0))
+
+
+def main(argv):
+    script = os.path.abspath(argv[1]) if len(argv) > 1 else DEFAULT_SCRIPT
+    try:
+        with tempfile.TemporaryDirectory() as folder:
+            ours, theirs = (read_res(path) for path in compile_both(script, folder))
+    except (Failure, OSError) as error:
+        print("FAIL %s" % error)
+        print("rc dialects: 0 passed, 1 failed")
+        return 1
+
+    def order(key):
+        return [(isinstance(part, str), part) for part in key]
+
+    passed = failed = 0
+    groups = {}  # group: [same, different]
+    flag_differences = []
+    for key in sorted(set(ours) | set(theirs), key=order):
+        group = groups.setdefault(GROUPS.get(key[0], "other resources"), [0, 0])
+        try:
+            expect(key in ours, "only in llvm-rc's output")
+            expect(key in theirs, "only in windres's output")
+            (flags, header, data), (other_flags, other_header, other_data) = ours[key], theirs[key]
+            if flags != other_flags:
+                flag_differences.append((key, flags, other_flags))
+            differ("data version, version and characteristics", header, other_header)
+            if key[0] == RT_DIALOG:
+                renamed = compare_dialogs(data, other_data)
+                if renamed:
+                    print("note %s: control classes stored as %s (windres / llvm-rc), the same "
+                          "classes to Windows" % (describe(key), ", ".join(
+                              "%r / %r" % pair for pair in renamed)))
+            else:
+                compare_bytes(data, other_data)
+        except Exception as error:  # a malformed resource counts against it too
+            failed += 1
+            group[1] += 1
+            text = str(error) if isinstance(error, Failure) else "%s: %s" % (
+                type(error).__name__, error)
+            print("FAIL %s: %s" % (describe(key), text))
+        else:
+            passed += 1
+            group[0] += 1
+    if flag_differences:
+        key, flags, other_flags = flag_differences[0]
+        print("note memory flags (not kept in an executable, not compared) differ in %d "
+              "resources, e.g. %s: windres 0x%04X, llvm-rc 0x%04X"
+              % (len(flag_differences), describe(key), flags, other_flags))
+    for name, (same, different) in sorted(groups.items()):
+        if different:
+            print("FAIL %s: %d of %d differ" % (name, different, same + different))
+        else:
+            print("ok   %s: %d the same" % (name, same))
+    print("rc dialects: %d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
