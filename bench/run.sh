@@ -154,11 +154,10 @@ for load in 0 1 2; do
 done
 
 # ---- idle and playing ----------------------------------------------------------------
-for ((r = 1; r <= runs; r++)); do
-  echo "bench: idle for 30 s, run $r of $runs"
-  start_game "$release64"
-  timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
-  sleep 2
+# Processor time of the game and of the wineserver over 30 s (ns each), the wall time (ns),
+# then the game's peak resident memory and its PSS (KB), on one line.
+cost_over_30s() {
+  local c0 s0 t0 c1 s1 t1
   c0=$(cpu_ticks "$game_pid")
   s0=$(cpu_ticks "$server_pid")
   t0=$(date +%s%N)
@@ -166,8 +165,15 @@ for ((r = 1; r <= runs; r++)); do
   c1=$(cpu_ticks "$game_pid")
   s1=$(cpu_ticks "$server_pid")
   t1=$(date +%s%N)
-  echo "idle $r $(((c1 - c0) * 1000000000 / hz)) $(((s1 - s0) * 1000000000 / hz))" \
-    "$((t1 - t0)) $(status_kb "$game_pid" VmHWM) $(pss_kb "$game_pid")" >>"$results"
+  echo "$(((c1 - c0) * 1000000000 / hz)) $(((s1 - s0) * 1000000000 / hz)) $((t1 - t0))" \
+    "$(status_kb "$game_pid" VmHWM) $(pss_kb "$game_pid")"
+}
+for ((r = 1; r <= runs; r++)); do
+  echo "bench: idle for 30 s, run $r of $runs"
+  start_game "$release64"
+  timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
+  sleep 2
+  echo "idle $r $(cost_over_30s)" >>"$results"
   close_game
 done
 for ((r = 1; r <= runs; r++)); do
@@ -178,17 +184,9 @@ for ((r = 1; r <= runs; r++)); do
   timeout 90 "$wine" "$driver" play 33 >"$out" 2>&1 &
   driver_pid=$!
   if wait_line "$out" '^playing' 30; then
-    c0=$(cpu_ticks "$game_pid")
-    s0=$(cpu_ticks "$server_pid")
-    t0=$(date +%s%N)
-    sleep 30
-    c1=$(cpu_ticks "$game_pid")
-    s1=$(cpu_ticks "$server_pid")
-    t1=$(date +%s%N)
+    cost=$(cost_over_30s)
     wait "$driver_pid"
-    echo "play $r $(((c1 - c0) * 1000000000 / hz)) $(((s1 - s0) * 1000000000 / hz))" \
-      "$((t1 - t0)) $(status_kb "$game_pid" VmHWM) $(pss_kb "$game_pid")" \
-      "$(tr -d '\r' <"$out" | grep '^played' | tr ' ' '_')" >>"$results"
+    echo "play $r $cost $(tr -d '\r' <"$out" | grep '^played' | tr ' ' '_')" >>"$results"
   else
     wait "$driver_pid"
     echo "bench: the driver did not start playing" >&2
