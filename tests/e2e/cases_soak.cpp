@@ -24,11 +24,11 @@ constexpr int kRepaints = 10000, kRepaintWarmUp = 1000;
 // a repaint.
 constexpr long long kFlatBytes = 128 * 1024;
 
-// Wine's multi-line edit box keeps memory each time one that has wrapped lines is
-// destroyed: about one byte for each character of its text (bench/soak/README.md shows
-// it with a program that only opens and closes such a box). For the Instructions
-// dialog's 1,566 characters the smallest program grew by 1,638 bytes an opening and the
-// game by 1,620 to 1,720; this allows 1,800.
+// Wine's multi-line edit box keeps about a byte for each character it wraps, every
+// time one is made (bench/soak/README.md shows it with a program that only opens and
+// closes such a box). For the Instructions dialog's 1,566 characters, over 1,000
+// openings, the smallest program kept 1,602 bytes an opening and the game 1,611 (same
+// run); here, over 200, the game kept 1,390 to 1,430. This allows 1,800.
 constexpr long long kWineEditBytesPerOpening = 1800;
 static_assert(sizeof kHelpText - 1 == 1566, "measured with the help text of this length");
 
