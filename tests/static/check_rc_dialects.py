@@ -119,7 +119,8 @@ def compile_both(script, folder):
     page = code_page(os.path.dirname(script))
     if page:
         command += ["/C", page]
-    run(command + ["/FO", theirs, script], "llvm-rc", folder)
+    # "--" ends the options: llvm-rc reads a path such as /usr/... as its /U option.
+    run(command + ["/FO", theirs, "--", script], "llvm-rc", folder)
     return ours, theirs
 
 
