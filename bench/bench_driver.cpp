@@ -25,8 +25,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint16_t kNewGame = 521;
-
 long long UnixMicroseconds() {
   FILETIME now;
   GetSystemTimePreciseAsFileTime(&now);

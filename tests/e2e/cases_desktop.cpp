@@ -14,11 +14,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
-constexpr char kLevelCaption[] = "Choisir un niveau";
-constexpr char kInstructionsCaption[] = "Instructions";
-constexpr uint16_t kLevel = 522, kFreePlay = 523, kInstructions = 533;
-constexpr int kSkillList = 642;
 constexpr int kUsualDpi = 96, kHighDpi = 192;
 
 // The pixel density of the screen as the games started while this lives see it: wine

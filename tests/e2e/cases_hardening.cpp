@@ -16,7 +16,6 @@ namespace {
 
 constexpr char kPlantedLibrary[] = "planted_winmm.dll";
 constexpr char kNaiveLoader[] = "naive_loader.exe";
-constexpr uint16_t kFreePlay = 523;
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

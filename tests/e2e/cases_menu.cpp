@@ -17,12 +17,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
-constexpr char kLevelCaption[] = "Choisir un niveau";
-constexpr char kInstructionsCaption[] = "Instructions";
-constexpr char kAboutCaptionText[] = "A Propos";
-constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
-
 // ---------------------------------------------------------------------------
 // The menu, as read inside the game
 
@@ -129,7 +123,7 @@ class MenuProbe {
 void CheckRefusedItems(const MenuProbe& probe, bool greyed, const char* when) {
   for (const MenuItem& item : probe.Read()) {
     if (item.depth != 1 || item.Separator()) continue;
-    const bool refusable = item.id == 522 || item.id == 523 || item.id == 533;
+    const bool refusable = item.id == kLevel || item.id == kFreePlay || item.id == kInstructions;
     if (refusable && greyed) {
       E2E_CHECK(item.Greyed(), "%s: item %u is not greyed (state %u/%u)", when, item.id, item.state,
                 item.menuState);
@@ -235,7 +229,7 @@ std::wstring SelectedText(HWND dialog, int list) {
 
 // Opens the Level dialog through the menu command and checks it belongs to the game.
 HWND OpenLevelDialog(const Game& game) {
-  game.Command(522);
+  game.Command(kLevel);
   HWND dialog = WaitForDialog(game, kLevelCaption);
   E2E_REQUIRE(dialog != nullptr, "the Level dialog did not open");
   E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Level dialog has another owner");
@@ -262,7 +256,7 @@ bool SendCommand(const Game& game, uint16_t id) {
 // Starts a game with the menu command and waits for the player's turn; returns the
 // square the computer flashed (-1 if none was seen).
 int StartAndReachYourTurn(const Game& game, const Geometry& g) {
-  game.Command(521);
+  game.Command(kNewGame);
   int flashed = -1;
   const bool turn = WaitUntil(10000, [&] {
     const Frame frame = game.Capture();
@@ -283,7 +277,7 @@ void LoseAtOnce(const Game& game, const Geometry& g) {
 }
 
 void StartFreePlayState(const Game& game, const Geometry& g) {
-  game.Command(523);
+  game.Command(kFreePlay);
   E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\"");
 }
 
@@ -303,17 +297,17 @@ E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
   };
   const Wanted wanted[] = {
       {0, 0, "&Jeu"},
-      {1, 521, "&Nouveau Jeu\tF2"},
-      {1, 522, "Ni&veau...\tF3"},
-      {1, 523, "Jeu &Libre"},
+      {1, kNewGame, "&Nouveau Jeu\tF2"},
+      {1, kLevel, "Ni&veau...\tF3"},
+      {1, kFreePlay, "Jeu &Libre"},
       {1, 0, nullptr},
-      {1, 524, "&Son"},
+      {1, kSound, "&Son"},
       {1, 0, nullptr},
-      {1, 526, "&Quitter"},
+      {1, kQuit, "&Quitter"},
       {0, 0, "&Aide"},
-      {1, 533, "&Instructions\tF1"},
+      {1, kInstructions, "&Instructions\tF1"},
       {1, 0, nullptr},
-      {1, 531, "&A Propos"},
+      {1, kAbout, "&A Propos"},
   };
   const size_t count = sizeof wanted / sizeof wanted[0];
 
@@ -339,7 +333,7 @@ E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
   }
   // Entering it sets the check mark of the sound switch, which is on at start-up.
   probe.InitMenu();
-  E2E_CHECK(probe.Item(524).Checked(), "\"&Son\" is not checked at start-up");
+  E2E_CHECK(probe.Item(kSound).Checked(), "\"&Son\" is not checked at start-up");
   CheckRefusedItems(probe, false, "at start-up");
 }
 
@@ -357,7 +351,7 @@ E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
   const int first = StartAndReachYourTurn(game, g);
   E2E_REQUIRE(first >= 0, "no flashed square was seen");
   game.PressKey(VK_F10);
-  const bool greyed = WaitUntil(2000, [&] { return probe.Item(522).Greyed(); });
+  const bool greyed = WaitUntil(2000, [&] { return probe.Item(kLevel).Greyed(); });
   if (!greyed) Note("entering the menu with F10 did not grey \"Ni&veau...\"");
   CheckRefusedItems(probe, true, "YourTurn, menu entered with F10");
   game.PressKey(VK_ESCAPE);
@@ -387,20 +381,20 @@ E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
   Game game;
   MenuProbe probe(game);
   probe.InitMenu();
-  E2E_CHECK(probe.Item(524).Checked(), "not checked at start-up");
-  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  E2E_CHECK(probe.Item(kSound).Checked(), "not checked at start-up");
+  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
   probe.InitMenu();
-  E2E_CHECK(probe.Item(524).Unchecked(), "still checked after switching sound off");
-  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  E2E_CHECK(probe.Item(kSound).Unchecked(), "still checked after switching sound off");
+  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
   probe.InitMenu();
-  E2E_CHECK(probe.Item(524).Checked(), "not checked after switching sound on again");
+  E2E_CHECK(probe.Item(kSound).Checked(), "not checked after switching sound on again");
   // The system menu's WM_INITMENU updates the menu bar too.
-  E2E_REQUIRE(SendCommand(game, 524), "command 524 was not handled");
+  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
   DWORD_PTR result = 0;
   SendMessageTimeoutA(game.Window(), WM_INITMENU,
                       reinterpret_cast<WPARAM>(GetSystemMenu(game.Window(), FALSE)), 0, SMTO_NORMAL,
                       5000, &result);
-  E2E_CHECK(probe.Item(524).Unchecked(), "WM_INITMENU of the system menu left the check mark");
+  E2E_CHECK(probe.Item(kSound).Unchecked(), "WM_INITMENU of the system menu left the check mark");
 }
 
 E2E_CASE(unassigned_commands_do_nothing) {
@@ -440,7 +434,7 @@ E2E_CASE(unassigned_commands_do_nothing) {
 
 E2E_CASE(quit_command_ends_the_program_with_code_0) {
   Game game;
-  game.Command(526);
+  game.Command(kQuit);
   E2E_CHECK(game.WaitForExit(10000) == 0, "exit code after \"&Quitter\"");
   E2E_CHECK(GameWindows(game.ProcessId()).empty(), "a game window outlived the process");
 }
@@ -630,7 +624,7 @@ E2E_CASE(level_ok_with_board_7_draws_a_5_by_4_grid) {
   E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "Annuler did not close the dialog");
 
   // And a game is played on it: a flash lands in one of the 20 squares.
-  game.Command(521);
+  game.Command(kNewGame);
   int lit = -1;
   E2E_CHECK(WaitUntil(5000,
                       [&] {
@@ -702,7 +696,7 @@ E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
 
 E2E_CASE(instructions_show_the_help_text_exactly) {
   Game game;
-  game.Command(533);
+  game.Command(kInstructions);
   HWND dialog = WaitForDialog(game, kInstructionsCaption);
   E2E_REQUIRE(dialog != nullptr, "the Instructions did not open");
   E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Instructions have another owner");
@@ -736,7 +730,7 @@ E2E_CASE(instructions_show_the_help_text_exactly) {
   PostKeyToFocus(dialog, VK_RETURN);
   E2E_CHECK(WaitClosed(dialog), "Enter did not close the Instructions");
 
-  game.Command(533);
+  game.Command(kInstructions);
   dialog = WaitForDialog(game, kInstructionsCaption);
   E2E_REQUIRE(dialog != nullptr, "the Instructions did not open again");
   E2E_CHECK(PressDialogButton(dialog, IDCANCEL), "\"Fermer\" did not close the Instructions");
@@ -747,11 +741,11 @@ E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  game.Command(521);
+  game.Command(kNewGame);
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no game started");
 
-  game.Command(531);
-  HWND about = WaitForDialog(game, kAboutCaptionText);
+  game.Command(kAbout);
+  HWND about = WaitForDialog(game, kAboutBoxCaption);
   E2E_REQUIRE(about != nullptr, "the About box did not open");
   E2E_CHECK(GetWindow(about, GW_OWNER) == game.Window(), "the About box has another owner");
   // Out of the way of the game window, whose pixels are watched.
@@ -774,7 +768,7 @@ E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
   E2E_CHECK(IsWindow(about) && IsWindowVisible(about), "the About box closed by itself");
 
   E2E_REQUIRE(PressDialogButton(about, IDOK), "OK did not close the About box");
-  game.Command(521);
+  game.Command(kNewGame);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "the game is not playable after About");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }
@@ -791,7 +785,7 @@ E2E_CASE(no_dialog_opens_on_top_of_another) {
     const char* caption;
   };
   const Opener openers[] = {
-      {522, kLevelCaption}, {533, kInstructionsCaption}, {531, kAboutCaptionText}};
+      {kLevel, kLevelCaption}, {kInstructions, kInstructionsCaption}, {kAbout, kAboutBoxCaption}};
   for (const Opener& first : openers) {
     game.Command(first.command);
     E2E_REQUIRE(queue.Settle(), "the game did not take command %u", first.command);

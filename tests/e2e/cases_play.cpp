@@ -12,10 +12,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint16_t kNewGame = 521;
-constexpr uint16_t kLevel = 522;
-constexpr uint16_t kFreePlay = 523;
-constexpr int kSkillList = 642;
 constexpr char kBoard1Keys[] = "erdf";
 
 // What the driver saw of one playback by the computer.
@@ -262,7 +258,7 @@ E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
   // Skill 1 (6 notes) keeps the game short.
   game.Command(kLevel);
   E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
-  const std::vector<HWND> dialogs = TopWindows("#32770", game.ProcessId(), true);
+  const std::vector<HWND> dialogs = TopWindows(kDialogClass, game.ProcessId(), true);
   E2E_REQUIRE(dialogs.size() == 1 && GetDlgItem(dialogs[0], kSkillList) != nullptr,
               "the Level dialog did not open");
   SendMessageA(GetDlgItem(dialogs[0], kSkillList), CB_SETCURSEL, 0, 0);

@@ -36,9 +36,6 @@ constexpr int kActionsPerSeed = 2500;
 constexpr DWORD kAnswerLimitMs = 1000;  // for a message sent to the game
 constexpr DWORD kTakeLimitMs = 5000;    // for an action to be taken off the game's queue
 constexpr int kAnswerCheckEvery = 50;   // actions
-constexpr uint16_t kQuit = 526, kNewGame = 521, kLevel = 522, kFreePlay = 523, kSound = 524;
-constexpr uint16_t kInstructions = 533, kAbout = 531;
-constexpr char kDialogClass[] = "#32770";
 
 // Private memory the game may gain in one seed's storm, from just after it starts to
 // after the storm and a click of free play. Measured (20 runs of the three seeds on

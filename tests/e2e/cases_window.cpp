@@ -86,7 +86,7 @@ E2E_CASE(resize_lays_the_board_out_anew) {
   RequireGridOnly(game, g);
 
   // Clicks and painting follow the new layout.
-  game.Command(523);
+  game.Command(kFreePlay);
   E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\" at 401 x 301");
   std::string panel;
   E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
@@ -106,7 +106,7 @@ E2E_CASE(close_while_a_note_plays) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  game.Command(523);
+  game.Command(kFreePlay);
   game.ClickSquare(g, 2);
   E2E_REQUIRE(WaitForLit(game, g, 2, 2000), "square 2 did not light");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code after WM_CLOSE during a flash");
@@ -125,7 +125,7 @@ E2E_CASE(copies_run_side_by_side) {
   second.SetClientSize(400, 300);
   first.SetClientSize(400, 300);
   const Geometry g = first.Layout();
-  first.Command(523);
+  first.Command(kFreePlay);
   E2E_REQUIRE(WaitForStatus(first, g, kFreePlayColour, 3000), "no \"Free play\" in the first");
   E2E_CHECK(HoldsFor(300, [&] { return second.Capture().CheckGridOnly(g).empty(); }),
             "the second copy changed: %s", second.Capture().CheckGridOnly(g).c_str());

@@ -46,6 +46,22 @@ constexpr Colour kFreePlayColour = 0x00FFFF;
 // Colours of the squares of board index 1 (the start-up board, 2 x 2, keys "erdf").
 constexpr Colour kBoard1Colours[4] = {0xFF0000, 0x00FF00, 0xFFE000, 0x0040FF};
 
+// ---------------------------------------------------------------------------
+// What a player's tools see of the menu and the dialogs
+
+// The WM_COMMAND numbers of the game's menu items, written here on their own (not
+// taken from the game's resource header), so a renumbered item shows as a failure.
+constexpr uint16_t kNewGame = 521, kLevel = 522, kFreePlay = 523, kSound = 524, kQuit = 526;
+constexpr uint16_t kAbout = 531, kInstructions = 533;
+
+// The window class of every dialog box and message box, the captions of the game's
+// three boxes, and the controls of the Level and Instructions boxes.
+constexpr char kDialogClass[] = "#32770";
+constexpr char kLevelCaption[] = "Choisir un niveau";
+constexpr char kInstructionsCaption[] = "Instructions";
+constexpr char kAboutBoxCaption[] = "A Propos";
+constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
+
 // A rectangle in client pixels, right and bottom exclusive.
 struct Box {
   int left, top, right, bottom;

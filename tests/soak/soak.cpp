@@ -13,10 +13,6 @@ namespace soak {
 
 namespace {
 
-constexpr uint16_t kNewGame = 521, kLevel = 522, kFreePlay = 523, kSound = 524;
-constexpr uint16_t kAbout = 531, kInstructions = 533;
-constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
-constexpr char kDialogClass[] = "#32770";
 constexpr DWORD kAnswerLimitMs = 10000;
 
 double CounterToMs(LONG64 counter) {
