@@ -89,7 +89,7 @@ trap 'exit 130' INT TERM
 winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
 
 # A private X server large enough for a 1920 x 1080 window.
-session_start_xvfb 1920x1200x24 || { echo "bench: Xvfb did not start" >&2; exit 1; }
+start_xvfb "$work" 1920x1200x24 || { echo "bench: Xvfb did not start" >&2; exit 1; }
 
 [ -f "$WINEPREFIX/.bench-ready" ] || echo "bench: creating the wine prefix $root/bench-x64/bench-prefix"
 session_make_prefix .bench-ready || { echo "bench: wineboot failed" >&2; exit 1; }

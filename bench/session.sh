@@ -1,7 +1,8 @@
 # What the benchmark scripts (bench/run.sh, bench/sound/measure.sh, bench/soak/run.sh)
-# share, sourced by them: a private X server, a private PulseAudio server whose only sink
-# is a null sink, and the wine prefix with its wineserver. Everything started here is
-# ended by its id in session_end, which each script calls from its EXIT trap.
+# share, sourced by them: a private X server (tests/support/xvfb.sh), a private
+# PulseAudio server whose only sink is a null sink, and the wine prefix with its
+# wineserver. Everything started here is ended by its id in session_end, which each
+# script calls from its EXIT trap.
 #
 # The sourcing script sets wine and wineserver (the loader and server to use) first;
 # sourcing makes the temporary folder `work`, which session_end removes. The functions
@@ -21,13 +22,9 @@ session_wine_environment() {
   unset WINESERVER
 }
 
-# Starts Xvfb with a screen of SCREEN (e.g. 1280x1024x24) on a free display and exports
-# DISPLAY. Returns 1 when it does not come up.
+# The private X server: `start_xvfb "$work" SCREEN`, ended by session_end.
 # shellcheck source=tests/support/xvfb.sh
 source tests/support/xvfb.sh
-session_start_xvfb() {
-  start_xvfb "$work" "$1"
-}
 
 # Starts PulseAudio with one null sink named SINK, the default sink, on a socket of its
 # own, and sets session_pulse_server to the PULSE_SERVER value that reaches it. Returns 1

@@ -66,7 +66,7 @@ trap session_end EXIT
 trap 'exit 130' INT TERM
 
 # The same screen as the end-to-end runs: resizes go up to it.
-session_start_xvfb 1280x1024x24 || { echo "soak: Xvfb did not start" >&2; exit 1; }
+start_xvfb "$work" 1280x1024x24 || { echo "soak: Xvfb did not start" >&2; exit 1; }
 
 # A private sound server whose only sink is a null sink: with it the game's sound thread
 # really streams. Runs "without a device" point the game at a socket where none listens.

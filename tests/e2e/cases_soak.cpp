@@ -54,8 +54,8 @@ void CheckObjects(const soak::Run& run, int warmUp) {
   const soak::Objects& start = run.samples.front().objects;
   const soak::Objects& warm = run.At(warmUp).objects;
   const soak::Objects& end = run.samples.back().objects;
-  Note("objects at the start: %s", start.Describe().c_str());
-  Note("objects at the end:   %s", end.Describe().c_str());
+  Note("objects at the start: %s", soak::Describe(start).c_str());
+  Note("objects at the end:   %s", soak::Describe(end).c_str());
   E2E_REQUIRE(end.gdi >= 0, "the GDI objects could not be counted");
   // Every dialog closed: the game's own windows, menus and accelerators as at the start.
   E2E_CHECK(end.windows == start.windows && end.menus == start.menus &&

@@ -33,16 +33,21 @@ HWND FindDialog(const Game& game, int controlId) {
   return nullptr;
 }
 
-HWND OpenDialog(const Game& game, uint16_t command, int controlId, const char* name) {
-  game.Command(command);
+// Waits for the game's dialog with the control `controlId` (any dialog when 0) and has
+// it painted with its controls before it closes, as a player sees it: the game's thread
+// paints whatever part of them is not painted yet before RedrawWindow returns.
+HWND WaitForPaintedDialog(const Game& game, int controlId, const char* name) {
   HWND dialog = nullptr;
   E2E_REQUIRE(WaitUntil(
                   5000, [&] { return (dialog = FindDialog(game, controlId)) != nullptr; }, 1),
               "the %s did not open", name);
-  // Painted with its controls before it closes, as a player sees it: the game's thread
-  // paints whatever part of them is not painted yet before RedrawWindow returns.
   RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   return dialog;
+}
+
+HWND OpenDialog(const Game& game, uint16_t command, int controlId, const char* name) {
+  game.Command(command);
+  return WaitForPaintedDialog(game, controlId, name);
 }
 
 // Closes it as its button would (a posted WM_COMMAND) and waits until it is gone.
@@ -72,14 +77,11 @@ void KeysCycle(Session& s, int) {
     WORD key;
     int control;
     const char* name;
-  } kDialogs[] = {{VK_F3, kBoardList, "Level dialog"}, {VK_F1, kHelpBox, "Instructions dialog"}};
+  } kDialogs[] = {{VK_F3, kBoardList, "Level dialog (F3)"},
+                  {VK_F1, kHelpBox, "Instructions dialog (F1)"}};
   for (const auto& d : kDialogs) {
     s.game.PressKey(d.key);
-    HWND dialog = nullptr;
-    E2E_REQUIRE(WaitUntil(
-                    5000, [&] { return (dialog = FindDialog(s.game, d.control)) != nullptr; }, 1),
-                "%s did not open the %s", d.key == VK_F3 ? "F3" : "F1", d.name);
-    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND dialog = WaitForPaintedDialog(s.game, d.control, d.name);
     E2E_REQUIRE(WaitUntil(
                     3000, [&] { return GetForegroundWindow() == dialog; }, 1),
                 "the %s is not in front", d.name);
@@ -285,7 +287,7 @@ std::string Line(const char* kind, const Sample& sample) {
   char text[128];
   snprintf(text, sizeof text, "sample %s %d %.0f %llu ", kind, sample.cycle, sample.ms,
            static_cast<unsigned long long>(sample.privateBytes));
-  return text + sample.objects.Describe();
+  return text + Describe(sample.objects);
 }
 
 }  // namespace
@@ -297,29 +299,21 @@ SIZE_T PrivateBytes(HANDLE process) {
   return counters.PagefileUsage;
 }
 
-bool Objects::operator==(const Objects& other) const {
-  for (int k = 0; k < kGdiKinds; ++k)
-    if (gdiByKind[k] != other.gdiByKind[k]) return false;
-  return gdi == other.gdi && windows == other.windows && menus == other.menus &&
-         cursorsAndIcons == other.cursorsAndIcons && acceleratorTables == other.acceleratorTables &&
-         guiResourcesGdi == other.guiResourcesGdi && guiResourcesUser == other.guiResourcesUser;
-}
-
 const char* GdiKindName(int kind) {
   static const char* const kNames[kGdiKinds] = {
       "dc", "region", "bitmap", "palette", "colourspace", "font", "brush", "pen", "other"};
   return kind >= 0 && kind < kGdiKinds ? kNames[kind] : "?";
 }
 
-std::string Objects::Describe() const {
-  std::string text = "gdi " + std::to_string(gdi) + " (";
+std::string Describe(const Objects& objects) {
+  std::string text = "gdi " + std::to_string(objects.gdi) + " (";
   for (int k = 0; k < kGdiKinds; ++k) {
-    text += std::string(k ? " " : "") + GdiKindName(k) + " " + std::to_string(gdiByKind[k]);
+    text += std::string(k ? " " : "") + GdiKindName(k) + " " + std::to_string(objects.gdiByKind[k]);
   }
-  text += ") windows " + std::to_string(windows) + " menus " + std::to_string(menus) + " icons " +
-          std::to_string(cursorsAndIcons) + " accelerators " + std::to_string(acceleratorTables) +
-          " guiresources " + std::to_string(guiResourcesGdi) + " " +
-          std::to_string(guiResourcesUser);
+  text += ") windows " + std::to_string(objects.windows) + " menus " +
+          std::to_string(objects.menus) + " icons " + std::to_string(objects.cursorsAndIcons) +
+          " accelerators " + std::to_string(objects.acceleratorTables) + " guiresources " +
+          std::to_string(objects.guiResourcesGdi) + " " + std::to_string(objects.guiResourcesUser);
   return text;
 }
 
@@ -356,16 +350,7 @@ Objects Probe::Count() const {
                                   &result) != 0,
               "the game did not answer the probe");
   E2E_REQUIRE(block_->counted == before + 1, "the probe did not count");
-  Objects objects;
-  objects.gdi = block_->gdiObjects;
-  for (int k = 0; k < kGdiKinds; ++k) objects.gdiByKind[k] = block_->gdiByKind[k];
-  objects.windows = block_->windows;
-  objects.menus = block_->menus;
-  objects.cursorsAndIcons = block_->cursorsAndIcons;
-  objects.acceleratorTables = block_->acceleratorTables;
-  objects.guiResourcesGdi = block_->guiResourcesGdi;
-  objects.guiResourcesUser = block_->guiResourcesUser;
-  return objects;
+  return block_->objects;
 }
 
 const std::vector<Kind>& Kinds() {

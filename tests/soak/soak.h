@@ -26,19 +26,12 @@ namespace soak {
 SIZE_T PrivateBytes(HANDLE process);
 
 // GDI and USER objects of the game's process, as the probe counts them.
-struct Objects {
-  LONG gdi = 0;  // -1: not counted
-  LONG gdiByKind[kGdiKinds] = {};
-  LONG windows = 0, menus = 0, cursorsAndIcons = 0, acceleratorTables = 0;
-  LONG guiResourcesGdi = 0, guiResourcesUser = 0;  // what GetGuiResources says
+using Objects = SoakObjectCounts;
 
-  bool operator==(const Objects& other) const;
-  bool operator!=(const Objects& other) const { return !(*this == other); }
-  // "gdi 14 (dc 0 region 0 bitmap 1 ...) windows 3 menus 3 icons 2 accelerators 1 ..."
-  std::string Describe() const;
-};
+// "gdi 14 (dc 0 region 0 bitmap 1 ...) windows 3 menus 3 icons 2 accelerators 1 ..."
+std::string Describe(const Objects& objects);
 
-// "dc", "region", "bitmap", ...: the name Objects::Describe gives a kind.
+// "dc", "region", "bitmap", ...: the name Describe gives a kind.
 const char* GdiKindName(int kind);
 
 // The probe library (soak_probe.dll, beside the driver) placed on the game's thread.
@@ -94,7 +87,7 @@ struct Sample {
   int cycle = 0;  // cycles done
   double ms = 0;  // since the first cycle began
   SIZE_T privateBytes = 0;
-  Objects objects;
+  Objects objects = {};
 };
 
 struct Run {

@@ -97,11 +97,11 @@ const uint8_t* GdiHandleTable() {
   return table;
 }
 
-void CountGdiObjects(SoakProbeBlock& block) {
+void CountGdiObjects(SoakObjectCounts& counts) {
   const uint8_t* table = GdiHandleTable();
-  for (LONG& kind : block.gdiByKind) kind = 0;
+  for (LONG& kind : counts.gdiByKind) kind = 0;
   if (table == nullptr) {
-    block.gdiObjects = -1;
+    counts.gdi = -1;
     return;
   }
   LONG total = 0;
@@ -110,9 +110,9 @@ void CountGdiObjects(SoakProbeBlock& block) {
     const uint8_t extended = entry[12];
     if (entry[14] == 0 || (extended & 0x80) != 0) continue;  // free, or a stock object
     ++total;
-    ++block.gdiByKind[GdiKind(extended & 0x7f)];
+    ++counts.gdiByKind[GdiKind(extended & 0x7f)];
   }
-  block.gdiObjects = total;
+  counts.gdi = total;
 }
 
 // ---------------------------------------------------------------------------
@@ -151,28 +151,29 @@ LONG CountWindows() {
 // another process answers no without a call to the server.
 constexpr UINT_PTR kFirstUserHandle = 0x20, kLastUserHandle = 0xFFEF;
 
-void CountUserObjects(SoakProbeBlock& block) {
-  block.windows = CountWindows();
-  block.menus = block.cursorsAndIcons = block.acceleratorTables = 0;
+void CountUserObjects(SoakObjectCounts& counts) {
+  counts.windows = CountWindows();
+  counts.menus = counts.cursorsAndIcons = counts.acceleratorTables = 0;
   for (UINT_PTR value = kFirstUserHandle; value <= kLastUserHandle; value += 2) {
     const HANDLE handle = reinterpret_cast<HANDLE>(value);
-    if (IsMenu(static_cast<HMENU>(handle))) ++block.menus;
+    if (IsMenu(static_cast<HMENU>(handle))) ++counts.menus;
     ICONINFO icon = {};
     if (GetIconInfo(static_cast<HICON>(handle), &icon)) {  // copies of its bitmaps
-      ++block.cursorsAndIcons;
+      ++counts.cursorsAndIcons;
       if (icon.hbmMask != nullptr) DeleteObject(icon.hbmMask);
       if (icon.hbmColor != nullptr) DeleteObject(icon.hbmColor);
     }
     if (CopyAcceleratorTableA(static_cast<HACCEL>(handle), nullptr, 0) > 0)
-      ++block.acceleratorTables;
+      ++counts.acceleratorTables;
   }
 }
 
 void Count(SoakProbeBlock& block) {
-  block.guiResourcesGdi = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-  block.guiResourcesUser = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-  CountGdiObjects(block);  // before the icons' bitmap copies come and go
-  CountUserObjects(block);
+  SoakObjectCounts& counts = block.objects;
+  counts.guiResourcesGdi = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+  counts.guiResourcesUser = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+  CountGdiObjects(counts);  // before the icons' bitmap copies come and go
+  CountUserObjects(counts);
   ++block.counted;
 }
 

@@ -26,6 +26,19 @@ enum SoakGdiKind {
   kGdiKinds
 };
 
+// The process's GDI and USER objects, as the probe counts them.
+struct SoakObjectCounts {
+  // GDI objects in the process's handle table, stock objects left out; -1 when the
+  // table is not where wine keeps it.
+  LONG gdi;
+  LONG gdiByKind[kGdiKinds];
+  // USER objects of the process: windows of the game's thread (top-level, their
+  // descendants and message-only windows), menus, cursors and icons, accelerator tables.
+  LONG windows, menus, cursorsAndIcons, acceleratorTables;
+  // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
+  LONG guiResourcesGdi, guiResourcesUser;
+};
+
 // The block the driver creates (named after the game's process id) and the probe
 // fills. The first part is kept up to date by the probe as the game's thread takes its
 // messages; the second is written when the driver sends kSoakProbeCountMessage.
@@ -43,15 +56,7 @@ struct SoakProbeBlock {
   volatile LONG64 paints;
 
   LONG counted;  // number of counts made
-  // GetGuiResources of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
-  LONG guiResourcesGdi, guiResourcesUser;
-  // GDI objects in the process's handle table, stock objects left out; -1 when the
-  // table is not where wine keeps it.
-  LONG gdiObjects;
-  LONG gdiByKind[kGdiKinds];
-  // USER objects of the process: windows of the game's thread (top-level, their
-  // descendants and message-only windows), menus, cursors and icons, accelerator tables.
-  LONG windows, menus, cursorsAndIcons, acceleratorTables;
+  SoakObjectCounts objects;
 };
 
 inline std::string SoakProbeBlockName(DWORD gameProcessId) {
