@@ -1,7 +1,7 @@
 // The smallest program that does what the game does with its dialogs, for comparison
 // in the soak measurement (run.sh): a plain window of the game's class name, so that
 // the soak driver drives it exactly as it drives the game, which on the game's command
-// ids opens
+// ids (resources/resource_ids.h) opens
 //   522  a dialog laid out like the Level dialog: two statics, two drop-down lists of 7
 //        and 12 entries, OK and Cancel, controls 640 and 642
 //   533  a dialog laid out like the Instructions dialog: a read-only multi-line edit
@@ -23,13 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "app/window_class.h"
 #include "resources/help_text.h"
+#include "resources/resource_ids.h"
 
 namespace {
-
-constexpr char kClassName[] = "Radevuvo_Wclass";  // what the soak driver looks for
-constexpr WORD kLevel = 522, kAbout = 531, kInstructions = 533;
-constexpr WORD kBoardList = 640, kSkillList = 642, kHelpBox = 658;
 
 HWND g_window = nullptr;
 std::string g_text;
@@ -89,14 +87,14 @@ INT_PTR CALLBACK LevelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     char entry[32];
     for (int i = 1; i <= 7; ++i) {
       wsprintfA(entry, "%d: %d squares", i, 2 * i);
-      SendDlgItemMessageA(dialog, kBoardList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+      SendDlgItemMessageA(dialog, IDC_BOARD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
     }
     for (int i = 1; i <= 12; ++i) {
       wsprintfA(entry, "%d: %d notes", i, 5 * i);
-      SendDlgItemMessageA(dialog, kSkillList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+      SendDlgItemMessageA(dialog, IDC_SKILL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
     }
-    SendDlgItemMessageA(dialog, kBoardList, CB_SETCURSEL, 1, 0);
-    SendDlgItemMessageA(dialog, kSkillList, CB_SETCURSEL, 1, 0);
+    SendDlgItemMessageA(dialog, IDC_BOARD, CB_SETCURSEL, 1, 0);
+    SendDlgItemMessageA(dialog, IDC_SKILL, CB_SETCURSEL, 1, 0);
     return TRUE;
   }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
@@ -107,7 +105,7 @@ INT_PTR CALLBACK LevelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 INT_PTR CALLBACK InstructionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
-    SetDlgItemTextA(dialog, kHelpBox, g_text.c_str());
+    SetDlgItemTextA(dialog, IDC_INSTRUCTIONS, g_text.c_str());
     return TRUE;
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
@@ -118,9 +116,9 @@ void ShowLevel() {
   Template t(L"Level", 200, 100, 7);
   t.Item(SS_LEFT | WS_GROUP, 10, 10, 180, 12, 0xFFFF, kStatic, L"Choose a board and a skill");
   t.Item(SS_LEFT | WS_GROUP, 10, 35, 30, 12, 0xFFFF, kStatic, L"Board:");
-  t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, 35, 100, 40, kBoardList, kComboBox, L"");
+  t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, 35, 100, 40, IDC_BOARD, kComboBox, L"");
   t.Item(SS_LEFT | WS_GROUP, 10, 55, 30, 12, 0xFFFF, kStatic, L"Skill:");
-  t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, 55, 100, 40, kSkillList, kComboBox, L"");
+  t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, 55, 100, 40, IDC_SKILL, kComboBox, L"");
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 70, 80, 40, 14, IDOK, kButton, L"OK");
   t.Item(BS_PUSHBUTTON | WS_TABSTOP, 120, 80, 40, 14, IDCANCEL, kButton, L"Cancel");
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.Get(), g_window, LevelProc, 0);
@@ -128,8 +126,8 @@ void ShowLevel() {
 
 void ShowInstructions() {
   Template t(L"Instructions", 400, 200, 2);
-  t.Item(ES_MULTILINE | ES_READONLY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0, 0, 400, 170, kHelpBox,
-         kEdit, L"");
+  t.Item(ES_MULTILINE | ES_READONLY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0, 0, 400, 170,
+         IDC_INSTRUCTIONS, kEdit, L"");
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 180, 180, 40, 14, IDCANCEL, kButton, L"Close");
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.Get(), g_window, InstructionsProc, 0);
 }
@@ -150,9 +148,10 @@ std::string TextOfTheBox() {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wParam) == kLevel) ShowLevel();
-      if (LOWORD(wParam) == kInstructions) ShowInstructions();
-      if (LOWORD(wParam) == kAbout) MessageBoxA(window, "A message.", "About", MB_ICONINFORMATION);
+      if (LOWORD(wParam) == ID_GAME_LEVEL) ShowLevel();
+      if (LOWORD(wParam) == ID_HELP_INSTRUCTIONS) ShowInstructions();
+      if (LOWORD(wParam) == ID_HELP_ABOUT)
+        MessageBoxA(window, "A message.", "About", MB_ICONINFORMATION);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -170,11 +169,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kMainWindowClass;
   if (!RegisterClassA(&windowClass)) return 1;
   g_text = TextOfTheBox();
-  g_window = CreateWindowExA(0, kClassName, "Bare dialogs", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+  g_window =
+      CreateWindowExA(0, kMainWindowClass, "Bare dialogs", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
   if (g_window == nullptr) return 1;
   ShowWindow(g_window, showCommand);
   MSG message;

@@ -87,6 +87,13 @@ def at(samples, cycle):
     return samples[-1]
 
 
+def after_warm_up(row):
+    """The sample after the warm-up, the last one, and the bytes gained a cycle between."""
+    samples = row["samples"]
+    warm, end = at(samples, warm_up(row.get("cycles", samples[-1]["cycle"]))), samples[-1]
+    return warm, end, (end["bytes"] - warm["bytes"]) / max(1, end["cycle"] - warm["cycle"])
+
+
 def kb(value):
     return "%.0f KB" % (value / 1024.0)
 
@@ -110,10 +117,9 @@ def table(rows):
                 row.get("name", "?"), WHAT.get(row.get("name"), ""), row.get("status")))
             continue
         cycles = samples[-1]["cycle"]
-        mark = warm_up(row.get("cycles", cycles))
-        start, warm, end = samples[0], at(samples, mark), samples[-1]
+        start = samples[0]
+        warm, end, per_cycle = after_warm_up(row)
         growth = end["bytes"] - warm["bytes"]
-        per_thousand = growth * 1000.0 / max(1, end["cycle"] - warm["cycle"])
         flat = "yes" if growth < FLAT_BYTES else "**no**"
         if row.get("status", 0) != 0 or cycles < row.get("cycles", cycles):
             flat += " (run failed)"
@@ -122,7 +128,7 @@ def table(rows):
             "%d / %d / %d | %s / %s / %s | %.0f s |" % (
                 row["name"], WHAT.get(row["name"], row.get("kind", "")), cycles, warm["cycle"],
                 kb(start["bytes"]), kb(warm["bytes"]), kb(end["bytes"]), growth / 1024.0,
-                per_thousand / 1024.0, flat, start["gdi"], warm["gdi"], end["gdi"], user(start),
+                per_cycle * 1000.0 / 1024.0, flat, start["gdi"], warm["gdi"], end["gdi"], user(start),
                 user(warm), user(end), row.get("elapsed", 0)))
     return "\n".join(out)
 
@@ -149,13 +155,9 @@ def notes(rows):
     for game, bare in (("level", "bare-level"), ("instructions", "bare-instructions"),
                        ("about", "bare-about")):
         if game in by_name and bare in by_name:
-            def rate(row):
-                s = row["samples"]
-                w = at(s, warm_up(row.get("cycles", s[-1]["cycle"])))
-                return (s[-1]["bytes"] - w["bytes"]) / max(1, s[-1]["cycle"] - w["cycle"])
             lines.append("%s: the game %+.0f bytes a cycle after the warm-up, the smallest "
-                         "program %+.0f bytes (same run)." % (game, rate(by_name[game]),
-                                                              rate(by_name[bare])))
+                         "program %+.0f bytes (same run)." % (game, after_warm_up(by_name[game])[2],
+                                                              after_warm_up(by_name[bare])[2]))
     return "\n".join("- " + line for line in lines)
 
 
