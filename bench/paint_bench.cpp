@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/gdi_canvas.h"
 #include "engine/game.h"
 #include "tests/e2e/outside.h"
 #include "view/layout.h"
 #include "view/painter.h"
+#include "win32/gdi_canvas.h"
 
 namespace {
 

@@ -56,9 +56,9 @@ configure_and_build "$root/x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake 
 configure_and_build "$root/bench-x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
   -DZIRIRAR_TICK_LOG=ON -DZIRIRAR_BENCH=ON || exit 1
 
-release32=$repo/$root/i686/app/zirirar.exe
-release64=$repo/$root/x64/app/zirirar.exe
-ticklog_game=$repo/$root/bench-x64/app/zirirar.exe
+release32=$repo/$root/i686/win32/zirirar.exe
+release64=$repo/$root/x64/win32/zirirar.exe
+ticklog_game=$repo/$root/bench-x64/win32/zirirar.exe
 driver=$repo/$root/bench-x64/bench/bench_driver.exe
 paint=$repo/$root/bench-x64/bench/paint_bench.exe
 

@@ -24,7 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/window_class.h"
+#include "win32/window_class.h"
 
 namespace {
 

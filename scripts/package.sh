@@ -28,7 +28,7 @@ build=${PACKAGE_BUILD_DIR:-build/i686}
 if [ -z "${PACKAGE_BUILD_DIR:-}" ]; then
   bash scripts/build.sh i686
 fi
-exe=$build/app/zirirar.exe
+exe=$build/win32/zirirar.exe
 [ -f "$exe" ] || { echo "package: $exe is missing" >&2; exit 1; }
 
 python3 tests/static/check_release.py "$exe" >/dev/null ||

@@ -6,15 +6,15 @@
 # It installs whatever is missing (scripts/setup.sh), builds both Windows executables
 # (scripts/build.sh i686 x64), then starts one of them on $DISPLAY, in a wine prefix of
 # its own under build/ (made on first use, which takes a few seconds):
-#   - the 32-bit release, build/i686/app/zirirar.exe, with the 32-bit loader (wine32),
+#   - the 32-bit release, build/i686/win32/zirirar.exe, with the 32-bit loader (wine32),
 #     where this kernel runs 32-bit code;
-#   - otherwise the x86_64 build of the same sources, build/x64/app/zirirar.exe, with
+#   - otherwise the x86_64 build of the same sources, build/x64/win32/zirirar.exe, with
 #     wine64.
 # It says which. On a desktop, its window manager handles the game's window like any
 # other; on an X server where no window manager runs, wine does
 # (scripts/window-manager.sh). Close the window (or choose Jeu > Quitter) to end it.
 #
-# On Windows, play the 32-bit release instead: copy build/i686/app/zirirar.exe to
+# On Windows, play the 32-bit release instead: copy build/i686/win32/zirirar.exe to
 # any folder of a Windows PC (32- or 64-bit Windows) and double-click
 # it. It is a single file that needs nothing installed: every sound, the menu, the
 # dialogs and the help are built in, and it writes nothing to disk.
@@ -30,15 +30,15 @@ bash scripts/setup.sh
 bash scripts/build.sh i686 x64
 
 if bash scripts/runs32.sh; then
-  echo "run-game: the 32-bit release, build/i686/app/zirirar.exe, under wine32"
+  echo "run-game: the 32-bit release, build/i686/win32/zirirar.exe, under wine32"
   wine=/usr/lib/wine/wine
-  exe=build/i686/app/zirirar.exe
+  exe=build/i686/win32/zirirar.exe
   export WINEPREFIX=$PWD/build/wineprefix-win32 WINEARCH=win32
 else
-  echo "run-game: the x86_64 build, build/x64/app/zirirar.exe, under wine64" \
+  echo "run-game: the x86_64 build, build/x64/win32/zirirar.exe, under wine64" \
     "(this kernel runs no 32-bit code)"
   wine=/usr/lib/wine/wine64
-  exe=build/x64/app/zirirar.exe
+  exe=build/x64/win32/zirirar.exe
   export WINEPREFIX=$PWD/build/wineprefix WINEARCH=win64
 fi
 export WINEDEBUG=-all

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "app/window_class.h"
 #include "resources/help_text.h"
 #include "resources/resource_ids.h"
+#include "win32/window_class.h"
 
 namespace {
 

@@ -52,7 +52,7 @@ configure_and_build "$root/bench-x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.
   -DZIRIRAR_TICK_LOG=ON -DZIRIRAR_BENCH=ON || exit 1
 
 winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
-game=$(winpath "$repo/$root/x64/app/zirirar.exe")
+game=$(winpath "$repo/$root/x64/win32/zirirar.exe")
 bare=$(winpath "$repo/$root/bench-x64/bench/soak/bare_dialogs.exe")
 driver=$repo/$root/bench-x64/bench/soak/soak_driver.exe
 

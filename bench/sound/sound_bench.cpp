@@ -11,11 +11,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/audio_stream_backend.h"
-#include "app/playsound_backend.h"
-#include "app/running_under_wine.h"
 #include "engine/tables.h"
 #include "sound/sound_player.h"
+#include "win32/audio_stream_backend.h"
+#include "win32/playsound_backend.h"
+#include "win32/running_under_wine.h"
 
 namespace {
 

@@ -19,7 +19,7 @@ root=$PWD
 
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
-game=$root/build/x64/app/zirirar.exe
+game=$root/build/x64/win32/zirirar.exe
 export WINEPREFIX=$root/build/window-manager-prefix WINEARCH=win64 WINESERVER=$wineserver
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export ALSA_CONFIG_PATH=$root/tests/e2e/alsa-null.conf  # quiet, as in the e2e suite

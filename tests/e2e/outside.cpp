@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/window_class.h"
+#include "win32/window_class.h"
 
 namespace e2e {
 

@@ -2,9 +2,9 @@
 # Runs the end-to-end tests of the real game under wine, on a private X display and in
 # private wine prefixes, against each Windows build this machine can run:
 #
-#   i686  the 32-bit release, build/i686/app/zirirar.exe, under the 32-bit loader
+#   i686  the 32-bit release, build/i686/win32/zirirar.exe, under the 32-bit loader
 #         (wine32) in a 32-bit prefix, where this kernel runs 32-bit code;
-#   x64   the same sources built for x86_64, build/x64/app/zirirar.exe, under wine64.
+#   x64   the same sources built for x86_64, build/x64/win32/zirirar.exe, under wine64.
 #
 # Each build is driven by a driver and hook libraries of its own word size, built beside
 # it. Each prints its line, "e2e (32-bit release, wine32): N passed, N failed" or
@@ -101,7 +101,7 @@ run_target() {  # target CASE...
       ;;
   esac
 
-  local game=$root/$build/app/zirirar.exe driver=$root/$build/tests/e2e/e2e_driver.exe
+  local game=$root/$build/win32/zirirar.exe driver=$root/$build/tests/e2e/e2e_driver.exe
   fail_setup() {
     echo "e2e ($label): $*"
     report "$label" 0 1
@@ -154,7 +154,7 @@ run_target() {  # target CASE...
     return 0
   fi
 
-  echo "e2e ($label): $build/app/zirirar.exe"
+  echo "e2e ($label): $build/win32/zirirar.exe"
   local game_path log status summary passed failed
   game_path="Z:$(sed 's|/|\\|g' <<<"$game")"
   log=$work/driver-$target.log

@@ -7,7 +7,7 @@ that no DLL placed beside the game can be loaded in place of one it imports, and
 no runtime DLL of the compiler (the runtime is linked in).
 
     python3 tests/static/check_hardening.py [I686_EXE [X64_EXE]]
-        (default build/i686/app/zirirar.exe and build/x64/app/zirirar.exe)
+        (default build/i686/win32/zirirar.exe and build/x64/win32/zirirar.exe)
 
 Prints one line per check and ends with "hardening: N passed, N failed"; exits
 non-zero when any check fails.
@@ -25,8 +25,8 @@ except ImportError:  # an interpreter outside the system one: use Debian's packa
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DEFAULT_EXES = [
-    os.path.join(ROOT, "build", "i686", "app", "zirirar.exe"),
-    os.path.join(ROOT, "build", "x64", "app", "zirirar.exe"),
+    os.path.join(ROOT, "build", "i686", "win32", "zirirar.exe"),
+    os.path.join(ROOT, "build", "x64", "win32", "zirirar.exe"),
 ]
 
 IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64 = 0x14C, 0x8664

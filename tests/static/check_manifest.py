@@ -7,7 +7,7 @@ per-monitor (v2) pixel density with the system's as the fallback, and no depende
 (no common controls of version 6: the dialogs keep the classic look).
 
     python3 tests/static/check_manifest.py [EXE ...]
-        (default build/i686/app/zirirar.exe and build/x64/app/zirirar.exe)
+        (default build/i686/win32/zirirar.exe and build/x64/win32/zirirar.exe)
 
 Prints one line per check and ends with "manifest: N passed, N failed"; exits non-zero
 when any check fails.

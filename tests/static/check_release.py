@@ -3,7 +3,7 @@
 resource the game loads (menu, accelerators, dialogs, version record, icon and
 sounds), parsed from the file itself.
 
-    python3 tests/static/check_release.py [EXE]      (default build/i686/app/zirirar.exe)
+    python3 tests/static/check_release.py [EXE]      (default build/i686/win32/zirirar.exe)
 
 Run from the repository root. Prints one line per check and ends with
 "static: N passed, N failed"; exits non-zero when any check fails.
@@ -20,7 +20,7 @@ except ImportError:  # an interpreter outside the system one: use Debian's packa
     import pefile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-DEFAULT_EXE = os.path.join(ROOT, "build", "i686", "app", "zirirar.exe")
+DEFAULT_EXE = os.path.join(ROOT, "build", "i686", "win32", "zirirar.exe")
 
 # Window, control and resource constants, as the platform headers define them.
 WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000

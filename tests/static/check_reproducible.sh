@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Proves that the release is reproducible: the sources of this checkout, copied into
 # another folder and built there in a build folder of their own, give an executable
-# byte for byte equal to build/i686/app/zirirar.exe, and scripts/package.sh gives the
+# byte for byte equal to build/i686/win32/zirirar.exe, and scripts/package.sh gives the
 # same zip, with the same SHA-256, from both.
 #
 # Usage: tests/static/check_reproducible.sh   (after scripts/build.sh i686)
@@ -13,7 +13,7 @@ root=$PWD
 # shellcheck source=tests/support/checks.sh
 source tests/support/checks.sh
 
-first=$root/build/i686/app/zirirar.exe
+first=$root/build/i686/win32/zirirar.exe
 [ -f "$first" ] ||
   { echo "FAIL build build/i686 first (scripts/build.sh i686)"; failed=1; finish "reproducible"; }
 
@@ -30,7 +30,7 @@ GIT_AUTHOR_DATE="@$(git log -1 --format=%ct)" GIT_COMMITTER_DATE="@$(git log -1 
   git -C "$other/src" -c user.name=check -c user.email=check@localhost commit -qm copy
 
 # Built like scripts/build.sh builds build/i686, only elsewhere.
-second=$other/src/build/elsewhere/app/zirirar.exe
+second=$other/src/build/elsewhere/win32/zirirar.exe
 if ! (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null &&
   cmake --build "$other/src/build/elsewhere" -j "$(nproc)" --target zirirar -- --no-print-directory \

@@ -1,9 +1,9 @@
-#include "app/tick_timer.h"
+#include "win32/tick_timer.h"
 
 #include <windows.h>
 
-#include "app/shell.h"
-#include "app/winmm.h"
+#include "win32/shell.h"
+#include "win32/winmm.h"
 
 namespace TickTimer {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "app/shell.h"
 #include "resources/help_text.h"
 #include "resources/resource_ids.h"
 #include "sound/sound_player.h"
+#include "win32/shell.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/playsound_backend.h"
+#include "win32/playsound_backend.h"
 
-#include "app/winmm.h"
+#include "win32/winmm.h"
 
 static_assert(SoundBackend::kAsync == SND_ASYNC && SoundBackend::kLoop == SND_LOOP &&
                   SoundBackend::kPurge == SND_PURGE && SoundBackend::kResource == SND_RESOURCE,

@@ -1,4 +1,4 @@
-#include "app/winmm.h"
+#include "win32/winmm.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "app/window_view.h"
+#include "win32/window_view.h"
 
 #include <windows.h>
 
-#include "app/shell.h"
 #include "view/layout.h"
+#include "win32/shell.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/gdi_canvas.h"
+#include "win32/gdi_canvas.h"
 
 namespace {
 

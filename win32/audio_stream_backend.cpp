@@ -1,4 +1,4 @@
-#include "app/audio_stream_backend.h"
+#include "win32/audio_stream_backend.h"
 
 #include <audioclient.h>
 #include <mmdeviceapi.h>

@@ -7,15 +7,15 @@
 #include <cstdint>
 #include <ctime>
 
-#include "app/audio_stream_backend.h"
-#include "app/gdi_canvas.h"
-#include "app/playsound_backend.h"
-#include "app/running_under_wine.h"
-#include "app/shell.h"
-#include "app/tick_timer.h"
-#include "app/window_class.h"
-#include "app/window_view.h"
 #include "view/painter.h"
+#include "win32/audio_stream_backend.h"
+#include "win32/gdi_canvas.h"
+#include "win32/playsound_backend.h"
+#include "win32/running_under_wine.h"
+#include "win32/shell.h"
+#include "win32/tick_timer.h"
+#include "win32/window_class.h"
+#include "win32/window_view.h"
 
 GameSession g_game;
 BoardLayout g_layout;
