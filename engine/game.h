@@ -6,6 +6,10 @@
 
 #include "engine/tables.h"
 
+// One tick of the game's clock, in milliseconds: every duration of the game is counted
+// in ticks, and each shell's timer delivers one every period.
+constexpr int kTickMs = 50;
+
 constexpr int kSequenceCapacity = 128;
 constexpr int16_t kThinkingTicks = 100;  // the 101st idle tick in YourTurn loses
 constexpr int16_t kSequenceOkTicks = 10;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "ui/shell_rules.h"
 #include "view/painter.h"
 #include "win32/audio_stream_backend.h"
 #include "win32/gdi_canvas.h"
@@ -32,22 +33,6 @@ HINSTANCE g_instance = nullptr;
 std::atomic<HWND> g_mainWindow{nullptr};
 HMENU g_mainMenu = nullptr;
 HACCEL g_accelerators = nullptr;
-
-// A typed character presses the square of its key on the current board. Auto-repeats
-// are ignored; the window is an ANSI window, so the code is the low byte.
-void OnChar(WPARAM code, LPARAM flags) {
-  if (flags & kRepeatBit) return;
-  const int16_t square = SquareForKey(g_game.boardIndex, static_cast<char>(code & 0xFF));
-  if (square != -1) PressSquare(g_game, MainView(), MainSound(), square);
-}
-
-// The position is two unsigned 16-bit client coordinates; key flags do not matter.
-void OnLeftButtonDown(LPARAM position) {
-  const uint16_t x = static_cast<uint16_t>(position & 0xFFFF);
-  const uint16_t y = static_cast<uint16_t>((position >> 16) & 0xFFFF);
-  const int16_t square = HitTest(g_layout, g_game.boardIndex, x, y);
-  if (square != -1) PressSquare(g_game, MainView(), MainSound(), square);
-}
 
 // Every size change, minimising included: new layout and status font, then a full
 // repaint with erase through the ordinary paint message.
@@ -86,12 +71,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (g_mainWindow.load() == nullptr) g_mainWindow.store(window);
   switch (message) {
     case WM_CREATE:
-      SeedRandom(g_game, static_cast<uint32_t>(time(nullptr)));
-      TickTimer::Start();
+      StartSession(g_game, static_cast<uint32_t>(time(nullptr)));
+      MainTicks().Start();
       return 0;
     case WM_DESTROY:
-      TickTimer::Stop();
-      ShutdownSound(MainSoundBackend());
+      EndSession(MainTicks(), MainSoundBackend());
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
@@ -103,17 +87,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DPICHANGED:
       OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    case WM_CHAR:
-      if (AcceptsPresses(g_game)) OnChar(wParam, lParam);
+    case WM_CHAR:  // an ANSI window: the character is the low byte
+      OnTypedChar(g_game, MainShell(), static_cast<char>(wParam & 0xFF),
+                  (lParam & kRepeatBit) != 0);
       return 0;
-    case WM_LBUTTONDOWN:
-      if (AcceptsPresses(g_game)) OnLeftButtonDown(lParam);
+    case WM_LBUTTONDOWN:  // two unsigned 16-bit client coordinates; key flags do not matter
+      OnClick(g_game, g_layout, MainShell(), static_cast<uint16_t>(lParam & 0xFFFF),
+              static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
       return 0;
     case WM_TIMER:
       OnTick(g_game, MainView(), MainSound());
       return 0;
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
+      RunCommand(g_game, MainShell(), LOWORD(wParam));
       return 0;
     case WM_INITMENU:
       OnInitMenu();

@@ -7,25 +7,22 @@
 #include "resources/help_text.h"
 #include "resources/resource_ids.h"
 #include "sound/sound_player.h"
+#include "ui/shell_rules.h"
 #include "win32/shell.h"
 
 namespace {
-
-// Level, Free play and Instructions are refused while a game is being played;
-// their accelerators (F3, F1) are swallowed by the platform while greyed.
-constexpr UINT kRefusedDuringGame[] = {ID_GAME_LEVEL, ID_GAME_FREEPLAY, ID_HELP_INSTRUCTIONS};
 
 // Board and skill chooser. Entry position equals board or skill index.
 INT_PTR CALLBACK LevelDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      char entry[64];
+      char entry[kLevelEntryCapacity];
       for (int16_t i = 0; i < kBoardCount; ++i) {
-        wsprintfA(entry, "%hd: %hd squares", static_cast<int16_t>(i + 1), BoardSquares(i));
+        BoardEntry(i, entry);
         SendDlgItemMessageA(dialog, IDC_BOARD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       for (int16_t i = 0; i < kSkillCount; ++i) {
-        wsprintfA(entry, "%hd: %hd notes", static_cast<int16_t>(i + 1), TargetLength(i));
+        SkillEntry(i, entry);
         SendDlgItemMessageA(dialog, IDC_SKILL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
       }
       SendDlgItemMessageA(dialog, IDC_BOARD, CB_SETCURSEL, g_game.boardIndex, 0);
@@ -76,8 +73,8 @@ INT_PTR CALLBACK InstructionsDialog(HWND dialog, UINT message, WPARAM wParam, LP
 
 // True while one of the modal windows below is open. It disables the main window, so a
 // player cannot reach the menu or the accelerators then; only a command posted to the
-// window from outside could still ask for another modal window on top of it, and that
-// command is refused.
+// window from outside could still ask for another modal window on top of it, and the
+// shared rules refuse that command.
 bool g_modalOpen = false;
 
 struct ModalScope {
@@ -85,61 +82,50 @@ struct ModalScope {
   ~ModalScope() { g_modalOpen = false; }
 };
 
-void ShowLevelDialog() {
-  ModalScope modal;
-  if (DialogBoxParamA(ModuleInstance(), "LevelBox", MainWindow(), LevelDialog, 0) != 0) {
-    InvalidateRect(MainWindow(), nullptr, TRUE);
+// The shared rules' side of the Windows shell: each dialog runs modally, in its own
+// message loop, until it is closed.
+class WindowsShell final : public ShellActions {
+ public:
+  GameView& View() override { return MainView(); }
+  SoundPlayer& Sound() override { return MainSound(); }
+  SoundBackend& SoundOutput() override { return MainSoundBackend(); }
+  bool DialogOpen() override { return g_modalOpen; }
+
+  void OpenLevelDialog() override {
+    ModalScope modal;
+    if (DialogBoxParamA(ModuleInstance(), "LevelBox", MainWindow(), LevelDialog, 0) != 0) {
+      InvalidateRect(MainWindow(), nullptr, TRUE);
+    }
   }
-}
 
-void ShowInstructions() {
-  ModalScope modal;
-  DialogBoxParamA(ModuleInstance(), "InstructBox", MainWindow(), InstructionsDialog, 0);
-}
+  void OpenInstructions() override {
+    ModalScope modal;
+    DialogBoxParamA(ModuleInstance(), "InstructBox", MainWindow(), InstructionsDialog, 0);
+  }
 
-void ShowAbout() {
-  ModalScope modal;
-  MessageBoxA(MainWindow(), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
-}
+  void OpenAbout() override {
+    ModalScope modal;
+    MessageBoxA(MainWindow(), kAboutText, kAboutCaption, MB_OK | MB_ICONINFORMATION);
+  }
+
+  void CloseMainWindow() override { SendMessageA(MainWindow(), WM_CLOSE, 0, 0); }
+};
 
 }  // namespace
 
-// WM_INITMENU also arrives for the system menu; whichever menu it names, the main
-// menu is the one brought up to date.
-void OnInitMenu() {
-  HMENU menu = MainMenu();
-  const UINT enable = IsGameRunning(g_game) ? MF_GRAYED : MF_ENABLED;
-  for (UINT id : kRefusedDuringGame) EnableMenuItem(menu, id, MF_BYCOMMAND | enable);
-  CheckMenuItem(menu, ID_GAME_SOUND,
-                MF_BYCOMMAND | (g_game.soundOn != 0 ? MF_CHECKED : MF_UNCHECKED));
+ShellActions& MainShell() {
+  static WindowsShell shell;
+  return shell;
 }
 
-void OnCommand(uint16_t id) {
-  const bool opensModal = id == ID_GAME_LEVEL || id == ID_HELP_INSTRUCTIONS || id == ID_HELP_ABOUT;
-  if (opensModal && g_modalOpen) return;
-  switch (id) {
-    case ID_GAME_NEW:
-      NewGame(g_game, MainView(), MainSound());
-      break;
-    case ID_GAME_LEVEL:
-      ShowLevelDialog();
-      break;
-    case ID_GAME_FREEPLAY:
-      StartFreePlay(g_game, MainView(), MainSound());
-      break;
-    case ID_GAME_SOUND:
-      ToggleSound(g_game, MainSoundBackend());
-      break;
-    case ID_GAME_QUIT:
-      SendMessageA(MainWindow(), WM_CLOSE, 0, 0);
-      break;
-    case ID_HELP_ABOUT:
-      ShowAbout();
-      break;
-    case ID_HELP_INSTRUCTIONS:
-      ShowInstructions();
-      break;
-    default:
-      break;
+// WM_INITMENU also arrives for the system menu; whichever menu it names, the main
+// menu is the one brought up to date. The platform swallows the accelerator of a
+// greyed item (F3, F1).
+void OnInitMenu() {
+  HMENU menu = MainMenu();
+  for (uint16_t id : kMenuCommands) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (CommandAllowed(g_game, id) ? MF_ENABLED : MF_GRAYED));
   }
+  CheckMenuItem(menu, ID_GAME_SOUND,
+                MF_BYCOMMAND | (SoundChecked(g_game) ? MF_CHECKED : MF_UNCHECKED));
 }

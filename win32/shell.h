@@ -20,6 +20,8 @@ GameView& MainView();              // repaints on the main window
 SoundPlayer& MainSound();          // gated on g_game.soundOn
 SoundBackend& MainSoundBackend();  // for ToggleSound and ShutdownSound
 
-// Menu side (menu_commands.cpp): WM_INITMENU and WM_COMMAND of the main window.
+// Menu side (menu_commands.cpp): the shared rules' actions on this shell (its
+// dialogs), and the greying and check mark of the menu for WM_INITMENU.
+class ShellActions;
+ShellActions& MainShell();
 void OnInitMenu();
-void OnCommand(uint16_t id);

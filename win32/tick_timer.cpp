@@ -5,10 +5,7 @@
 #include "win32/shell.h"
 #include "win32/winmm.h"
 
-namespace TickTimer {
 namespace {
-
-UINT g_eventId = 0;  // written and read on the user-interface thread only
 
 // Runs on the timer service's thread: touches no game state. MainWindow() is an
 // atomic load; before the window exists there is no one to tick, so nothing is posted
@@ -19,14 +16,17 @@ void CALLBACK OnTimerEvent(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 
 }  // namespace
 
-void Start() {
+void TickTimer::Start() {
   Winmm().timeBeginPeriod(kSystemResolutionMs);
-  g_eventId = Winmm().timeSetEvent(kPeriodMs, kEventResolutionMs, &OnTimerEvent, 0, TIME_PERIODIC);
+  eventId_ = Winmm().timeSetEvent(kPeriodMs, kEventResolutionMs, &OnTimerEvent, 0, TIME_PERIODIC);
 }
 
-void Stop() {
-  Winmm().timeKillEvent(g_eventId);
+void TickTimer::Stop() {
+  Winmm().timeKillEvent(eventId_);
   Winmm().timeEndPeriod(kSystemResolutionMs);
 }
 
-}  // namespace TickTimer
+TickTimer& MainTicks() {
+  static TickTimer ticks;
+  return ticks;
+}

@@ -2,18 +2,26 @@
 // service's own thread, only posts a tick (WM_TIMER, 0, 0) to the main window.
 #pragma once
 
-namespace TickTimer {
+#include "engine/game.h"
+#include "ui/shell_rules.h"
 
-constexpr unsigned kPeriodMs = 50;  // one tick
-// Two different settings share the word "resolution": the system timer resolution
-// asked for while the clock runs (timeBeginPeriod), which is the period itself, and
-// the accuracy asked of each tick of the event (timeSetEvent).
-constexpr unsigned kSystemResolutionMs = kPeriodMs;
-constexpr unsigned kEventResolutionMs = 10;
+class TickTimer final : public TickSource {
+ public:
+  static constexpr unsigned kPeriodMs = kTickMs;
+  // Two different settings share the word "resolution": the system timer resolution
+  // asked for while the clock runs (timeBeginPeriod), which is the period itself, and
+  // the accuracy asked of each tick of the event (timeSetEvent).
+  static constexpr unsigned kSystemResolutionMs = kPeriodMs;
+  static constexpr unsigned kEventResolutionMs = 10;
 
-// Asks for the system timer resolution and starts the periodic event.
-void Start();
-// Kills the event and gives the system timer resolution back.
-void Stop();
+  // Asks for the system timer resolution and starts the periodic event.
+  void Start();
+  // Kills the event and gives the system timer resolution back.
+  void Stop() override;
 
-}  // namespace TickTimer
+ private:
+  unsigned eventId_ = 0;  // written and read on the user-interface thread only
+};
+
+// The main window's clock.
+TickTimer& MainTicks();

@@ -1,0 +1,29 @@
+// The texts of the menu and the dialogs, stated once for both shells: the Windows
+// resource script uses them, and so does the Qt shell. Plain macros of string literals,
+// because the resource compilers take nothing else.
+//
+// An ampersand marks the next letter as the item's mnemonic; the text after a tab is the
+// item's shortcut key, shown right-aligned. The one accented letter is an octal escape
+// in Latin-1, which Windows code page 1252 reads alike: the resource script compiles it
+// as code page 1252, the Qt shell reads every text here as Latin-1.
+#pragma once
+
+#define TEXT_MENU_GAME "&Jeu"
+#define TEXT_GAME_NEW "&Nouveau Jeu\tF2"
+#define TEXT_GAME_LEVEL "Ni&veau...\tF3"
+#define TEXT_GAME_FREEPLAY "Jeu &Libre"
+#define TEXT_GAME_SOUND "&Son"
+#define TEXT_GAME_QUIT "&Quitter"
+#define TEXT_MENU_HELP "&Aide"
+#define TEXT_HELP_INSTRUCTIONS "&Instructions\tF1"
+#define TEXT_HELP_ABOUT "&A Propos"
+
+#define TEXT_LEVEL_CAPTION "Choisir un niveau"
+#define TEXT_LEVEL_PROMPT "Veuillez choisir un tableau et un niveau de comp\351tences"
+#define TEXT_LEVEL_BOARD "Tableau:"
+#define TEXT_LEVEL_SKILL "Niveau:"
+#define TEXT_OK "OK"
+#define TEXT_CANCEL "Annuler"
+
+#define TEXT_INSTRUCTIONS_CAPTION "Instructions"
+#define TEXT_CLOSE "Fermer"
