@@ -75,7 +75,7 @@ void Note(const char* format, ...) {
 
 void Game::SaveScreenshot(const char* label) const {
   const std::string path = g_screenshotDir + "\\" + g_currentCase + "-" + label + ".bmp";
-  if (Capture().SaveBmp(path)) Note("screenshot: %s", path.c_str());
+  if (SaveBmp(Capture(), path)) Note("screenshot: %s", path.c_str());
 }
 
 }  // namespace e2e

@@ -242,7 +242,7 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
 bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
                   const char* word, Colour wordColour, DWORD limitMs, std::string* problem) {
   return WaitUntil(limitMs, [&] {
-    *problem = game.Capture().CheckStatusPanel(g, skill, board, length, target, word, wordColour);
+    *problem = CheckStatusPanel(game.Capture(), g, skill, board, length, target, word, wordColour);
     return problem->empty();
   });
 }

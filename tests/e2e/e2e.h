@@ -215,7 +215,7 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
                 const Colour* colours = kBoard1Colours);
 
 // Waits (bounded) until the status panel shows exactly these values (see
-// Frame::CheckStatusPanel); `problem` gets the last mismatch.
+// CheckStatusPanel); `problem` gets the last mismatch.
 bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
                   const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
 

@@ -10,12 +10,6 @@ namespace e2e {
 
 namespace {
 
-std::string Hex(Colour colour) {
-  char text[16];
-  snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(colour));
-  return text;
-}
-
 Colour FromColorRef(COLORREF c) {
   return (static_cast<Colour>(GetRValue(c)) << 16) | (static_cast<Colour>(GetGValue(c)) << 8) |
          GetBValue(c);
@@ -61,115 +55,8 @@ bool HoldsFor(DWORD periodMs, const std::function<bool()>& condition, DWORD poll
 Colour WindowColour() { return FromColorRef(GetSysColor(COLOR_WINDOW)); }
 Colour WindowTextColour() { return FromColorRef(GetSysColor(COLOR_WINDOWTEXT)); }
 
-Geometry Geometry::For(int board, int width, int height) {
-  Geometry g;
-  g.width = width;
-  g.height = height;
-  g.columns = board / 2 + 2;
-  g.rows = (board + 1) / 2 + 1;
-  return g;
-}
-
-Box Geometry::Square(int square) const {
-  const int c = square % columns, r = square / columns;
-  const int w = BoardWidth(), h = height - 1;
-  return Box{(c * w) / columns + 5, (r * h) / rows + 5, ((c + 1) * w) / columns - 5,
-             ((r + 1) * h) / rows - 5};
-}
-
-Box Geometry::StatusPanel() const { return Box{BoardWidth() + 5, 0, width, height}; }
-
-Box Geometry::StatusLine(int k) const {
-  return Box{BoardWidth() + 5, ((k - 1) * height) / 8, width, (k * height) / 8};
-}
-
 // ---------------------------------------------------------------------------
 // Frames
-
-int Frame::Count(const Box& box, Colour colour) const {
-  int count = 0;
-  for (int y = std::max(box.top, 0); y < std::min(box.bottom, height_); ++y)
-    for (int x = std::max(box.left, 0); x < std::min(box.right, width_); ++x)
-      if (At(x, y) == colour) ++count;
-  return count;
-}
-
-bool Frame::All(const Box& box, Colour colour, std::string* firstOther) const {
-  for (int y = std::max(box.top, 0); y < std::min(box.bottom, height_); ++y)
-    for (int x = std::max(box.left, 0); x < std::min(box.right, width_); ++x)
-      if (At(x, y) != colour) {
-        if (firstOther) {
-          *firstOther = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                        Hex(At(x, y)) + ", not " + Hex(colour);
-        }
-        return false;
-      }
-  return !Empty();
-}
-
-int Frame::LitSquare(const Geometry& g, const Colour* colours) const {
-  int lit = -1;
-  for (int s = 0; s < g.Squares(); ++s) {
-    const int x = g.CentreX(s), y = g.CentreY(s);
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) continue;
-    if (At(x, y) == colours[s]) lit = (lit == -1) ? s : -2;
-  }
-  return lit;
-}
-
-bool Frame::ShowsStatus(const Geometry& g, Colour colour) const {
-  return Count(g.StatusLine(5), colour) >= 6;
-}
-
-std::string Frame::CheckGridOnly(const Geometry& g, const std::vector<Box>& allowed) const {
-  if (width_ != g.width || height_ != g.height) {
-    return "frame is " + std::to_string(width_) + " x " + std::to_string(height_) + ", expected " +
-           std::to_string(g.width) + " x " + std::to_string(g.height);
-  }
-  const Colour background = WindowColour(), text = WindowTextColour();
-  std::vector<char> lineX(width_, 0), lineY(height_, 0);
-  for (int i = 0; i <= g.columns; ++i)
-    if (g.LineX(i) < width_) lineX[g.LineX(i)] = 1;
-  for (int j = 0; j <= g.rows; ++j)
-    if (g.LineY(j) < height_) lineY[g.LineY(j)] = 1;
-
-  std::string problems;
-  int reported = 0;
-  auto report = [&](const std::string& what) {
-    if (reported++ < 5) problems += what + "; ";
-  };
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      bool skip = false;
-      for (const Box& box : allowed) skip = skip || box.Contains(x, y);
-      if (skip) continue;
-      const bool onLine = lineX[x] || (lineY[y] && x < g.BoardWidth());
-      const Colour c = At(x, y);
-      if (c == background || (onLine && c == text)) continue;
-      report("(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(c) +
-             (onLine ? " on a grid line" : " off the grid"));
-    }
-  }
-  // A dotted line: a fair share of its pixels are dots, but not all of them.
-  auto dotted = [](int dots, int length) { return dots * 5 >= length && dots * 20 <= length * 19; };
-  for (int i = 0; i <= g.columns; ++i) {
-    const int x = g.LineX(i);
-    if (x >= width_) continue;
-    const int dots = Count(Box{x, 0, x + 1, height_}, text);
-    if (!dotted(dots, height_))
-      report("vertical line " + std::to_string(i) + " at x = " + std::to_string(x) + " has " +
-             std::to_string(dots) + " dots over " + std::to_string(height_) + " pixels");
-  }
-  for (int j = 0; j <= g.rows; ++j) {
-    const int y = g.LineY(j);
-    const int dots = Count(Box{0, y, g.BoardWidth(), y + 1}, text);
-    if (!dotted(dots, g.BoardWidth()))
-      report("horizontal line " + std::to_string(j) + " at y = " + std::to_string(y) + " has " +
-             std::to_string(dots) + " dots over " + std::to_string(g.BoardWidth()) + " pixels");
-  }
-  if (reported > 5) problems += std::to_string(reported - 5) + " more";
-  return problems;
-}
 
 namespace {
 
@@ -207,8 +94,9 @@ COLORREF ToColorRef(Colour c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c 
 
 void SetGamesScreenDpi(int dpi) { g_gamesScreenDpi = dpi; }
 
-std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int length, int target,
-                                    const char* word, Colour wordColour) const {
+std::string CheckStatusPanel(const Frame& frame, const Geometry& g, int skill, int board,
+                             int length, int target, const char* word, Colour wordColour) {
+  const int width_ = frame.Width(), height_ = frame.Height();
   if (width_ != g.width || height_ != g.height) return "frame of another size";
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
@@ -246,8 +134,8 @@ std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int
   for (int y = panel.top; y < panel.bottom; ++y)
     for (int x = panel.left; x < panel.right; ++x) {
       const Colour want = expected[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
-      if (At(x, y) != want && wrong++ == 0)
-        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(At(x, y)) +
+      if (frame.At(x, y) != want && wrong++ == 0)
+        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(frame.At(x, y)) +
                 ", expected " + Hex(want);
     }
   SelectObject(dc, previousBitmap);
@@ -258,8 +146,9 @@ std::string Frame::CheckStatusPanel(const Geometry& g, int skill, int board, int
   return std::to_string(wrong) + " pixels of the status panel differ, first " + first;
 }
 
-bool Frame::SaveBmp(const std::string& path) const {
-  if (Empty()) return false;
+bool SaveBmp(const Frame& frame, const std::string& path) {
+  if (frame.Empty()) return false;
+  const int width_ = frame.Width(), height_ = frame.Height();
   const int rowBytes = (width_ * 3 + 3) & ~3;
   BITMAPFILEHEADER file = {};
   BITMAPINFOHEADER info = {};
@@ -279,7 +168,7 @@ bool Frame::SaveBmp(const std::string& path) const {
   std::vector<unsigned char> row(rowBytes, 0);
   for (int y = height_ - 1; y >= 0; --y) {
     for (int x = 0; x < width_; ++x) {
-      const Colour c = At(x, y);
+      const Colour c = frame.At(x, y);
       row[x * 3] = c & 0xFF;
       row[x * 3 + 1] = (c >> 8) & 0xFF;
       row[x * 3 + 2] = (c >> 16) & 0xFF;
@@ -287,12 +176,6 @@ bool Frame::SaveBmp(const std::string& path) const {
     fwrite(row.data(), 1, row.size(), out);
   }
   return fclose(out) == 0;
-}
-
-std::string Describe(const Frame& frame, const Box& box, Colour colour) {
-  return std::to_string(frame.Count(box, colour)) + " of " +
-         std::to_string(std::max(box.Width(), 0) * std::max(box.Height(), 0)) + " pixels are " +
-         Hex(colour);
 }
 
 HBITMAP CreatePixelBitmap(HDC dc, int width, int height, void** bits) {
@@ -304,20 +187,6 @@ HBITMAP CreatePixelBitmap(HDC dc, int width, int height, void** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-bool ShowsGrid(const Frame& frame, const Geometry& g) {
-  if (frame.Width() != g.width || frame.Height() != g.height || g.width <= 0) return false;
-  const Colour text = WindowTextColour();
-  for (int i = 0; i <= g.columns; ++i) {
-    const int x = std::min(g.LineX(i), g.width - 1);
-    if (frame.Count(Box{x, 0, x + 1, g.height}, text) * 5 < g.height) return false;
-  }
-  for (int j = 0; j <= g.rows; ++j) {
-    const int y = g.LineY(j);
-    if (frame.Count(Box{0, y, g.BoardWidth(), y + 1}, text) * 5 < g.BoardWidth()) return false;
-  }
-  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -376,7 +245,8 @@ Frame CaptureClient(HWND window, const Box& part) {
       const auto* source = static_cast<const uint32_t*>(bits);
       std::vector<Colour> pixels(source, source + static_cast<size_t>(box.Width()) * box.Height());
       for (Colour& p : pixels) p &= 0xFFFFFF;  // BGRA in memory: 0x00RRGGBB as a number
-      frame = Frame(box.Width(), box.Height(), std::move(pixels));
+      frame =
+          Frame(box.Width(), box.Height(), std::move(pixels), WindowColour(), WindowTextColour());
     }
     SelectObject(memoryDc, previous);
     DeleteObject(bitmap);

@@ -1,0 +1,41 @@
+// The central area of the game window: the board and the status panel, painted by the
+// view in device pixels, so that at any pixel ratio the layout follows the window's
+// size in device pixels and every line stays one pixel wide. Its keys and clicks go to
+// the shared input rules.
+#pragma once
+
+#include <QWidget>
+
+#include "engine/game.h"
+#include "view/layout.h"
+
+class ShellActions;
+
+class BoardWidget final : public QWidget {
+ public:
+  BoardWidget(GameSession& game, BoardLayout& layout, ShellActions& shell);
+
+  // Repaints, with the background first, the part of the widget that covers `rect`
+  // (device pixels); the whole widget when none is given.
+  void Invalidate(const Rect& rect);
+  void InvalidateAll() { update(); }
+
+  // Device pixels per inch, at which the status font's points become pixels.
+  double PixelsPerInch() const { return logicalDpiY() * devicePixelRatioF(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  // Takes the widget's size in device pixels and fits the status font, when either the
+  // size or the pixel ratio has changed since the last time.
+  void FollowDeviceSize();
+
+  GameSession& game_;
+  BoardLayout& layout_;
+  ShellActions& shell_;
+  double fittedAt_ = 0;  // the pixel density the status font was fitted at
+};

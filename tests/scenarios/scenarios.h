@@ -1,0 +1,96 @@
+// The behaviours both shells must play, stated once as data. Each shell's test drives
+// its real window through a ScenarioPlayer (its hands and eyes: clicks, keys, commands,
+// copies of the client area, the menu and dialogs as a player sees them) and
+// RunScenario judges what it shows. No platform header: the Windows end-to-end driver
+// and the Qt test both compile this.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/frame.h"
+
+namespace scenario {
+
+enum class Op {
+  Command,             // a: the command, as the menu or an accelerator sends it
+  Key,                 // text: a real key press: "F1", "F2", "F3", "d", "Shift+E", "Alt+R"
+  Type,                // a: a typed character; b: 1 for an auto-repeat
+  ClickSquare,         // a: the square, at its centre
+  ClickMargin,         // a: the square, in the margin below and right of it (same hit cell)
+  ClickOff,            // a: 0 the status panel, 1 the last grid line, 2 below the hit cells
+  ExpectStatus,        // text: the status word, within a ms, not before b ms
+  ExpectLit,           // a: the one square lit (-1: none), within b ms
+  ExpectDarkFor,       // a ms during which no square lights
+  ExpectPanel,         // a skill, b board (1-based), c length, d target, text the word
+  ExpectBlankBoard,    // only the dotted grid: no square, no status panel
+  ExpectWonBoard,      // every square in its colour, the grid, "You win!"
+  ExpectMenu,          // a: the command's item, b: 1 enabled, 0 greyed
+  ExpectSoundChecked,  // a: 1 checked, 0 not
+  ExpectDialog,        // text: the caption of the one dialog open ("" none), within a ms
+  ExpectNoDialogFor,   // a ms during which no dialog opens
+  ExpectDialogText,    // a: 0 the help text, 1 the About text, shown by the open dialog
+  ExpectLevelChoice,   // a board, b skill (indices) selected in the open Level dialog
+  ChooseLevel,         // a board, b skill (indices) chosen in the open Level dialog, then OK
+  CloseDialog,         // Esc on the open dialog
+  WatchAndRepeat,      // a rounds, each watched and repeated, b skill (1-based), c target
+  WatchFirstSquare,    // the first playback of a new game, whose square is remembered
+  PressWrongSquare,    // a click on a square other than the one remembered
+  PressShownSquare,    // a click on the square remembered
+  Pause,               // a ms of the game running on
+  Quit,                // the Quit command: the program ends with code 0
+};
+
+struct Step {
+  Op op;
+  int a = 0, b = 0, c = 0, d = 0;
+  const char* text = "";
+};
+
+struct Scenario {
+  const char* name;
+  std::vector<Step> steps;
+};
+
+// Every scenario, in the order the tests run them.
+const std::vector<Scenario>& AllScenarios();
+
+// What a shell's test provides: the real game's window, driven and seen from its tests.
+// Coordinates and frames are the client area's device pixels.
+class ScenarioPlayer {
+ public:
+  virtual double NowMs() = 0;
+  // Lets the game run until `condition` holds (true) or `limitMs` have passed (false),
+  // looking every `pollMs`; the condition is looked at once more at the end.
+  virtual bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) = 0;
+  virtual screen::Frame Capture() = 0;
+  virtual void Command(uint16_t command) = 0;
+  virtual void Key(const std::string& key) = 0;
+  virtual void Type(char typed, bool autoRepeat) = 0;
+  virtual void Click(int x, int y) = 0;
+  virtual bool MenuEnabled(uint16_t command) = 0;
+  virtual bool SoundChecked() = 0;
+  virtual std::vector<std::string> DialogCaptions() = 0;  // the dialogs open
+  virtual void LevelChoice(int& board, int& skill) = 0;
+  virtual void ChooseLevel(int board, int skill) = 0;
+  virtual void CloseDialog() = 0;
+  virtual std::string DialogText() = 0;  // with LF line ends
+  // Compares the frame's status panel with one drawn here in the platform's own fonts
+  // for these values; an empty string when they agree.
+  virtual std::string CheckPanel(const screen::Frame& frame, const screen::Geometry& g, int skill,
+                                 int board, int length, int target, const char* word,
+                                 screen::Colour wordColour) = 0;
+  virtual int QuitAndWait() = 0;  // the exit code, -1 when the program did not end
+  virtual void Note(const std::string& line) = 0;
+  // Ends the scenario as failed (does not return).
+  [[noreturn]] virtual void Fail(const std::string& what) = 0;
+
+ protected:
+  ~ScenarioPlayer() = default;
+};
+
+void RunScenario(const Scenario& scenario, ScenarioPlayer& player);
+
+}  // namespace scenario
