@@ -32,6 +32,7 @@ class GameWindow final : public QMainWindow,
   BoardWidget* Board() const { return board_; }
   QAction* Action(uint16_t command) const { return actions_.at(command); }
   QDialog* OpenDialog() const { return dialog_; }  // the dialog showing, or null
+  const QTimer& Ticks() const { return ticks_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

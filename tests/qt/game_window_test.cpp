@@ -1,18 +1,143 @@
 // The Linux game's window, played from within its process on the offscreen platform:
 // the shared scenarios, then what only this shell has to prove.
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "qt/board_widget.h"
+#include "qt/qt_canvas.h"
+#include "view/painter.h"
 #include "tests/qt/qt_player.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/frame.h"
 
 namespace {
+
 QtMessageHandler g_testHandler = nullptr;
 void WithoutPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+// What the view draws, recorded: fills and line segments in device pixels.
+class DrawingRecord final : public Canvas {
+ public:
+  struct Fill {
+    Rect rect;
+    Colour colour;
+  };
+  struct Segment {
+    int32_t x0, y0, x1, y1;  // x1, y1 itself not drawn
+  };
+  std::vector<Fill> fills;
+  std::vector<Segment> segments;
+  std::vector<Rect> texts;
+
+  explicit DrawingRecord(QtCanvas& measure) : measure_(measure) {}
+  int SetBkMode(int mode) override { return mode; }
+  Colour SetTextColor(Colour colour) override { return colour; }
+  Colour WindowTextColour() override { return 0; }
+  Object CreateDotPen(Colour) override { return this; }
+  Object CreateStatusFont(int16_t points) override { return measure_.CreateStatusFont(points); }
+  Object CreateSolidBrush(Colour colour) override {
+    brushes_.push_back(std::make_unique<Colour>(colour));
+    return brushes_.back().get();
+  }
+  Object SelectObject(Object object) override { return object; }
+  void DeleteObject(Object object) override {
+    // Fonts are the measuring canvas's; pens and brushes this record's own.
+    if (object == this) return;
+    for (const auto& brush : brushes_)
+      if (brush.get() == object) return;
+    measure_.DeleteObject(object);
+  }
+  int32_t AverageCharWidth() override { return measure_.AverageCharWidth(); }
+  void MoveTo(int32_t x, int32_t y) override { x_ = x, y_ = y; }
+  void LineTo(int32_t x, int32_t y) override {
+    segments.push_back({x_, y_, x, y});
+    MoveTo(x, y);
+  }
+  void WriteText(const char*, int, const Rect& rect, uint32_t) override { texts.push_back(rect); }
+  void FillRect(const Rect& rect, Object brush) override {
+    fills.push_back({rect, *static_cast<Colour*>(brush)});
+  }
+
+ private:
+  QtCanvas& measure_;
+  std::vector<std::unique_ptr<Colour>> brushes_;
+  int32_t x_ = 0, y_ = 0;
+};
+
+QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame) {
+  const BoardLayout& layout = window.Layout();
+  if (frame.Width() != layout.clientWidth || frame.Height() != layout.clientHeight)
+    return QStringLiteral("frame %1 x %2, layout %3 x %4")
+        .arg(frame.Width()).arg(frame.Height()).arg(layout.clientWidth).arg(layout.clientHeight);
+  QtCanvas measure(nullptr, Qt::black, window.Board()->PixelsPerInch());
+  DrawingRecord view(measure);
+  PaintWindow(window.Game(), layout, view);
+  // Every pixel: what the view put there, the background where it put nothing.
+  enum Mark : char { kBackground, kFill, kLine, kText };
+  std::vector<char> mark(static_cast<size_t>(frame.Width()) * frame.Height(), kBackground);
+  std::vector<Colour> fillColour(mark.size(), 0);
+  auto set = [&](int x, int y, char what, Colour colour = 0) {
+    if (x < 0 || y < 0 || x >= frame.Width() || y >= frame.Height()) return;
+    const size_t at = static_cast<size_t>(y) * frame.Width() + x;
+    if (mark[at] == kFill && what == kLine) return;  // fills come last
+    mark[at] = what;
+    fillColour[at] = colour;
+  };
+  for (const auto& s : view.segments) {
+    const int dx = (s.x1 > s.x0) - (s.x1 < s.x0), dy = (s.y1 > s.y0) - (s.y1 < s.y0);
+    for (int x = s.x0, y = s.y0; x != s.x1 || y != s.y1; x += dx, y += dy) set(x, y, kLine);
+  }
+  for (const Rect& r : view.texts) {  // text may spill: a wide band around its line
+    for (int y = r.top - 20; y < r.bottom + 20; ++y)
+      for (int x = r.left; x < r.right; ++x) set(x, y, kText);
+  }
+  for (const auto& f : view.fills)
+    for (int y = f.rect.top; y < f.rect.bottom; ++y)
+      for (int x = f.rect.left; x < f.rect.right; ++x) set(x, y, kFill, f.colour);
+  int lineDots = 0;
+  for (int y = 0; y < frame.Height(); ++y) {
+    for (int x = 0; x < frame.Width(); ++x) {
+      const size_t at = static_cast<size_t>(y) * frame.Width() + x;
+      const Colour c = frame.At(x, y);
+      bool ok = true;
+      switch (mark[at]) {
+        case kBackground: ok = c == frame.Background(); break;
+        case kFill: ok = c == fillColour[at]; break;
+        case kLine:
+          ok = c == frame.Background() || c == frame.Text();
+          lineDots += c == frame.Text();
+          break;
+        case kText: break;
+      }
+      if (!ok)
+        return QStringLiteral("(%1, %2) is %3 where the view draws %4")
+            .arg(x).arg(y)
+            .arg(QString::fromStdString(screen::Hex(c)))
+            .arg(mark[at] == kFill ? QStringLiteral("a fill") : mark[at] == kLine
+                                                                  ? QStringLiteral("a dotted line")
+                                                                  : QStringLiteral("nothing"));
+    }
+  }
+  if (lineDots * 4 < static_cast<int>(view.segments.size()) * 50)
+    return QStringLiteral("only %1 dots on %2 lines").arg(lineDots).arg(view.segments.size());
+  return {};
+}
+
+QStringList ButtonTexts(const QDialog* dialog) {
+  QStringList texts;
+  for (const QPushButton* button : dialog->findChildren<QPushButton*>()) texts << button->text();
+  return texts;
+}
+
 }  // namespace
 
 class GameWindowTest final : public QObject {
@@ -40,6 +165,71 @@ class GameWindowTest final : public QObject {
     } catch (const ScenarioFailure& failure) {
       QFAIL(failure.what());
     }
+  }
+
+  // What the Qt canvas paints is what the view asks for, to the device pixel: each fill
+  // exactly its rectangle, each dotted line on its pixels and not beyond its end, nothing
+  // elsewhere but the status text. On the largest board at an odd size, where every
+  // rounding shows.
+  void paintedFrameIsWhatTheViewDraws() {
+    SilentBackend sound;
+    QtPlayer player(sound, 643, 471);
+    try {
+      player.Command(screen::kLevel);
+      player.ChooseLevel(6, 0);
+      player.Command(screen::kFreePlay);
+      player.Type('b', false);  // the last square
+      QVERIFY(player.WaitUntil(2000, [&] { return player.Window().Game().litSquare == 19; }, 5));
+      QTest::qWait(100);  // the paint that follows
+      const screen::Frame frame = player.Capture();
+      const QString problem = CompareWithTheView(player.Window(), frame);
+      QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    } catch (const ScenarioFailure& failure) {
+      QFAIL(failure.what());
+    }
+  }
+
+  // The dialogs as a player finds them: the Level lists and buttons, the instructions
+  // read-only, wrapped and opened at their first line, the About box with the game's
+  // icon, which is the window's too.
+  void dialogsAndIcon() {
+    SilentBackend sound;
+    QtPlayer player(sound);
+    GameWindow& window = player.Window();
+    QVERIFY(!window.windowIcon().isNull());
+    QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
+
+    player.Key("F3");
+    QDialog* level = window.OpenDialog();
+    QVERIFY(level != nullptr);
+    const auto lists = level->findChildren<QComboBox*>();
+    QCOMPARE(lists.size(), 2);
+    QCOMPARE(lists[0]->count() + lists[1]->count(), 7 + 12);
+    QCOMPARE(ButtonTexts(level), QStringList({"OK", "Annuler"}));
+    QVERIFY(level->findChild<QLabel*>()->text().endsWith(QString::fromUtf8("comp\u00e9tences")));
+    player.CloseDialog();
+
+    player.Key("F1");
+    QDialog* help = window.OpenDialog();
+    QVERIFY(help != nullptr);
+    QTest::qWait(50);
+    const auto* text = help->findChild<QPlainTextEdit*>();
+    QVERIFY(text->isReadOnly());
+    QCOMPARE(text->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(text->verticalScrollBar()->value(), 0);
+    QCOMPARE(text->textCursor().position(), 0);
+    QVERIFY(!text->textCursor().hasSelection());
+    QVERIFY(text->verticalScrollBar()->maximum() > 0);  // longer than the box: it scrolls
+    QCOMPARE(ButtonTexts(help), QStringList({"Fermer"}));
+    player.CloseDialog();
+
+    player.Command(screen::kAbout);
+    auto* about = qobject_cast<QMessageBox*>(window.OpenDialog());
+    QVERIFY(about != nullptr);
+    QCOMPARE(about->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+             window.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32));
+    player.CloseDialog();
+    QVERIFY(player.WaitUntil(1000, [&] { return window.OpenDialog() == nullptr; }, 5));
   }
 };
 

@@ -1,0 +1,187 @@
+// Starts a desktop program on the X display and measures, as a player would notice it:
+// the time from launch to its main window being mapped, then the memory (proportional
+// set size, PSS) and processor time of every process it started, 5 s after launch and
+// over the 10 s that follow, while nothing is done to it.
+//
+//   launch_probe TITLE -- COMMAND [ARG...]
+//
+// TITLE is a part of the main window's title. The processes counted are those whose
+// environment carries the marker this probe puts into the program's (so a wineserver
+// or any helper the program starts counts too, and nothing else). Prints one line:
+//   map_ms=... pss_kb=... cpu_percent=... processes=N
+// and ends every process it counted. Exit code 1 when the window did not show in 20 s.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double NowMs() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Processes whose environment holds `marker` ("NAME=VALUE").
+std::vector<int> MarkedProcesses(const std::string& marker) {
+  std::vector<int> found;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return found;
+  while (dirent* entry = readdir(proc)) {
+    const int pid = std::atoi(entry->d_name);
+    if (pid <= 0) continue;
+    const std::string environment = ReadFile("/proc/" + std::to_string(pid) + "/environ");
+    size_t at = 0;
+    while (at < environment.size()) {
+      const size_t end = environment.find('\0', at);
+      if (environment.compare(at, end - at, marker) == 0) {
+        found.push_back(pid);
+        break;
+      }
+      at = end == std::string::npos ? environment.size() : end + 1;
+    }
+  }
+  closedir(proc);
+  return found;
+}
+
+long PssKb(int pid) {
+  std::istringstream lines(ReadFile("/proc/" + std::to_string(pid) + "/smaps_rollup"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("Pss:", 0) == 0) return std::atol(line.c_str() + 4);
+  }
+  return 0;
+}
+
+// User and system time of a process so far, in clock ticks.
+long long CpuTicks(int pid) {
+  const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(stat.substr(close + 2));
+  std::string field;
+  long long utime = 0, stime = 0;
+  for (int i = 3; fields >> field; ++i) {  // field 3 is the state
+    if (i == 14) utime = std::atoll(field.c_str());
+    if (i == 15) {
+      stime = std::atoll(field.c_str());
+      break;
+    }
+  }
+  return utime + stime;
+}
+
+long long CpuTicks(const std::vector<int>& pids) {
+  long long sum = 0;
+  for (int pid : pids) sum += CpuTicks(pid);
+  return sum;
+}
+
+bool TitleMatches(Display* display, Window window, const char* title) {
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) == 0 || name == nullptr) return false;
+  const bool matches = std::strstr(name, title) != nullptr;
+  XFree(name);
+  return matches;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4 || std::strcmp(argv[2], "--") != 0) {
+    std::fprintf(stderr, "usage: launch_probe TITLE -- COMMAND [ARG...]\n");
+    return 2;
+  }
+  const char* title = argv[1];
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "launch_probe: no X display\n");
+    return 2;
+  }
+  const Window root = DefaultRootWindow(display);
+  XSelectInput(display, root, SubstructureNotifyMask);
+  XSync(display, False);
+
+  const std::string marker = "ZIRIRAR_LAUNCH_PROBE=" + std::to_string(getpid());
+  const double launched = NowMs();
+  const pid_t child = fork();
+  if (child == 0) {
+    putenv(const_cast<char*>(marker.c_str()));
+    execvp(argv[3], argv + 3);
+    _exit(127);
+  }
+
+  // A top-level window is mapped (MapNotify on the root); its title is looked at then,
+  // and again as it changes, since a program may name its window after mapping it.
+  double mappedAt = -1;
+  std::vector<Window> mapped;
+  const int fd = ConnectionNumber(display);
+  while (mappedAt < 0 && NowMs() - launched < 20000) {
+    if (XPending(display) == 0) {
+      fd_set ready;
+      FD_ZERO(&ready);
+      FD_SET(fd, &ready);
+      timeval wait = {0, 100000};
+      select(fd + 1, &ready, nullptr, nullptr, &wait);
+      continue;
+    }
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == MapNotify && !event.xmap.override_redirect) {
+      if (TitleMatches(display, event.xmap.window, title)) {
+        mappedAt = NowMs();
+      } else {
+        mapped.push_back(event.xmap.window);
+        XSelectInput(display, event.xmap.window, PropertyChangeMask);
+      }
+    } else if (event.type == PropertyNotify) {
+      if (TitleMatches(display, event.xproperty.window, title)) mappedAt = NowMs();
+    }
+  }
+
+  int status = 0;
+  if (mappedAt >= 0) {
+    const double settle = launched + 5000 - NowMs();
+    if (settle > 0) usleep(static_cast<useconds_t>(settle * 1000));
+    std::vector<int> pids = MarkedProcesses(marker);
+    long pss = 0;
+    for (int pid : pids) pss += PssKb(pid);
+    const long long before = CpuTicks(pids);
+    const double from = NowMs();
+    sleep(10);
+    const double span = NowMs() - from;
+    pids = MarkedProcesses(marker);
+    const double cpu = 100.0 * (CpuTicks(pids) - before) / sysconf(_SC_CLK_TCK) / (span / 1000.0);
+    std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched,
+                pss, cpu, pids.size());
+  } else {
+    std::fprintf(stderr, "launch_probe: no window titled \"%s\" within 20 s\n", title);
+    status = 1;
+  }
+  for (int pid : MarkedProcesses(marker)) kill(pid, SIGTERM);
+  usleep(300000);
+  for (int pid : MarkedProcesses(marker)) kill(pid, SIGKILL);
+  waitpid(child, nullptr, 0);
+  XCloseDisplay(display);
+  return status;
+}

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# The Linux game beside the Windows game under wine and a native peer game, measured in
+# one run on a private X server (no window manager) with a private PulseAudio null sink;
+# prints a table of medians over several launches. Not part of the test run.
+#
+#   bench/native/run.sh [--runs N] [--tick-seconds S]   (default 5 launches, 60 s of ticks)
+#
+# For each program: launch to main window mapped (files in the page cache after a first
+# launch that is not counted; for wine, no wineserver running at launch, as when a
+# player starts it), then 5 s after launch the proportional memory (PSS) of every
+# process it started (for wine: the game, wineserver and wine's services together), and
+# the processor time of them all over the next 10 s of an idle game.
+# Programs: build/linux/zirirar-aduzo; build/x64/win32/zirirar.exe under wine64;
+# build/i686/win32/zirirar.exe under wine32 where this kernel runs 32-bit code; the
+# native peer memory game lmemory (a card matching game) where it is installed.
+# Then the ticks of the Linux game's clock for S seconds, on an idle machine and with
+# both cores busy.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+repo=$PWD
+
+runs=5
+tick_seconds=60
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    --tick-seconds) tick_seconds=$2; shift 2 ;;
+    *) echo "usage: bench/native/run.sh [--runs N] [--tick-seconds S]" >&2; exit 2 ;;
+  esac
+done
+
+WITH_BENCH=1 bash scripts/setup.sh || exit 1
+targets=(linux x64)
+bash scripts/runs32.sh && targets+=(i686)
+bash scripts/build.sh "${targets[@]}" >/dev/null || exit 1
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+source bench/session.sh
+trap session_end EXIT
+session_wine_environment "$repo/build/x64/bench-native-prefix"
+start_xvfb "$work" 1280x1024x24 || exit 1
+session_start_null_sink bench || exit 1
+export PULSE_SERVER=$session_pulse_server
+mkdir -p "$work/runtime"
+chmod 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
+session_make_prefix .bench-native-ready || { echo "bench: wineboot failed" >&2; exit 1; }
+timeout 20 "$wineserver" -k 2>/dev/null
+timeout 20 "$wineserver" -w 2>/dev/null
+
+probe=build/linux/bench/native/launch_probe
+results=$work/launches
+: >"$results"
+
+# measure LABEL TITLE COMMAND...: a launch not counted, then $runs counted ones.
+measure() {
+  local label=$1 title=$2 i line
+  shift 2
+  for i in $(seq 0 "$runs"); do
+    line=$("$probe" "$title" -- "$@" 2>/dev/null) || { echo "bench: $label did not show"; return; }
+    [ "$i" -gt 0 ] && echo "$label $line" >>"$results"
+    if [ "$label" != "${label#wine}" ]; then
+      timeout 20 "${server:-$wineserver}" -k 2>/dev/null
+      timeout 20 "${server:-$wineserver}" -w 2>/dev/null
+    fi
+  done
+}
+
+echo "bench: $runs launches of each program"
+measure native "Zirirar Aduzo" "$repo/build/linux/zirirar-aduzo"
+measure wine64 "Zirirar Aduzo" "$wine" "$repo/build/x64/win32/zirirar.exe"
+if [ -f build/i686/win32/zirirar.exe ] && bash scripts/runs32.sh; then
+  # The 32-bit loader and server in a 32-bit prefix of their own.
+  (
+    export WINEPREFIX=$repo/build/i686/bench-native-prefix WINEARCH=win32
+    wine=/usr/lib/wine/wine wineserver=/usr/lib/wine/wineserver32 server=/usr/lib/wine/wineserver32
+    session_make_prefix .bench-native-ready && "$server" -k 2>/dev/null
+    measure wine32 "Zirirar Aduzo" "$wine" "$repo/build/i686/win32/zirirar.exe"
+  )
+fi
+[ -x /usr/games/lmemory ] && measure peer "The memory game" /usr/games/lmemory
+
+echo "bench: ticks of the Linux game for $tick_seconds s, idle machine"
+ticks_idle=$(build/linux/bench/native/tick_probe "$tick_seconds" 2>/dev/null)
+echo "bench: ticks for $tick_seconds s, both cores busy"
+busy=()
+for _ in 1 2; do (while :; do :; done) & busy+=($!); done
+ticks_busy=$(build/linux/bench/native/tick_probe "$tick_seconds" 2>/dev/null)
+kill "${busy[@]}" 2>/dev/null
+wait "${busy[@]}" 2>/dev/null
+
+python3 - "$results" "$ticks_idle" "$ticks_busy" <<'PY'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    label, *fields = line.split()
+    rows.setdefault(label, []).append(dict(f.split("=") for f in fields))
+names = {"native": "Linux game (Qt)", "wine64": "Windows game, x86_64, wine64",
+         "wine32": "Windows game, 32-bit, wine32", "peer": "peer: lmemory (GTK 2)"}
+def median(label, key):
+    return statistics.median(float(r[key]) for r in rows[label])
+def spread(label, key):
+    values = [float(r[key]) for r in rows[label]]
+    return min(values), max(values)
+print("| program | launch to window mapped, median (spread) | PSS 5 s after launch | "
+      "processor time, idle 10 s | processes |")
+print("|---|---|---|---|---|")
+for label in ("native", "wine64", "wine32", "peer"):
+    if label not in rows:
+        continue
+    lo, hi = spread(label, "map_ms")
+    print(f"| {names[label]} | {median(label, 'map_ms') / 1000:.3f} s ({lo / 1000:.3f} to "
+          f"{hi / 1000:.3f}) | {median(label, 'pss_kb') / 1024:.1f} MB | "
+          f"{median(label, 'cpu_percent'):.2f} % | {rows[label][0]['processes']} |")
+if "native" in rows:
+    for other in ("wine64", "wine32", "peer"):
+        if other in rows:
+            print(f"\nLinux game against {names[other]}: launch "
+                  f"{median(other, 'map_ms') / median('native', 'map_ms'):.1f}x as fast, "
+                  f"{median(other, 'pss_kb') / median('native', 'pss_kb'):.2f}x the memory "
+                  f"of the other (same run)")
+for title, line in (("idle machine", sys.argv[2]), ("both cores busy", sys.argv[3])):
+    t = dict(f.split("=") for f in line.split()) if line else {}
+    if t:
+        print(f"\nticks, {title}: {t['ticks']} in {t['over_s']} s, mean {float(t['mean_ms']):.3f} ms, "
+              f"error p50 {float(t['error_p50_ms']):.2f} / p99 {float(t['error_p99_ms']):.2f} / "
+              f"max {float(t['error_max_ms']):.2f} ms, drift {float(t['drift_ticks']):.3f} ticks")
+PY

@@ -1,0 +1,57 @@
+// Runs the Linux game as it ships (its window, its sound service) and records the time
+// of every tick its clock delivers, for a given number of seconds; then prints the mean
+// period, the error of each period against 50 ms (median, 99th percentile, largest) and
+// the drift: how far the last tick stands from where a perfect clock would put it.
+//
+//   tick_probe SECONDS
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/game.h"
+#include "qt/game_window.h"
+#include "qt/pulse_sound_backend.h"
+#include "sound/embedded_sounds.h"
+
+int main(int argc, char** argv) {
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+  QApplication application(argc, argv);
+  EmbeddedSounds sounds;
+  PulseSoundBackend sound(sounds);
+  GameWindow window(sound);
+  window.show();
+
+  QElapsedTimer clock;
+  std::vector<double> ticks;
+  ticks.reserve(static_cast<size_t>(seconds) * 25 + 10);
+  QObject::connect(&window.Ticks(), &QTimer::timeout, [&] {
+    if (!clock.isValid()) clock.start();
+    ticks.push_back(clock.nsecsElapsed() / 1e6);
+  });
+  QTimer::singleShot(seconds * 1000 + 500, &application, &QApplication::quit);
+  application.exec();
+
+  if (ticks.size() < 3) {
+    std::fprintf(stderr, "tick_probe: only %zu ticks\n", ticks.size());
+    return 1;
+  }
+  std::vector<double> errors;
+  for (size_t i = 1; i < ticks.size(); ++i) errors.push_back(std::fabs(ticks[i] - ticks[i - 1] - kTickMs));
+  std::sort(errors.begin(), errors.end());
+  const double span = ticks.back() - ticks.front();
+  const size_t periods = ticks.size() - 1;
+  const double drift = (span - periods * static_cast<double>(kTickMs)) / kTickMs;
+  std::printf(
+      "ticks=%zu mean_ms=%.4f error_p50_ms=%.3f error_p99_ms=%.3f error_max_ms=%.3f "
+      "drift_ticks=%.4f over_s=%.0f\n",
+      ticks.size(), span / periods, errors[errors.size() / 2],
+      errors[std::min(errors.size() - 1, errors.size() * 99 / 100)], errors.back(), drift,
+      span / 1000);
+  return 0;
+}
