@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QMenuBar>
 #include <cstdio>
+#include <cstdlib>
 
 #include "qt/game_window.h"
 #include "qt/pulse_sound_backend.h"
@@ -20,11 +21,16 @@ bool AnswerCommandLine(int argc, char** argv) {
   parser.setApplicationDescription(QStringLiteral(
       "A memory game: the computer flashes a growing sequence of coloured squares, each "
       "with its own note, and you repeat it with the mouse or the keyboard."));
-  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Displays this help."));
+  parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
   parser.parse(arguments);
   if (parser.isSet(help)) {
-    std::fputs(qPrintable(parser.helpText()), stdout);
+    // Without an application object the parser cannot know the program's name.
+    std::fputs(qPrintable(parser.helpText().replace(QLatin1String("<executable_name>"),
+                                                    QCoreApplication::applicationName())),
+               stdout);
     return true;
   }
   if (parser.isSet(version)) {
@@ -35,6 +41,16 @@ bool AnswerCommandLine(int argc, char** argv) {
   return false;
 }
 
+// Qt's messages as Qt writes them; a fatal one (no display to show the window on)
+// ends the program with a failure code instead of an abort and its core dump.
+void WriteMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+  if (type == QtFatalMsg) {
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +58,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationVersion(QStringLiteral(ZIRIRAR_VERSION));
   if (AnswerCommandLine(argc, argv)) return 0;
 
+  qInstallMessageHandler(&WriteMessage);
   QApplication application(argc, argv);  // without a display, Qt says so and exits
   EmbeddedSounds sounds;
   PulseSoundBackend sound(sounds);

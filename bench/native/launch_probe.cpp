@@ -172,8 +172,8 @@ int main(int argc, char** argv) {
     const double span = NowMs() - from;
     pids = MarkedProcesses(marker);
     const double cpu = 100.0 * (CpuTicks(pids) - before) / sysconf(_SC_CLK_TCK) / (span / 1000.0);
-    std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched,
-                pss, cpu, pids.size());
+    std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched, pss,
+                cpu, pids.size());
   } else {
     std::fprintf(stderr, "launch_probe: no window titled \"%s\" within 20 s\n", title);
     status = 1;

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<double> errors;
-  for (size_t i = 1; i < ticks.size(); ++i) errors.push_back(std::fabs(ticks[i] - ticks[i - 1] - kTickMs));
+  for (size_t i = 1; i < ticks.size(); ++i)
+    errors.push_back(std::fabs(ticks[i] - ticks[i - 1] - kTickMs));
   std::sort(errors.begin(), errors.end());
   const double span = ticks.back() - ticks.front();
   const size_t periods = ticks.size() - 1;

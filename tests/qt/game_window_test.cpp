@@ -2,22 +2,24 @@
 // the shared scenarios, then what only this shell has to prove.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "qt/board_widget.h"
 #include "qt/qt_canvas.h"
-#include "view/painter.h"
 #include "tests/qt/qt_player.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/frame.h"
+#include "view/painter.h"
 
 namespace {
 
@@ -77,7 +79,10 @@ QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame)
   const BoardLayout& layout = window.Layout();
   if (frame.Width() != layout.clientWidth || frame.Height() != layout.clientHeight)
     return QStringLiteral("frame %1 x %2, layout %3 x %4")
-        .arg(frame.Width()).arg(frame.Height()).arg(layout.clientWidth).arg(layout.clientHeight);
+        .arg(frame.Width())
+        .arg(frame.Height())
+        .arg(layout.clientWidth)
+        .arg(layout.clientHeight);
   QtCanvas measure(nullptr, Qt::black, window.Board()->PixelsPerInch());
   DrawingRecord view(measure);
   PaintWindow(window.Game(), layout, view);
@@ -110,21 +115,27 @@ QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame)
       const Colour c = frame.At(x, y);
       bool ok = true;
       switch (mark[at]) {
-        case kBackground: ok = c == frame.Background(); break;
-        case kFill: ok = c == fillColour[at]; break;
+        case kBackground:
+          ok = c == frame.Background();
+          break;
+        case kFill:
+          ok = c == fillColour[at];
+          break;
         case kLine:
           ok = c == frame.Background() || c == frame.Text();
           lineDots += c == frame.Text();
           break;
-        case kText: break;
+        case kText:
+          break;
       }
       if (!ok)
         return QStringLiteral("(%1, %2) is %3 where the view draws %4")
-            .arg(x).arg(y)
+            .arg(x)
+            .arg(y)
             .arg(QString::fromStdString(screen::Hex(c)))
-            .arg(mark[at] == kFill ? QStringLiteral("a fill") : mark[at] == kLine
-                                                                  ? QStringLiteral("a dotted line")
-                                                                  : QStringLiteral("nothing"));
+            .arg(mark[at] == kFill   ? QStringLiteral("a fill")
+                 : mark[at] == kLine ? QStringLiteral("a dotted line")
+                                     : QStringLiteral("nothing"));
     }
   }
   if (lineDots * 4 < static_cast<int>(view.segments.size()) * 50)
@@ -179,7 +190,8 @@ class GameWindowTest final : public QObject {
       player.ChooseLevel(6, 0);
       player.Command(screen::kFreePlay);
       player.Type('b', false);  // the last square
-      QVERIFY(player.WaitUntil(2000, [&] { return player.Window().Game().litSquare == 19; }, 5));
+      QVERIFY(player.WaitUntil(
+          2000, [&] { return player.Window().Game().litSquare == 19; }, 5));
       QTest::qWait(100);  // the paint that follows
       const screen::Frame frame = player.Capture();
       const QString problem = CompareWithTheView(player.Window(), frame);
@@ -187,6 +199,62 @@ class GameWindowTest final : public QObject {
     } catch (const ScenarioFailure& failure) {
       QFAIL(failure.what());
     }
+  }
+
+  // The menu bar of the Windows game: the same items in the same order, with their
+  // mnemonics, separators and shortcut keys; Sound is the one item with a check mark.
+  void menuBarAsTheWindowsGame() {
+    SilentBackend sound;
+    QtPlayer player(sound);
+    QStringList shown;
+    for (QAction* menu : player.Window().menuBar()->actions()) {
+      shown << menu->text();
+      for (QAction* item : menu->menu()->actions()) {
+        shown << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        if (!item->isSeparator())
+          shown.last() += QStringLiteral(" [%1%2]").arg(
+              item->shortcut().toString(),
+              item->isCheckable() ? QStringLiteral(" check") : QString());
+      }
+    }
+    QCOMPARE(shown, QStringList({"&Jeu", "&Nouveau Jeu\tF2 [F2]", "Ni&veau...\tF3 [F3]",
+                                 "Jeu &Libre []", "-", "&Son [ check]", "-", "&Quitter []", "&Aide",
+                                 "&Instructions\tF1 [F1]", "-", "&A Propos []"}));
+  }
+
+  // The command line: --version and --help answered without a display; without one,
+  // Qt's own message and a failure, not a crash; on a display, a game that runs.
+  void commandLine() {
+    QProcess game;
+    game.start(QStringLiteral(ZIRIRAR_GAME), {QStringLiteral("--version")});
+    QVERIFY(game.waitForFinished(10000));
+    QCOMPARE(game.exitCode(), 0);
+    QCOMPARE(game.readAllStandardOutput(), QByteArray("zirirar-aduzo 1.03\n"));
+
+    game.start(QStringLiteral(ZIRIRAR_GAME), {QStringLiteral("--help")});
+    QVERIFY(game.waitForFinished(10000));
+    QCOMPARE(game.exitCode(), 0);
+    const QByteArray help = game.readAllStandardOutput();
+    QVERIFY2(help.contains("Usage: zirirar-aduzo") && help.contains("--version"), help.data());
+
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+      bare.remove(QString::fromLatin1(name));
+    game.setProcessEnvironment(bare);
+    game.start(QStringLiteral(ZIRIRAR_GAME), {});
+    QVERIFY(game.waitForFinished(10000));
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QVERIFY(game.exitCode() != 0);
+    const QByteArray error = game.readAllStandardError();
+    QVERIFY2(error.contains("could not connect to display"), error.data());
+
+    game.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    game.start(QStringLiteral(ZIRIRAR_GAME),
+               {QStringLiteral("-platform"), QStringLiteral("offscreen")});
+    QVERIFY(game.waitForStarted(10000));
+    QVERIFY(!game.waitForFinished(1500));  // it plays on until closed
+    game.kill();
+    game.waitForFinished(5000);
   }
 
   // The dialogs as a player finds them: the Level lists and buttons, the instructions
@@ -229,7 +297,8 @@ class GameWindowTest final : public QObject {
     QCOMPARE(about->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
              window.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32));
     player.CloseDialog();
-    QVERIFY(player.WaitUntil(1000, [&] { return window.OpenDialog() == nullptr; }, 5));
+    QVERIFY(player.WaitUntil(
+        1000, [&] { return window.OpenDialog() == nullptr; }, 5));
   }
 };
 
