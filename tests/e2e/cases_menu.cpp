@@ -419,7 +419,8 @@ E2E_CASE(f2_starts_a_new_game_in_every_state) {
   game.PressKey(VK_F2);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 after a lost game did not start one");
 
-  // FreePlay.
+  // FreePlay, which a running game refuses: the game F2 started is lost first.
+  LoseAtOnce(game, g);
   StartFreePlayState(game, g);
   game.PressKey(VK_F2);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 in free play did not start a game");
