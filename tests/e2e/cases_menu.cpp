@@ -11,7 +11,8 @@
 
 #include "resources/help_text.h"
 #include "tests/e2e/e2e.h"
-#include "tests/e2e/menu_probe.h"
+#include "tests/e2e/game_dialogs.h"
+#include "tests/e2e/menu_probe_reader.h"
 
 using namespace e2e;
 
@@ -19,104 +20,6 @@ namespace {
 
 // ---------------------------------------------------------------------------
 // The menu, as read inside the game
-
-struct MenuItem {
-  int depth = 0;
-  unsigned id = 0;
-  unsigned type = 0;       // MENUITEMINFO fType
-  unsigned state = 0;      // MENUITEMINFO fState
-  unsigned menuState = 0;  // GetMenuState
-  std::string text;
-
-  bool Separator() const { return (type & MFT_SEPARATOR) != 0; }
-  bool Greyed() const { return (menuState & MF_GRAYED) != 0 && (state & MFS_GRAYED) != 0; }
-  bool Enabled() const {
-    return (menuState & (MF_GRAYED | MF_DISABLED)) == 0 && !(state & MFS_GRAYED);
-  }
-  bool Checked() const { return (menuState & MF_CHECKED) != 0 && (state & MFS_CHECKED) != 0; }
-  bool Unchecked() const { return (menuState & MF_CHECKED) == 0 && (state & MFS_CHECKED) == 0; }
-};
-
-class MenuProbe {
- public:
-  explicit MenuProbe(const Game& game)
-      : game_(game), hook_(game, WH_CALLWNDPROC, kMenuProbeLibrary, kMenuProbeHookName) {
-    token_ = GetCurrentProcessId();
-    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                  static_cast<DWORD>(kMenuProbeBytes),
-                                  MenuProbeMappingName(token_).c_str());
-    E2E_REQUIRE(mapping_ != nullptr, "cannot create the probe's file mapping");
-    view_ = static_cast<char*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    E2E_REQUIRE(view_ != nullptr, "cannot map the probe's file mapping");
-  }
-
-  ~MenuProbe() {
-    if (view_ != nullptr) UnmapViewOfFile(view_);
-    if (mapping_ != nullptr) CloseHandle(mapping_);
-  }
-
-  MenuProbe(const MenuProbe&) = delete;
-  MenuProbe& operator=(const MenuProbe&) = delete;
-
-  // Has the game handle WM_INITMENU for its menu bar, as when the menu is entered.
-  void InitMenu() const {
-    DWORD_PTR result = 0;
-    E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), WM_INITMENU,
-                                    reinterpret_cast<WPARAM>(GetMenu(game_.Window())), 0,
-                                    SMTO_NORMAL, 5000, &result),
-                "WM_INITMENU was not handled");
-  }
-
-  // Every item of the menu bar, depth first, as the game's own thread sees it.
-  std::vector<MenuItem> Read() const {
-    view_[0] = '\0';
-    DWORD_PTR result = 0;
-    E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), RegisterWindowMessageA(kMenuProbeMessage),
-                                    token_, 0, SMTO_NORMAL, 5000, &result),
-                "the probe message was not handled");
-    const std::string report(view_, strnlen(view_, kMenuProbeBytes));
-    E2E_REQUIRE(!report.empty(), "the hook wrote nothing (was it loaded into the game?)");
-    E2E_REQUIRE(report.find("error") == std::string::npos, "probe: %s", report.c_str());
-    std::vector<MenuItem> items;
-    size_t start = 0;
-    while (start < report.size()) {
-      const size_t end = report.find('\n', start);
-      std::vector<std::string> fields;
-      size_t from = start;
-      for (int i = 0; i < 5; ++i) {
-        const size_t stop = report.find('\x1f', from);
-        E2E_REQUIRE(stop < end, "malformed probe line");
-        fields.push_back(report.substr(from, stop - from));
-        from = stop + 1;
-      }
-      MenuItem item;
-      item.depth = std::stoi(fields[0]);
-      item.id = static_cast<unsigned>(std::stoul(fields[1]));
-      item.type = static_cast<unsigned>(std::stoul(fields[2]));
-      item.state = static_cast<unsigned>(std::stoul(fields[3]));
-      item.menuState = static_cast<unsigned>(std::stoul(fields[4]));
-      item.text = report.substr(from, end - from);
-      items.push_back(item);
-      start = end + 1;
-    }
-    return items;
-  }
-
-  MenuItem Item(unsigned id) const {
-    for (const MenuItem& item : Read()) {
-      if (item.depth == 1 && item.id == id) return item;
-    }
-    E2E_REQUIRE(false, "no menu item %u", id);
-    return {};
-  }
-
- private:
-  const Game& game_;
-  GameThreadHook hook_;
-  HANDLE mapping_ = nullptr;
-  char* view_ = nullptr;
-  WPARAM token_ = 0;
-};
 
 // Level (522), Free play (523) and Instructions (533) are greyed together or not at all;
 // New (521), Sound (524), Quit (526) and About (531) are never greyed.
@@ -164,18 +67,6 @@ HWND WaitForDialog(const Game& game, const char* caption, DWORD limitMs = 5000) 
   return dialog;
 }
 
-// Posts a button's command to a dialog, as a click on it would, and waits until the
-// dialog is gone.
-bool PressDialogButton(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-  return WaitUntil(5000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
-}
-
-bool WaitClosed(HWND dialog) {
-  return WaitUntil(5000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
-}
-
 // A key press delivered to the control that has the keyboard focus in the dialog's
 // thread, through the dialog's own message loop.
 void PostKeyToFocus(HWND dialog, WORD virtualKey) {
@@ -187,16 +78,6 @@ void PostKeyToFocus(HWND dialog, WORD virtualKey) {
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
   PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | scan);
   PostMessageA(target, WM_KEYUP, virtualKey, 1 | scan | (LPARAM{3} << 30));
-}
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                      nullptr, nullptr);
-  return out;
 }
 
 // The entries of a combo box of another process. The ANSI form of CB_GETLBTEXT
@@ -538,7 +419,8 @@ E2E_CASE(f2_starts_a_new_game_in_every_state) {
   game.PressKey(VK_F2);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 after a lost game did not start one");
 
-  // FreePlay.
+  // FreePlay, which a running game refuses: the game F2 started is lost first.
+  LoseAtOnce(game, g);
   StartFreePlayState(game, g);
   game.PressKey(VK_F2);
   E2E_CHECK(WaitForStatus(game, g, kWatchColour, 3000), "F2 in free play did not start a game");

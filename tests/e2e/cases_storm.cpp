@@ -33,9 +33,10 @@ namespace {
 // The seeds every run tries, and how many actions each one plays.
 constexpr uint32_t kSeeds[] = {187310, 20261208, 4242};
 constexpr int kActionsPerSeed = 2500;
-constexpr DWORD kAnswerLimitMs = 1000;  // for a message sent to the game
-constexpr DWORD kTakeLimitMs = 5000;    // for an action to be taken off the game's queue
-constexpr int kAnswerCheckEvery = 50;   // actions
+constexpr DWORD kAnswerLimitMs = 1000;    // for a message sent to the game
+constexpr DWORD kTakeLimitMs = 5000;      // for an action to be taken off the game's queue
+constexpr int kAnswerCheckEvery = 50;     // actions
+constexpr DWORD kGameEndLimitMs = 30000;  // for a game left running to end by itself
 
 // Private memory the game may gain in one seed's storm, from just after it starts to
 // after the storm and a click of free play. Measured (20 runs of the three seeds on
@@ -365,9 +366,18 @@ void RunStorm(uint32_t seed, int actions) {
             static_cast<unsigned>(GameWindows(game.ProcessId()).size()));
 
   // The storm's Level dialogs may have changed the board: take board 2 (index 1) again.
-  game.Command(kLevel);
-  E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
-  const std::vector<HWND> open = OpenDialogs(game.ProcessId());
+  // A game the storm left running refuses Level until it ends by itself (its playback,
+  // then about five seconds without a press), so the command is sent until it opens.
+  std::vector<HWND> open;
+  WaitUntil(
+      kGameEndLimitMs,
+      [&] {
+        game.Command(kLevel);
+        E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
+        open = OpenDialogs(game.ProcessId());
+        return !open.empty();
+      },
+      250);
   E2E_REQUIRE(open.size() == 1 && GetDlgItem(open[0], 640) != nullptr,
               "the Level dialog did not open after the storm");
   SendMessageA(GetDlgItem(open[0], 640), CB_SETCURSEL, 1, 0);

@@ -14,7 +14,7 @@ namespace e2e {
 namespace {
 
 struct Case {
-  const char* name;
+  std::string name;
   CaseBody body;
 };
 
@@ -45,7 +45,9 @@ DWORD WINAPI Watchdog(void*) {
 
 }  // namespace
 
-CaseRegistrar::CaseRegistrar(const char* name, CaseBody body) { Cases().push_back({name, body}); }
+void RegisterCase(std::string name, CaseBody body) {
+  Cases().push_back({std::move(name), std::move(body)});
+}
 
 const std::string& GamePath() { return g_gamePath; }
 
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
   using namespace e2e;
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc >= 2 && std::string(argv[1]) == "--list") {
-    for (const Case& c : Cases()) printf("%s\n", c.name);
+    for (const Case& c : Cases()) printf("%s\n", c.name.c_str());
     return 0;
   }
   if (argc < 2) {
@@ -114,10 +116,10 @@ int main(int argc, char** argv) {
       for (const std::string& name : wanted) chosen = chosen || name == c.name;
       if (!chosen) continue;
     }
-    g_currentCase = c.name;
+    g_currentCase = c.name.c_str();
     g_currentFailures = 0;
     SetEvent(g_caseDone);  // restarts the watchdog's clock for this case
-    printf("[ RUN  ] %s\n", c.name);
+    printf("[ RUN  ] %s\n", g_currentCase);
     const double start = NowMs();
     try {
       c.body();
@@ -129,10 +131,10 @@ int main(int argc, char** argv) {
     const double seconds = (NowMs() - start) / 1000.0;
     if (g_currentFailures == 0) {
       ++passed;
-      printf("[ PASS ] %s (%.1f s)\n", c.name, seconds);
+      printf("[ PASS ] %s (%.1f s)\n", g_currentCase, seconds);
     } else {
       ++failed;
-      printf("[ FAIL ] %s (%.1f s)\n", c.name, seconds);
+      printf("[ FAIL ] %s (%.1f s)\n", g_currentCase, seconds);
     }
   }
   printf("e2e: %d passed, %d failed\n", passed, failed);

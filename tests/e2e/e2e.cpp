@@ -192,9 +192,10 @@ bool Game::Sync(DWORD limitMs) const {
   return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result) != 0;
 }
 
-void Game::PressKey(WORD virtualKey, const std::vector<WORD>& modifiers) const {
-  SetForegroundWindow(window_);
-  E2E_REQUIRE(WaitUntil(3000, [&] { return GetForegroundWindow() == window_; }),
+void Game::PressKey(WORD virtualKey, const std::vector<WORD>& modifiers, HWND front) const {
+  if (front == nullptr) front = window_;
+  SetForegroundWindow(front);
+  E2E_REQUIRE(WaitUntil(3000, [&] { return GetForegroundWindow() == front; }),
               "the game window did not come to the front");
   std::vector<INPUT> inputs;
   auto key = [&](WORD vk, bool up) {

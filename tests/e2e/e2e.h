@@ -46,6 +46,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -60,10 +61,13 @@ namespace e2e {
 // ---------------------------------------------------------------------------
 // Cases and checks
 
-using CaseBody = void (*)();
+using CaseBody = std::function<void()>;
+
+// Adds a case to the run; cases made from a table of data register this way.
+void RegisterCase(std::string name, CaseBody body);
 
 struct CaseRegistrar {
-  CaseRegistrar(const char* name, CaseBody body);
+  CaseRegistrar(const char* name, CaseBody body) { RegisterCase(name, std::move(body)); }
 };
 
 #define E2E_CASE(name)                                                             \
@@ -146,8 +150,10 @@ class Game {
   // Real key presses through the system's input queue (SendInput), after bringing the
   // window to the front: they go through the game's message loop, so accelerators and
   // the translation of keys into characters take part. `modifiers` are virtual keys
-  // held down around the key (e.g. {VK_SHIFT}).
-  void PressKey(WORD virtualKey, const std::vector<WORD>& modifiers = {}) const;
+  // held down around the key (e.g. {VK_SHIFT}). `front`: another window of the game to
+  // bring to the front instead, such as an open dialog, which then gets the keys.
+  void PressKey(WORD virtualKey, const std::vector<WORD>& modifiers = {},
+                HWND front = nullptr) const;
 
   // Asks the window to close (WM_CLOSE) and waits for the process to end. Returns its
   // exit code, or -1 if it did not end in time (it is then terminated).
