@@ -16,9 +16,9 @@ constexpr char kBoard1Keys[] = "erdf";
 
 // What the driver saw of one playback by the computer.
 struct Playback {
-  std::vector<int> flashes;   // squares as they lit, one entry per flash seen
-  std::vector<double> litMs;  // how long each flash was seen lit
-  bool sawWatch = false;      // "Watch" was shown
+  std::vector<int> flashes;  // squares as they lit, one entry per flash seen
+  FlashTiming first;         // how long the first flash lasted
+  bool sawWatch = false;     // "Watch" was shown
   bool reachedYourTurn = false;
   bool twoLit = false;  // two squares were seen lit at once
 };
@@ -29,33 +29,24 @@ struct Playback {
 Playback WatchPlayback(const Game& game, const Geometry& g, DWORD limitMs) {
   Playback p;
   int current = -1;
-  double since = NowMs();
   p.reachedYourTurn = WaitUntil(
       limitMs,
       [&] {
+        const double began = NowMs();
         const Frame frame = game.Capture();
         if (frame.Empty()) return false;
         const int lit = frame.LitSquare(g);
+        p.first.Poll(began, NowMs(), lit >= 0);
         p.twoLit = p.twoLit || lit == -2;
         p.sawWatch = p.sawWatch || frame.ShowsStatus(g, kWatchColour);
-        const double now = NowMs();
         if (lit != current && lit != -2) {
-          if (current >= 0) p.litMs.push_back(now - since);
           if (lit >= 0) p.flashes.push_back(lit);
           current = lit;
-          since = now;
         }
         return frame.ShowsStatus(g, kYourTurnColour);
       },
       2);
   return p;
-}
-
-std::vector<int> WithoutRepeats(const std::vector<int>& squares) {
-  std::vector<int> result;
-  for (int s : squares)
-    if (result.empty() || result.back() != s) result.push_back(s);
-  return result;
 }
 
 std::string Text(const std::vector<int>& squares) {
@@ -112,10 +103,11 @@ void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int targ
     E2E_CHECK(p.flashes.size() <= expected.size(), "round %d: %s shown for %s", round,
               Text(p.flashes).c_str(), Text(expected).c_str());
     if (round == 1) {
-      E2E_REQUIRE(!p.litMs.empty(), "round 1: the flash never ended");
-      Note("first flash seen for %.0f ms (nominal 450)", p.litMs[0]);
-      E2E_CHECK(p.litMs[0] >= 350 && p.litMs[0] <= 900, "a 9-tick flash lasted %.0f ms",
-                p.litMs[0]);
+      E2E_REQUIRE(p.first.Over(), "round 1: the flash never ended");
+      Note("first flash seen for %.0f to %.0f ms (nominal 450)", p.first.Shortest(),
+           p.first.Longest());
+      E2E_CHECK(p.first.Within(350, 900), "a 9-tick flash lasted %.0f to %.0f ms",
+                p.first.Shortest(), p.first.Longest());
     }
     sequence = expected;
     std::string panel;

@@ -42,13 +42,6 @@ std::string Squares(const std::vector<int>& squares) {
   return text;
 }
 
-std::vector<int> WithoutRepeats(const std::vector<int>& squares) {
-  std::vector<int> result;
-  for (int s : squares)
-    if (result.empty() || result.back() != s) result.push_back(s);
-  return result;
-}
-
 // The help text as the dialog shows it: lines ended by LF.
 std::string HelpTextLines() {
   std::string text = kHelpText;
@@ -275,27 +268,26 @@ class Judge {
   // Follows the board until "Your turn" shows: the squares in the order they lit.
   struct Playback {
     std::vector<int> flashes;
-    double firstFlashMs = -1;
+    screen::FlashTiming first;  // of the first flash
     bool sawWatch = false, twoLit = false, reachedTurn = false;
   };
   Playback Watch(int limitMs) {
     Playback p;
     int current = -1;
-    double since = p_.NowMs();
     p.reachedTurn = Wait(
         limitMs,
         [&] {
+          const double began = p_.NowMs();
           const Frame f = p_.Capture();
           if (f.Empty()) return false;
           const Geometry g = Geometry::For(board_, f.Width(), f.Height());
           const int lit = f.LitSquare(g, Colours());
+          p.first.Poll(began, p_.NowMs(), lit >= 0);
           p.twoLit = p.twoLit || lit == -2;
           p.sawWatch = p.sawWatch || f.ShowsStatus(g, screen::kWatchColour);
           if (lit != current && lit != -2) {
-            if (current >= 0 && p.firstFlashMs < 0) p.firstFlashMs = p_.NowMs() - since;
             if (lit >= 0) p.flashes.push_back(lit);
             current = lit;
-            since = p_.NowMs();
           }
           return f.ShowsStatus(g, screen::kYourTurnColour);
         },
@@ -328,14 +320,16 @@ class Judge {
       if (!p.sawWatch || p.flashes.empty()) Fail(Format("round %d: nothing played", round));
       std::vector<int> expected = sequence;
       expected.push_back(p.flashes.back());
-      if (WithoutRepeats(p.flashes) != WithoutRepeats(expected) ||
+      if (screen::WithoutRepeats(p.flashes) != screen::WithoutRepeats(expected) ||
           p.flashes.size() > expected.size())
         Fail(Format("round %d: the playback showed %s, expected %s", round,
                     Squares(p.flashes).c_str(), Squares(expected).c_str()));
       if (round == 1) {
-        p_.Note(Format("first flash seen for %.0f ms (nominal 450)", p.firstFlashMs));
-        if (p.firstFlashMs < 300 || p.firstFlashMs > 1000)
-          Fail(Format("a 9-tick flash lasted %.0f ms", p.firstFlashMs));
+        p_.Note(Format("first flash seen for %.0f to %.0f ms (nominal 450)", p.first.Shortest(),
+                       p.first.Longest()));
+        if (!p.first.Over() || !p.first.Within(350, 900))
+          Fail(Format("a 9-tick flash lasted %.0f to %.0f ms", p.first.Shortest(),
+                      p.first.Longest()));
       }
       sequence = expected;
       ExpectPanel(skill, board_ + 1, round, target, "Your turn");

@@ -139,4 +139,27 @@ bool ShowsGrid(const Frame& frame, const Geometry& g) {
   return true;
 }
 
+std::vector<int> WithoutRepeats(const std::vector<int>& squares) {
+  std::vector<int> result;
+  for (int s : squares)
+    if (result.empty() || result.back() != s) result.push_back(s);
+  return result;
+}
+
+void FlashTiming::Poll(double began, double ended, bool lit) {
+  if (!over_) {
+    if (lit && !seen_) {
+      seen_ = true;
+      darkBefore_ = previousBegan_;
+      firstLitEnded_ = ended;
+    }
+    if (lit) lastLitBegan_ = began;
+    if (!lit && seen_) {
+      darkAgainEnded_ = ended;
+      over_ = true;
+    }
+  }
+  previousBegan_ = began;
+}
+
 }  // namespace screen

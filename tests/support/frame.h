@@ -110,6 +110,30 @@ class Frame {
   Colour background_ = 0xFFFFFF, text_ = 0x000000;
 };
 
+// The squares seen to light, with a square seen twice in a row once: a square played
+// twice in a row is dark for only one tick between, which a slow look may miss.
+std::vector<int> WithoutRepeats(const std::vector<int>& squares);
+
+// How long a square stayed lit, from the polls that looked at the board: each poll
+// began and ended at known times and saw the square lit or not, so the flash lasted at
+// least from the end of the first poll that saw it to the start of the last one, and
+// at most from the start of the poll before it to the end of the first poll after it.
+// Slow polls (a large capture on a busy machine) widen the bounds, never bend them.
+class FlashTiming {
+ public:
+  void Poll(double began, double ended, bool lit);
+  bool Over() const { return over_; }  // the flash was seen to start and end
+  double Shortest() const { return lastLitBegan_ - firstLitEnded_; }
+  double Longest() const { return darkAgainEnded_ - darkBefore_; }
+  // True when a flash of `low` to `high` ms agrees with what the polls saw.
+  bool Within(double low, double high) const { return Longest() >= low && Shortest() <= high; }
+
+ private:
+  double darkBefore_ = 0, firstLitEnded_ = 0, lastLitBegan_ = 0, darkAgainEnded_ = 0;
+  double previousBegan_ = 0;
+  bool seen_ = false, over_ = false;
+};
+
 // Number of times `colour` shows in a box, for messages: "n of m pixels".
 std::string Describe(const Frame& frame, const Box& box, Colour colour);
 
