@@ -16,6 +16,7 @@ constexpr char kBoard1Keys[] = "erdf";
 
 // What the driver saw of one playback by the computer.
 struct Playback {
+  explicit Playback(double asked) : first(asked) {}
   std::vector<int> flashes;  // squares as they lit, one entry per flash seen
   FlashTiming first;         // how long the first flash lasted
   bool sawWatch = false;     // "Watch" was shown
@@ -23,11 +24,12 @@ struct Playback {
   bool twoLit = false;  // two squares were seen lit at once
 };
 
-// Follows the board until "Your turn" shows. A square repeated back to back is dark
+// Follows the board until "Your turn" shows; `askedAt` is when the game was asked for
+// what plays back (a new game, the last press of a repeat). A square repeated back to back is dark
 // for one tick (50 ms) between its flashes; polling every 2 ms normally sees that,
 // but the checks below do not depend on it.
-Playback WatchPlayback(const Game& game, const Geometry& g, DWORD limitMs) {
-  Playback p;
+Playback WatchPlayback(const Game& game, const Geometry& g, DWORD limitMs, double askedAt) {
+  Playback p(askedAt);
   int current = -1;
   p.reachedYourTurn = WaitUntil(
       limitMs,
@@ -69,8 +71,9 @@ void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>
 
 // Starts a game and waits for the player's first turn; returns the square shown.
 int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
+  const double asked = NowMs();
   game.Command(kNewGame);
-  const Playback p = WatchPlayback(game, g, 5000);
+  const Playback p = WatchPlayback(game, g, 5000, asked);
   E2E_REQUIRE(p.reachedYourTurn, "no \"Your turn\" within 5 s of a new game");
   E2E_REQUIRE(p.sawWatch, "no \"Watch\" while the computer played");
   E2E_REQUIRE(p.flashes.size() == 1, "the first playback showed %u flashes",
@@ -81,13 +84,14 @@ int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
 }  // namespace
 
 void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
+  double asked = NowMs();  // the new game; then, each round, the last press of the repeat
   game.Command(kNewGame);
 
   std::vector<int> sequence;
   for (int round = 1; round <= target; ++round) {
     // At most 10 ticks per square, plus the pause before and a margin.
     const DWORD limit = static_cast<DWORD>(round * 600 + 4000);
-    const Playback p = WatchPlayback(game, g, limit);
+    const Playback p = WatchPlayback(game, g, limit, asked);
     E2E_REQUIRE(!p.twoLit, "round %d: two squares lit at once", round);
     E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" within %lu ms (flashes seen: %s)",
                 round, limit, Text(p.flashes).c_str());
@@ -117,6 +121,7 @@ void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int targ
 
     // Repeat it, each press showing its square.
     for (size_t i = 0; i < sequence.size(); ++i) {
+      asked = NowMs();
       game.ClickSquare(g, sequence[i]);
       E2E_REQUIRE(WaitForLit(game, g, sequence[i], 2000), "round %d, press %u: square %d not lit",
                   round, static_cast<unsigned>(i + 1), sequence[i]);

@@ -49,11 +49,31 @@ std::string HelpTextLines() {
   return text;
 }
 
+// The steps that may start what a later step watches: a new game's playback, a flash.
+bool StartsSomething(Op op) {
+  switch (op) {
+    case Op::Command:
+    case Op::Key:
+    case Op::Type:
+    case Op::ClickSquare:
+    case Op::ClickMargin:
+    case Op::ClickOff:
+    case Op::ChooseLevel:
+    case Op::CloseDialog:
+    case Op::PressWrongSquare:
+    case Op::PressShownSquare:
+      return true;
+    default:
+      return false;
+  }
+}
+
 class Judge {
  public:
   explicit Judge(ScenarioPlayer& player) : p_(player) {}
 
   void Do(const Step& s) {
+    if (StartsSomething(s.op)) lastActionAt_ = p_.NowMs();
     switch (s.op) {
       case Op::Command:
         return p_.Command(static_cast<uint16_t>(s.a));
@@ -267,12 +287,13 @@ class Judge {
 
   // Follows the board until "Your turn" shows: the squares in the order they lit.
   struct Playback {
+    explicit Playback(double asked) : first(asked) {}
     std::vector<int> flashes;
     screen::FlashTiming first;  // of the first flash
     bool sawWatch = false, twoLit = false, reachedTurn = false;
   };
   Playback Watch(int limitMs) {
-    Playback p;
+    Playback p(lastActionAt_);  // the playback cannot begin before what asked for it
     int current = -1;
     p.reachedTurn = Wait(
         limitMs,
@@ -347,8 +368,9 @@ class Judge {
   }
 
   ScenarioPlayer& p_;
-  int board_ = 1;   // the board index shown
-  int shown_ = -1;  // the square the first playback showed
+  double lastActionAt_ = 0;  // when the last step that acts on the game began
+  int board_ = 1;            // the board index shown
+  int shown_ = -1;           // the square the first playback showed
 };
 
 }  // namespace

@@ -121,6 +121,9 @@ std::vector<int> WithoutRepeats(const std::vector<int>& squares);
 // Slow polls (a large capture on a busy machine) widen the bounds, never bend them.
 class FlashTiming {
  public:
+  // `notBefore`: a time before which the flash cannot have begun (when what starts it
+  // was asked for), its bound when the first poll already sees it.
+  explicit FlashTiming(double notBefore) : previousBegan_(notBefore) {}
   void Poll(double began, double ended, bool lit);
   bool Over() const { return over_; }  // the flash was seen to start and end
   double Shortest() const { return lastLitBegan_ - firstLitEnded_; }
@@ -130,7 +133,7 @@ class FlashTiming {
 
  private:
   double darkBefore_ = 0, firstLitEnded_ = 0, lastLitBegan_ = 0, darkAgainEnded_ = 0;
-  double previousBegan_ = 0;
+  double previousBegan_;
   bool seen_ = false, over_ = false;
 };
 
