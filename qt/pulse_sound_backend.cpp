@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -42,9 +43,6 @@ constexpr size_t kReleaseSamples = kSoundRate * 4 / 1000;
 constexpr uint32_t kTargetBytes = kSoundRate * 20 / 1000 * sizeof(int16_t);
 constexpr uint32_t kRequestBytes = kSoundRate * 5 / 1000 * sizeof(int16_t);
 constexpr Clock::duration kIdleAfter = std::chrono::seconds(2);
-// A corked stream is uncorked by its first write after the flush that wakes it; if the
-// server asked for none, it is uncorked anyway after this.
-constexpr Clock::duration kResumeLimit = std::chrono::milliseconds(100);
 constexpr Clock::duration kRetryInterval = std::chrono::seconds(2);
 // On closing, how long after the last sound written it has surely played (what the
 // stream and the device hold), and how long closing may take at most.
@@ -68,6 +66,7 @@ class StreamThread {
   StreamThread& operator=(const StreamThread&) = delete;
 
   void Run() {
+    RaisePriority();
     Connect();
     bool quitting = false;
     Clock::time_point quitAt;
@@ -93,12 +92,6 @@ class StreamThread {
         } else {
           wakeAt = lastSound_ + kIdleAfter;
         }
-      } else if (resuming_) {
-        if (now - resumedAt_ >= kResumeLimit) {
-          Uncork();
-        } else {
-          wakeAt = resumedAt_ + kResumeLimit;
-        }
       }
       if (!Wait(now, wakeAt)) break;
     }
@@ -107,6 +100,17 @@ class StreamThread {
 
  private:
   bool Running() const { return ready_ && !corked_; }
+
+  // The server asks for more every 5 ms and runs dry 10 ms later: this thread must
+  // answer within that however busy the machine, which ordinary scheduling does not
+  // promise (a thread that sleeps 5 ms woke up to 30 ms late beside a build on two
+  // cores). So it runs in real time where the system grants it, at a low priority,
+  // below the sound server's own threads; where not, as it is.
+  static void RaisePriority() {
+    sched_param param{};
+    param.sched_priority = 1;
+    pthread_setschedparam(pthread_self(), SCHED_RR | SCHED_RESET_ON_FORK, &param);
+  }
 
   // Waits for the server, a request or `wakeAt`, and runs what came.
   bool Wait(Clock::time_point now, Clock::time_point wakeAt) {
@@ -127,19 +131,39 @@ class StreamThread {
     lastSound_ = now;
     if (!context_) {
       if (now - lastAttempt_ >= kRetryInterval) Connect();
-    } else if (ready_ && corked_ && !resuming_) {
-      // What the corked stream holds is silence: drop it, and uncork once the
-      // server's request for the room made has been filled from the sound.
-      Done(pa_stream_flush(stream_, nullptr, nullptr));
-      resuming_ = true;
-      resumedAt_ = now;
+    } else if (ready_ && corked_) {
+      Resume();
     }
   }
 
-  void Uncork() {
+  // Wakes the corked stream for a sound. What it holds is silence and is dropped; a
+  // full buffer from the voice follows at once, then the uncork: the server takes
+  // them in this order, so the sound starts without waiting for its request for the
+  // room made (which then asks for what is already there).
+  void Resume() {
+    Done(pa_stream_flush(stream_, nullptr, nullptr));
+    const pa_buffer_attr* buffer = pa_stream_get_buffer_attr(stream_);
+    Write(buffer ? buffer->tlength : kTargetBytes);
     Done(pa_stream_cork(stream_, 0, nullptr, nullptr));
-    resuming_ = false;
     corked_ = false;
+  }
+
+  // Writes `bytes` from the voice.
+  void Write(size_t bytes) {
+    while (bytes >= sizeof(int16_t)) {
+      void* data = nullptr;
+      size_t size = bytes;
+      if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data) return;
+      const size_t samples = size / sizeof(int16_t);
+      if (samples == 0) {
+        pa_stream_cancel_write(stream_);
+        return;
+      }
+      if (feeder_.Fill(static_cast<int16_t*>(data), samples) > 0) lastSound_ = Clock::now();
+      const size_t written = samples * sizeof(int16_t);
+      if (pa_stream_write(stream_, data, written, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
+      bytes -= written;
+    }
   }
 
   void Connect() {
@@ -207,7 +231,7 @@ class StreamThread {
       pa_context_unref(context_);
       context_ = nullptr;
     }
-    lost_ = ready_ = resuming_ = false;
+    lost_ = ready_ = false;
     corked_ = true;
   }
 
@@ -225,38 +249,21 @@ class StreamThread {
     StreamThread& thread = *static_cast<StreamThread*>(self);
     const pa_stream_state_t state = pa_stream_get_state(stream);
     if (state == PA_STREAM_READY) {
-      // Created corked; its first request follows. A sound asked for meanwhile is
-      // written then and uncorked.
+      // Created corked; a sound asked for meanwhile starts now.
       thread.ready_ = true;
       thread.told_ = false;
       thread.corked_ = true;
-      thread.resuming_ = thread.feeder_.Playing();
-      thread.resumedAt_ = Clock::now();
+      if (thread.feeder_.Playing()) thread.Resume();
     } else if (!PA_STREAM_IS_GOOD(state)) {
       thread.Lose(pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
     }
   }
 
   // The server has room for `bytes` more: they come from the voice.
-  static void OnWritable(pa_stream* stream, size_t bytes, void* self) {
+  static void OnWritable(pa_stream*, size_t bytes, void* self) {
     StreamThread& thread = *static_cast<StreamThread*>(self);
     thread.TakeRequest();
-    while (bytes >= sizeof(int16_t)) {
-      void* data = nullptr;
-      size_t size = bytes;
-      if (pa_stream_begin_write(stream, &data, &size) < 0 || !data) return;
-      const size_t samples = size / sizeof(int16_t);
-      if (samples == 0) {
-        pa_stream_cancel_write(stream);
-        return;
-      }
-      if (thread.feeder_.Fill(static_cast<int16_t*>(data), samples) > 0)
-        thread.lastSound_ = Clock::now();
-      const size_t written = samples * sizeof(int16_t);
-      if (pa_stream_write(stream, data, written, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
-      bytes -= written;
-    }
-    if (thread.resuming_) thread.Uncork();
+    thread.Write(bytes);
   }
 
   pa_mainloop* loop_;
@@ -264,13 +271,11 @@ class StreamThread {
   const std::atomic<bool>& quit_;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  bool ready_ = false;     // the stream can be written
-  bool corked_ = true;     // as last asked of the server
-  bool resuming_ = false;  // to be uncorked after the next write
-  bool lost_ = false;      // the connection failed: to be dropped
-  bool told_ = false;      // the loss of sound has been reported
+  bool ready_ = false;  // the stream can be written
+  bool corked_ = true;  // as last asked of the server
+  bool lost_ = false;   // the connection failed: to be dropped
+  bool told_ = false;   // the loss of sound has been reported
   Clock::time_point lastSound_;
-  Clock::time_point resumedAt_;
   Clock::time_point lastAttempt_;
 };
 
