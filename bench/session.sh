@@ -34,7 +34,7 @@ source tests/support/pulse_sink.sh
 # pointing every program at it: each script chooses which ones. Returns 1 (after
 # showing its log) when it does not answer.
 session_start_null_sink() {
-  start_pulse_sink "$work" "$1" >&2 || return 1
+  start_pulse_sink "$work" "$1" --disable-shm=yes >&2 || return 1
   session_pulse_server=$PULSE_SERVER
   export -n PULSE_SERVER PULSE_COOKIE
 }
