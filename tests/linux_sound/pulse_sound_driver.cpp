@@ -9,8 +9,10 @@
 // Each request: "<event> <unix time in microseconds> <name>". At the end, how long
 // the requests held the caller ("calls N longest X ms mean Y ms") and how long
 // ShutdownSound took ("shutdown X ms").
+#include <dirent.h>
 #include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,30 @@ int64_t Microseconds(clockid_t clock) {
   timespec now;
   clock_gettime(clock, &now);
   return int64_t{now.tv_sec} * 1000000 + now.tv_nsec / 1000;
+}
+
+// Processor time of the sound thread so far, in clock ticks (of 10 ms), from /proc.
+long SoundThreadTicks() {
+  long ticks = 0;
+  DIR* tasks = opendir("/proc/self/task");
+  if (!tasks) return 0;
+  while (dirent* task = readdir(tasks)) {
+    char path[64], stat[512] = {};
+    std::snprintf(path, sizeof path, "/proc/self/task/%.20s/stat", task->d_name);
+    FILE* file = std::fopen(path, "r");
+    if (!file) continue;
+    const size_t size = std::fread(stat, 1, sizeof stat - 1, file);
+    std::fclose(file);
+    stat[size] = '\0';
+    // "tid (name) state ..." with utime and stime the 12th and 13th fields after ")".
+    const char* end = std::strrchr(stat, ')');
+    if (!end || std::strncmp(std::strchr(stat, '(') + 1, "sound)", 6) != 0) continue;
+    long utime = 0, stime = 0;
+    std::sscanf(end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
+    ticks += utime + stime;
+  }
+  closedir(tasks);
+  return ticks;
 }
 
 SoundEffect EffectNamed(const char* name) {
@@ -60,16 +86,19 @@ class Driver {
     }
   }
 
-  // The benchmark's idle stretch: 3 s for the stream to go idle, then 10 s measured.
+  // The benchmark's idle stretch: 3 s for the stream to go idle, then 10 s measured,
+  // the whole process and its sound thread.
   void Idle() {
     Silence(3000);
     const int64_t cpuBefore = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
     const int64_t wallBefore = Microseconds(CLOCK_MONOTONIC);
+    const long ticksBefore = SoundThreadTicks();
     Silence(10000);
     const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore;
     const int64_t wall = Microseconds(CLOCK_MONOTONIC) - wallBefore;
-    std::printf("idle 10 s cpu %.3f %% (%lld us over %lld us)\n", 100.0 * cpu / wall,
-                static_cast<long long>(cpu), static_cast<long long>(wall));
+    std::printf("idle 10 s cpu %.3f %% (%lld us over %lld us), sound thread %ld ticks of %ld ms\n",
+                100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall),
+                SoundThreadTicks() - ticksBefore, 1000 / sysconf(_SC_CLK_TCK));
   }
 
   // Plays, stops and effects mixed, 20 requests a second, for 5 s.
