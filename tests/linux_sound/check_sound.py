@@ -4,9 +4,10 @@
 Usage: check_sound.py DRIVER   (PULSE_SERVER names a private server, run.sh)
 Records the null sink's monitor while `DRIVER test` makes the game's requests, and
 checks: every note sounds without a gap at 22050 / N Hz; no stop or replacement steps
-more than the notes themselves (no click); the effects play once; the stream is
-corked while idle and a note after it starts; requests return at once and closing is
-prompt; nothing on standard error. Timings are checked loosely and printed.
+more than the notes themselves (no click), nor the shutdown of the sound in the middle
+of the last note; the effects play once; the stream is corked while idle and a note
+after it starts; requests return at once and closing is prompt; nothing on standard
+error. Timings are checked loosely and printed.
 
 A failed run is run again (three runs at most) only when the recording shows that the
 machine itself stalled: the sink's data reached the recorder late by more than half

@@ -7,8 +7,8 @@
 //   pulse_sound_driver lost PID   a held note, then PID (the server) killed, then as
 //                                 `silent`
 // Each request: "<event> <unix time in microseconds> <name>". At the end, how long
-// the requests held the caller ("calls N longest X ms mean Y ms") and how long
-// ShutdownSound took ("shutdown X ms").
+// the requests held the caller ("calls N longest X ms mean Y ms"), then ShutdownSound
+// as a last stop request and how long it took ("shutdown X ms").
 #include <dirent.h>
 #include <signal.h>
 #include <time.h>
@@ -117,6 +117,16 @@ class Driver {
     }
   }
 
+  // Ends the sound as the game does when it closes (ShutdownSound), printed as a stop
+  // request with how long it took.
+  void Shutdown(SoundBackend& backend) {
+    const int64_t at = Microseconds(CLOCK_REALTIME);
+    const int64_t before = Microseconds(CLOCK_MONOTONIC);
+    ShutdownSound(backend);
+    const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
+    std::printf("stop %lld -\nshutdown %.3f ms\n", static_cast<long long>(at), took / 1000.0);
+  }
+
   void Report() const {
     std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestUs_ / 1000.0,
                 calls_ ? totalUs_ / 1000.0 / calls_ : 0.0);
@@ -174,10 +184,8 @@ void TestProgramme(Driver& driver) {
   std::printf("idle\n");
   std::fflush(stdout);
   driver.Silence(500);
-  driver.Note("a57");  // after the idle stream
+  driver.Note("a57");  // after the idle stream, still playing when the sound is shut down
   driver.Wait(600);
-  driver.Stop();
-  driver.Wait(400);
 }
 
 }  // namespace
@@ -209,8 +217,6 @@ int main(int argc, char** argv) {
     driver.Mixed();
   }
   driver.Report();
-  const int64_t closing = Microseconds(CLOCK_MONOTONIC);
-  ShutdownSound(backend);
-  std::printf("shutdown %.3f ms\n", (Microseconds(CLOCK_MONOTONIC) - closing) / 1000.0);
+  driver.Shutdown(backend);
   return 0;
 }
