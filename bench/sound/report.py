@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Prints the figures of measure.py for the streaming service and PlaySoundA side by side.
+"""Prints the figures of measure.py side by side, one column a run.
 
-Usage: report.py STREAM.json PLAYSOUND.json"""
+Usage: report.py LABEL=RUN.json...   (measure.sh: "our stream" and "PlaySoundA";
+measure_linux.sh: the Linux stream alone)"""
 import json
 import statistics
 import sys
