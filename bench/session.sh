@@ -1,15 +1,14 @@
 # What the benchmark scripts (bench/run.sh, bench/sound/measure.sh, bench/soak/run.sh)
 # share, sourced by them: a private X server (tests/support/xvfb.sh), a private
-# PulseAudio server whose only sink is a null sink, and the wine prefix with its
-# wineserver. Everything started here is ended by its id in session_end, which each
-# script calls from its EXIT trap.
+# PulseAudio server whose only sink is a null sink (tests/support/pulse_sink.sh), and
+# the wine prefix with its wineserver. Everything started here is ended by its id in
+# session_end, which each script calls from its EXIT trap.
 #
 # The sourcing script sets wine and wineserver (the loader and server to use) first;
 # sourcing makes the temporary folder `work`, which session_end removes. The functions
 # hold under `set -e`: what may fail without harm is marked so.
 
 work=$(mktemp -d)
-session_pulse_pid=""
 session_server_started=0
 
 # The environment of every wine program started: the prefix PREFIX, no debug output,
@@ -26,28 +25,18 @@ session_wine_environment() {
 # shellcheck source=tests/support/xvfb.sh
 source tests/support/xvfb.sh
 
+# The private sound server: tests/support/pulse_sink.sh.
+# shellcheck source=tests/support/pulse_sink.sh
+source tests/support/pulse_sink.sh
+
 # Starts PulseAudio with one null sink named SINK, the default sink, on a socket of its
-# own, and sets session_pulse_server to the PULSE_SERVER value that reaches it. Returns 1
-# (after showing its log) when it does not answer.
+# own, and sets session_pulse_server to the PULSE_SERVER value that reaches it, without
+# pointing every program at it: each script chooses which ones. Returns 1 (after
+# showing its log) when it does not answer.
 session_start_null_sink() {
-  mkdir -p "$work/home" "$work/runtime"
-  chmod 700 "$work/runtime"
-  cat >"$work/pulse.pa" <<PA
-load-module module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.sock
-load-module module-null-sink sink_name=$1 rate=44100
-set-default-sink $1
-PA
-  HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
-    pulseaudio -n -F "$work/pulse.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --disable-shm=yes >"$work/pulse.log" 2>&1 &
-  session_pulse_pid=$!
-  session_pulse_server=unix:$work/pulse.sock
-  for _ in $(seq 1 100); do
-    PULSE_SERVER=$session_pulse_server pactl info >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  cat "$work/pulse.log" >&2
-  return 1
+  start_pulse_sink "$work" "$1" --disable-shm=yes >&2 || return 1
+  session_pulse_server=$PULSE_SERVER
+  export -n PULSE_SERVER PULSE_COOKIE
 }
 
 # Makes the prefix once (marked by the file MARKER in it), with Managed=N: without a
@@ -68,11 +57,7 @@ session_end() {
     timeout 20 "$wineserver" -k 2>/dev/null || true
     timeout 20 "$wineserver" -w 2>/dev/null || true
   fi
-  local p
   stop_xvfb
-  for p in $session_pulse_pid; do
-    kill "$p" 2>/dev/null || true
-    wait "$p" 2>/dev/null || true
-  done
+  stop_pulse_sink
   rm -rf "$work"
 }

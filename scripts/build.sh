@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything: the native libraries and tests (build/native), the 32-bit
-# release (build/i686) and the x86_64 build that runs under wine64 (build/x64).
-# Usage: scripts/build.sh [native|i686|x64 ...]   (default: all three)
+# release (build/i686), the x86_64 build that runs under wine64 (build/x64) and the
+# Linux game with its tests (build/linux).
+# Usage: scripts/build.sh [native|i686|x64|linux ...]   (default: all four)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -16,12 +17,13 @@ configure_and_build() {
 }
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(native i686 x64)
+[ ${#targets[@]} -gt 0 ] || targets=(native i686 x64 linux)
 for t in "${targets[@]}"; do
   case "$t" in
     native) configure_and_build native ;;
     i686) configure_and_build i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
     x64) configure_and_build x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ;;
+    linux) configure_and_build linux -DZIRIRAR_LINUX_GAME=ON ;;
     *) echo "unknown build: $t" >&2; exit 2 ;;
   esac
 done

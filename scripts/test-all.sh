@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests under CTest, the
-# static checks of the executables and of the sources' formatting, the test of how
-# run-game.sh leaves the game's window to a window manager, and the end-to-end tests of
-# the real program under wine (the 32-bit release wherever this kernel runs 32-bit
-# code, and the x86_64 build everywhere). Ends with one overall "N passed, N failed"
-# line.
+# Builds everything and runs every test: the native unit tests under CTest, the Linux
+# game's tests under CTest (its sound on a private sound server), the static checks of
+# the executables and of the sources' formatting, the test of how run-game.sh leaves
+# the game's window to a window manager, and the end-to-end tests of the real program
+# under wine (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64
+# build everywhere). Ends with one overall "N passed, N failed" line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,16 +33,25 @@ count_stage() {
   echo "== $name: $p passed, $f failed"
 }
 
-echo "== native unit tests (CTest)"
-(cd build/native && ctest --output-on-failure -j "$(nproc)") 2>&1 | tee "$logs/ctest"
-status=${PIPESTATUS[0]}
-total=$(grep -oE 'out of [0-9]+' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
-bad=$(grep -oE '[0-9]+ tests failed' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
-total=${total:-0}
-bad=${bad:-0}
-[ "$status" -ne 0 ] && [ "$bad" -eq 0 ] && bad=1
-echo "ctest: $((total - bad)) passed, $bad failed" >"$logs/ctest.sum"
-count_stage "native unit tests" "$logs/ctest.sum" 0
+# Runs the CTest tests of build/DIR (with any further ctest arguments) as one stage.
+ctest_stage() {
+  local name=$1 dir=$2 status total bad
+  shift 2
+  echo "== $name (CTest in build/$dir)"
+  (cd "build/$dir" && ctest --output-on-failure "$@") 2>&1 | tee "$logs/ctest"
+  status=${PIPESTATUS[0]}
+  total=$(grep -oE 'out of [0-9]+' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
+  bad=$(grep -oE '[0-9]+ tests failed' "$logs/ctest" | grep -oE '[0-9]+' | tail -n 1)
+  total=${total:-0}
+  bad=${bad:-0}
+  [ "$status" -ne 0 ] && [ "$bad" -eq 0 ] && bad=1
+  echo "ctest: $((total - bad)) passed, $bad failed" >"$logs/ctest.sum"
+  count_stage "$name" "$logs/ctest.sum" 0
+}
+
+ctest_stage "native unit tests" native -j "$(nproc)"
+# The Linux game's tests, the sound on a private sound server among them, one at a time.
+ctest_stage "Linux game tests" linux
 
 for check in tests/static/*.py; do
   [ -f "$check" ] || continue

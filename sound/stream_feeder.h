@@ -15,10 +15,14 @@ class StreamFeeder {
   StreamFeeder(const SoundLibrary& library, const RequestSlot& slot)
       : library_(library), slot_(slot) {}
 
+  // The voice's release (see Voice::SetRelease); 0, the default, for none.
+  void SetRelease(size_t samples) { voice_.SetRelease(samples); }
+
   // Applies the latest request if one came since the last call: a play starts its
-  // sound from the first sample (the same sound again restarts it), a stop silences.
-  // Returns true when it applied one; whatever the output still holds from before is
-  // then out of date and must be discarded at once.
+  // sound from the first sample (the same sound again restarts it), a stop silences,
+  // each after the release of what played. Returns true when it applied one; without
+  // a release, whatever the output still holds from before is then out of date and
+  // must be discarded at once.
   bool Update();
 
   bool Playing() const { return voice_.Playing(); }

@@ -3,8 +3,10 @@
 
 Usage: measure.py OUT_PREFIX -- COMMAND...
 Starts parec on the default sink's monitor (PULSE_SERVER must name the private
-server), waits until data flows, runs COMMAND (the bench under wine64), stops the
-capture, and writes OUT_PREFIX.json with the figures (printed too).
+server), waits until data flows, runs COMMAND (the bench under wine64, or the Linux
+service's driver), stops the capture, and writes OUT_PREFIX.json with the figures
+(printed too). The Linux sound test records and measures with the same functions
+(tests/linux_sound/check_sound.py).
 
 Dating the capture: every chunk parec delivers is stamped with the wall clock as it
 arrives; a sample is dated by the arrival of its chunk. The null sink renders up to
@@ -22,6 +24,7 @@ import re
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -247,24 +250,40 @@ def analyse(x, timeline, events):
     return result
 
 
-def main():
-    if len(sys.argv) < 4 or sys.argv[2] != "--":
-        raise SystemExit(__doc__)
-    out = sys.argv[1]
+class Recording:
+    """What record() gives: the capture, its timeline, the command's requests and
+    other output lines, its standard error and exit status, the sink's latency."""
+
+    def __init__(self, **fields):
+        self.__dict__.update(fields)
+
+
+def record(command, on_line=None, timeout=300):
+    """Records the default sink's monitor while COMMAND runs (see the module's
+    description); calls on_line with each line the command prints, as it comes."""
     capture = Capture()
     capture.wait_for_data()
     latency = {}
     probe = threading.Timer(3.0, lambda: latency.update(sink_latency()))
     probe.start()
-    bench = subprocess.run(sys.argv[3:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                           timeout=300, text=True)
+    lines = []
+    with tempfile.TemporaryFile(mode="w+") as errors:
+        proc = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=errors, text=True)
+        killer = threading.Timer(timeout, proc.kill)
+        killer.start()
+        for line in proc.stdout:
+            lines.append(line.replace("\r", "").strip())
+            if on_line:
+                on_line(lines[-1])
+        returncode = proc.wait()
+        killer.cancel()
+        errors.seek(0)
+        stderr = errors.read()
     probe.join()
     time.sleep(0.5)
     x = capture.stop()
     if "configured_us" not in latency:
         raise SystemExit("measure: cannot read the sink's latency from pactl")
-    timeline = Timeline(capture.chunks, latency["configured_us"] / 1e6)
-    lines = [l.strip() for l in bench.stdout.replace("\r", "").splitlines()]
     events = []
     notes = []
     for line in lines:
@@ -273,18 +292,29 @@ def main():
             events.append((parts[0], int(parts[1]), parts[2]))
         else:
             notes.append(line)
-    if bench.returncode != 0 or not events:
-        raise SystemExit(f"measure: the bench failed ({bench.returncode}): {lines[-5:]}")
-    result = analyse(x, timeline, events)
-    result["sink_latency"] = latency
-    result["bench"] = notes
+    return Recording(samples=x, chunks=capture.chunks,
+                     timeline=Timeline(capture.chunks, latency["configured_us"] / 1e6),
+                     lines=lines, events=events, notes=notes, stderr=stderr,
+                     returncode=returncode, latency=latency)
+
+
+def main():
+    if len(sys.argv) < 4 or sys.argv[2] != "--":
+        raise SystemExit(__doc__)
+    out = sys.argv[1]
+    run = record(sys.argv[3:])
+    if run.returncode != 0 or not run.events:
+        raise SystemExit(f"measure: the bench failed ({run.returncode}): {run.lines[-5:]}")
+    result = analyse(run.samples, run.timeline, run.events)
+    result["sink_latency"] = run.latency
+    result["bench"] = run.notes
     with open(out + ".json", "w") as f:
         json.dump(result, f, indent=1)
     with open(out + ".raw", "wb") as f:
-        f.write(b"".join(v.to_bytes(2, "little", signed=True) for v in x))
+        f.write(b"".join(v.to_bytes(2, "little", signed=True) for v in run.samples))
     with open(out + ".events", "w") as f:
-        f.write("".join(f"chunk {a:.6f} {c}\n" for a, c in capture.chunks))
-        f.write("\n".join(lines) + "\n")
+        f.write("".join(f"chunk {a:.6f} {c}\n" for a, c in run.chunks))
+        f.write("\n".join(run.lines) + "\n")
     print(json.dumps(result))
 
 

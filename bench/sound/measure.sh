@@ -44,4 +44,4 @@ for backend in stream playsound; do
   echo "measure: $backend"
   python3 bench/sound/measure.py "$build/$backend" -- "$wine" "$exe" "$backend" >/dev/null
 done
-python3 bench/sound/report.py "$build/stream.json" "$build/playsound.json"
+python3 bench/sound/report.py "our stream=$build/stream.json" "PlaySoundA=$build/playsound.json"

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Prints the figures of measure.py for the streaming service and PlaySoundA side by side.
+"""Prints the figures of measure.py side by side, one column a run.
 
-Usage: report.py STREAM.json PLAYSOUND.json"""
+Usage: report.py LABEL=RUN.json...   (measure.sh: "our stream" and "PlaySoundA";
+measure_linux.sh: the Linux stream alone)"""
 import json
 import statistics
 import sys
@@ -22,10 +23,10 @@ def steps(values):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) < 2 or not all("=" in a for a in sys.argv[1:]):
         raise SystemExit(__doc__)
-    runs = [json.load(open(p)) for p in sys.argv[1:]]
-    names = ["our stream", "PlaySoundA"]
+    names = [a.split("=", 1)[0] for a in sys.argv[1:]]
+    runs = [json.load(open(a.split("=", 1)[1])) for a in sys.argv[1:]]
     rows = [
         ("held note sounding (goal >= 99 %)",
          lambda r: f"{r.get('held_sounding_pct', 0):.1f} %"),
@@ -36,17 +37,17 @@ def main():
         ("largest step at a stop (16-bit)", lambda r: steps(r["stop_steps"])),
         ("largest step at a replacement", lambda r: steps(r["replace_steps"])),
         ("largest step inside a held note", lambda r: str(r.get("note_step", "?"))),
-        ("start latency ms after 12 s of silence",
+        ("start latency ms after the idle stretch",
          lambda r: "none" if r.get("start_after_idle_ms") is None
          else f"{r['start_after_idle_ms']:.1f}"),
     ]
-    width = 38
-    print(f"{'':{width}} {names[0]:<42} {names[1]}")
+    width = 40
+    print(f"{'':{width}} " + " ".join(f"{n:<42}" for n in names).rstrip())
     for label, cell in rows:
-        print(f"{label:{width}} {cell(runs[0]):<42} {cell(runs[1])}")
+        print(f"{label:{width}} " + " ".join(f"{cell(r):<42}" for r in runs).rstrip())
     print()
-    print(f"{'pitch Hz':10} {'22050/N':>9} {names[0]:>12} {names[1]:>12}")
-    worst = [0.0, 0.0]
+    print(f"{'pitch Hz':10} {'22050/N':>9} " + " ".join(f"{n:>12}" for n in names))
+    worst = [0.0] * len(runs)
     for name in sorted(runs[0]["pitch"]):
         expected = runs[0]["pitch"][name]["expected"]
         cells = []
@@ -58,25 +59,26 @@ def main():
             else:
                 cells.append(f"{f:.2f}")
                 worst[k] = max(worst[k], abs(f - expected))
-        print(f"{name:10} {expected:9.2f} {cells[0]:>12} {cells[1]:>12}")
-    print(f"{'worst |error| Hz (goal <= 1)':30} {worst[0]:9.2f} {worst[1]:12.2f}")
+        print(f"{name:10} {expected:9.2f} " + " ".join(f"{c:>12}" for c in cells))
+    print(f"{'worst |error| Hz (goal <= 1)':20} " + " ".join(f"{w:12.2f}" for w in worst))
     print()
     print("replacements (pitch Hz, share sounding):")
+    label = ["a53", "a72 replacing a53", "a72 again", "a60", "a65 after stop, same tick"]
     for k, seg in enumerate(runs[0]["segments"]):
         cells = []
         for run in runs:
             other = run["segments"][k] if k < len(run["segments"]) else {}
             f = other.get("pitch")
             cells.append(f"{f:.2f} Hz {other.get('sounding_pct', 0):.0f} %" if f else "none")
-        label = ["a53", "a72 replacing a53", "a72 again", "a60", "a65 after stop, same tick"]
-        print(f"  {label[k] if k < len(label) else seg['name']:28} {cells[0]:<22} {cells[1]}")
+        print(f"  {label[k] if k < len(label) else seg['name']:28} "
+              + " ".join(f"{c:<22}" for c in cells).rstrip())
     print("effects (time sounding, ms):")
     for k, effect in enumerate(runs[0]["effects"]):
         cells = []
         for run in runs:
             v = run["effects"][k]["sounding_ms"] if k < len(run["effects"]) else None
             cells.append("none" if v is None else f"{v:.0f}")
-        print(f"  {effect['name']:28} {cells[0]:<22} {cells[1]}")
+        print(f"  {effect['name']:28} " + " ".join(f"{c:<22}" for c in cells).rstrip())
     print()
     for name, run in zip(names, runs):
         for line in run.get("bench", []):

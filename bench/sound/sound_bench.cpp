@@ -1,5 +1,6 @@
-// Plays a fixed programme of the game's sound requests through one backend and prints
-// the wall-clock time of every request, for alignment with a capture of the output:
+// Plays the sound benchmark's programme of the game's requests (programme.h) through
+// one backend and prints the wall-clock time of every request, for alignment with a
+// capture of the output:
 //   sound_bench stream|playsound
 // Each line: "<event> <unix time in microseconds> <name>". Also prints how long the
 // requests held the calling thread, how much processor time an idle stretch of silence
@@ -11,7 +12,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/tables.h"
+#include "bench/sound/programme.h"
 #include "sound/sound_player.h"
 #include "win32/audio_stream_backend.h"
 #include "win32/playsound_backend.h"
@@ -45,6 +46,31 @@ class Bench {
   void Effect(const char* name) { Request("effect", name, true, kEffectFlags); }
   void Stop() { Request("stop", nullptr, false, kPurgeFlags); }
 
+  void Wait(DWORD ms) { Sleep(ms); }
+
+  // Idle free play: a silence request every 50 ms with nothing playing, 12 s long;
+  // the processor time of the whole process in its first and last 5 s.
+  void Idle() {
+    for (int half = 0; half < 2; ++half) {
+      const int64_t cpuBefore = ProcessCpuMicroseconds();
+      const int64_t wallBefore = UnixMicroseconds();
+      for (int i = 0; i < 100; ++i) {
+        Stop();
+        Sleep(50);
+      }
+      const int64_t cpu = ProcessCpuMicroseconds() - cpuBefore;
+      const int64_t wall = UnixMicroseconds() - wallBefore;
+      std::printf("idle %s cpu %.2f %% (%lld us over %lld us)\n", half ? "last 5 s" : "first 5 s",
+                  100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall));
+      if (half == 0) {
+        for (int i = 0; i < 40; ++i) {
+          Stop();
+          Sleep(50);
+        }
+      }
+    }
+  }
+
   void Report() const {
     std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestMs_,
                 calls_ ? totalMs_ / calls_ : 0.0);
@@ -72,84 +98,6 @@ class Bench {
   double totalMs_ = 0, longestMs_ = 0;
 };
 
-void Programme(Bench& bench) {
-  // Warm-up: the first sound of a process loads the audio stack.
-  bench.Note("a69");
-  Sleep(300);
-  bench.Stop();
-  Sleep(700);
-
-  // A held note: steadiness, gaps, start and stop.
-  bench.Note("a69");
-  Sleep(3000);
-  bench.Stop();
-  Sleep(600);
-
-  // Every note, named in lower case as the game names them: pitch, start and stop.
-  for (int note = kLowestNote; note <= kHighestNote; ++note) {
-    char name[20];
-    std::snprintf(name, sizeof name, "a%02d", note);
-    bench.Note(name);
-    Sleep(700);
-    bench.Stop();
-    Sleep(400);
-  }
-
-  // Replacement without a stop, and the same note again.
-  bench.Note("a53");
-  Sleep(400);
-  bench.Note("a72");
-  Sleep(400);
-  bench.Note("a72");
-  Sleep(400);
-  bench.Stop();
-  Sleep(500);
-
-  // A stop and a play on the same tick end with the new note playing.
-  bench.Note("a60");
-  Sleep(400);
-  bench.Stop();
-  bench.Note("a65");
-  Sleep(400);
-  bench.Stop();
-  Sleep(500);
-
-  // Effects play once and fall silent by themselves.
-  bench.Effect("ding");
-  Sleep(600);
-  bench.Effect("buzz");
-  Sleep(900);
-  bench.Stop();
-  Sleep(300);
-
-  // Idle free play: a silence request every 50 ms with nothing playing, 12 s long;
-  // the processor time of the whole process in its first and last 5 s.
-  for (int half = 0; half < 2; ++half) {
-    const int64_t cpuBefore = ProcessCpuMicroseconds();
-    const int64_t wallBefore = UnixMicroseconds();
-    for (int i = 0; i < 100; ++i) {
-      bench.Stop();
-      Sleep(50);
-    }
-    const int64_t cpu = ProcessCpuMicroseconds() - cpuBefore;
-    const int64_t wall = UnixMicroseconds() - wallBefore;
-    std::printf("idle %s cpu %.2f %% (%lld us over %lld us)\n", half ? "last 5 s" : "first 5 s",
-                100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall));
-    if (half == 0) {
-      for (int i = 0; i < 40; ++i) {
-        bench.Stop();
-        Sleep(50);
-      }
-    }
-  }
-
-  // The first note after the long silence.
-  bench.Note("a69");
-  Sleep(500);
-  bench.Stop();
-  Sleep(400);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,7 +115,7 @@ int main(int argc, char** argv) {
                                  : static_cast<SoundBackend&>(playSoundBackend);
   std::printf("backend %s wine %d\n", stream ? "stream" : "playsound", RunningUnderWine() ? 1 : 0);
   Bench bench(backend);
-  Programme(bench);
+  PlayProgramme(bench);
   bench.Report();
   const int64_t closing = UnixMicroseconds();
   ShutdownSound(backend);

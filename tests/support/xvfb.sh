@@ -22,7 +22,7 @@ start_xvfb() {  # workdir screen [arg...]
 }
 stop_xvfb() {
   [ -n "$xvfb_pid" ] || return 0
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=""
 }

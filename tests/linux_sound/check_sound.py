@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""Checks what the Linux sound service plays on a real server.
+
+Usage: check_sound.py DRIVER   (PULSE_SERVER names a private server, run.sh)
+Records the null sink's monitor while `DRIVER test` makes the game's requests, and
+checks: every note sounds without a gap at 22050 / N Hz; no stop or replacement steps
+more than the notes themselves (no click), nor the shutdown of the sound in the middle
+of the last note; the effects play once; the stream is corked while idle and a note
+after it starts; requests return at once and closing is prompt; nothing on standard
+error. Timings are checked loosely and printed.
+
+A failed run is run again (three runs at most) only when the recording shows that the
+machine itself stalled: the sink's data reached the recorder late by more than half
+its usual interval. The sink's own real-time thread was then held up too, for longer
+than any stream of 20 ms lasts (once about 100 ms beside a build on this machine's two
+shared cores), and the run tells nothing about the service.
+"""
+import os
+import re
+import statistics
+import subprocess
+import sys
+import wave
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "bench", "sound"))
+import measure as m  # noqa: E402
+
+PITCH_TOLERANCE_HZ = 0.5  # the server's resampling is exact at twice the rate
+LATEST_START_MS = 150     # start or stop heard: several times the stream's 20 ms
+LONGEST_CALL_MS = 100     # a request takes microseconds
+LATEST_CLOSE_MS = 500     # 50 ms by design; 1000 would be a stuck thread
+STALL_MS = 1.5 * m.CAPTURE_LATENCY_MS  # the recorder gets the sink's data this late
+RUNS = 3
+
+
+def sound_length(name):
+    with wave.open(os.path.join(ROOT, "resources", "sounds", name + ".wav")) as f:
+        return f.getnframes()
+
+
+def stream_corked():
+    text = subprocess.run(["pactl", "list", "sink-inputs"], stdout=subprocess.PIPE,
+                          text=True).stdout
+    return "Corked: yes" in text and "Zirirar Aduzo" in text
+
+
+def figure(lines, pattern):
+    """The number that `pattern` (a regular expression with one group) finds first."""
+    for line in lines:
+        found = re.search(pattern, line)
+        if found:
+            return float(found.group(1))
+    return None
+
+
+def longest_stall_ms(run):
+    """The longest wait for the sink's data beyond its usual interval, if any."""
+    arrivals = run.timeline.arrivals
+    gaps = [1000 * (b - a) for a, b in zip(arrivals, arrivals[1:])]
+    return max([g for g in gaps if g > STALL_MS], default=None)
+
+
+def judge(run, corked):
+    """The run's failed checks, and lines of its figures."""
+    x, tl, events = run.samples, run.timeline, run.events
+    failures = []
+
+    def check(ok, what):
+        if not ok:
+            failures.append(what)
+
+    check(run.returncode == 0, f"the driver ended with {run.returncode}")
+    check(run.stderr == "", f"standard error: {run.stderr.strip()!r}")
+    after = lambda at_us, ms: tl.first_after(at_us + int(ms * 1000))
+    settle = int(0.03 * m.RATE)  # past a note's start and whatever it replaced
+
+    def from_silence(n):
+        """Whether the request n comes 100 ms or more after a stop (and its repeats)."""
+        k = n - 1
+        while k > 0 and events[k][0] == "stop" and events[k - 1][0] == "stop":
+            k -= 1
+        return k < 0 or (events[k][0] == "stop" and events[n][1] - events[k][1] >= 100000)
+
+    notes = []  # per play: its request, name, largest step inside
+    starts, stops = [], []
+    for n, (kind, at, name) in enumerate(events):
+        if kind != "play":
+            continue
+        end = events[n + 1][1]
+        p, s = tl.first_after(at), tl.first_after(end)
+        on = m.onset(x, p, s)
+        if on is None:
+            failures.append(f"{name} at request {n} does not sound")
+            continue
+        if from_silence(n):
+            starts.append((tl.heard_by(on) * 1e6 - at) / 1000)
+        period = int(m.note_samples(name) * m.SCALE)
+        flags = m.steady_windows(x, on + settle, s, period)
+        check(flags and all(flags), f"{name} at request {n}: {flags.count(False)} of "
+              f"{len(flags)} periods do not sound as the note")
+        f, expected = m.pitch(x, on + settle, s), 22050 / m.note_samples(name)
+        check(f is not None and abs(f - expected) <= PITCH_TOLERANCE_HZ,
+              f"{name} at request {n}: {f} Hz, not {expected:.2f}")
+        notes.append((n, name, m.largest_step(x, on + settle, s)))
+
+    own = {n: step for n, _, step in notes}
+    stop_steps, replace_steps = [], []
+    for n, name, step in notes:
+        kind, end, _ = events[n + 1]
+        # What plays after the end within 100 ms: a note replacing it, if any.
+        bound = step
+        for later, (k, at, _) in enumerate(events[n + 1:], n + 1):
+            if at >= end + 100000:
+                break
+            if k == "play" and later in own:
+                bound = max(bound, own[later])
+        largest = m.largest_step(x, tl.first_after(end), after(end, 100))
+        (replace_steps if kind == "play" else stop_steps).append(largest)
+        check(largest <= bound, f"{name} at request {n}: a step of {largest} at its end, "
+              f"more than the notes' own {bound}")
+        # A stop with nothing after it for 300 ms: when the note ends, silence after.
+        if kind == "stop" and (n + 2 == len(events) or from_silence(n + 2)):
+            off = m.last_sound(x, tl.first_after(end), after(end, 300))
+            stops.append(LATEST_START_MS + 1 if off is None else
+                         (tl.heard_by(off) * 1e6 - end) / 1000)
+            noise = max(map(abs, x[after(end, LATEST_START_MS):after(end, 300)]), default=0)
+            check(noise < 64, f"{name} at request {n}: sound after its stop ({noise})")
+
+    effects = []
+    for n, (kind, at, name) in enumerate(events):
+        if kind != "effect":
+            continue
+        p, s = tl.first_after(at), tl.first_after(events[n + 1][1])
+        loud = [i for i in range(p, s) if abs(x[i]) > 300]
+        length_ms = m.ms(sound_length(name) * m.SCALE)
+        sounding = m.ms(loud[-1] - loud[0]) if loud else 0
+        effects.append(f"{name} {sounding:.0f} of {length_ms:.0f} ms")
+        check(length_ms / 2 <= sounding <= length_ms + 30, f"{name} sounds {sounding:.0f} ms")
+        if loud:
+            noise = max(map(abs, x[loud[-1] + int(0.05 * m.RATE):s]), default=0)
+            check(noise < 64, f"{name}: sound after its end ({noise})")
+
+    check(corked == [True], "the stream is not corked after 3 s of silence")
+    check(starts and max(starts) <= LATEST_START_MS,
+          f"a start heard after {max(starts or [0]):.0f} ms")
+    check(stops and max(stops) <= LATEST_START_MS, f"a stop heard after {max(stops or [0]):.0f} ms")
+    longest = figure(run.notes, r"longest ([0-9.]+) ms")
+    closing = figure(run.notes, r"^shutdown ([0-9.]+) ms")
+    check(longest is not None and longest <= LONGEST_CALL_MS,
+          f"a request held the caller {longest} ms")
+    check(closing is not None and closing <= LATEST_CLOSE_MS, f"closing took {closing} ms")
+
+    spread = lambda v: f"median {statistics.median(v):.1f}, max {max(v):.1f}" if v else "none"
+    return failures, [
+        f"{len(notes)} notes; start latency ms {spread(starts)} (the last after the idle "
+        f"stream {starts[-1] if starts else 0:.1f}); stop latency ms {spread(stops)}",
+        f"largest step: inside the notes {max(own.values(), default=0)}, at stops "
+        f"{max(stop_steps, default=0)}, at replacements {max(replace_steps, default=0)}",
+        f"effects: {', '.join(effects)}; corked when idle: {corked}; longest request "
+        f"{longest} ms; close {closing} ms"]
+
+
+def main():
+    if len(sys.argv) != 2:
+        raise SystemExit(__doc__)
+    for attempt in range(1, RUNS + 1):
+        corked = []
+        run = m.record([sys.argv[1], "test"], timeout=120,
+                       on_line=lambda line: line == "idle" and corked.append(stream_corked()))
+        failures, figures = judge(run, corked)
+        stall = longest_stall_ms(run)
+        if not failures or stall is None or attempt == RUNS:
+            break
+        print(f"run {attempt}: {len(failures)} checks failed while the machine stalled (the "
+              f"sink's data {stall:.0f} ms apart): run again")
+    print("\n".join(figures))
+    for line in failures:
+        print("FAILED:", line)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
