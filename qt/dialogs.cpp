@@ -10,16 +10,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstddef>
 
 #include "engine/tables.h"
+#include "resources/embedded_files.h"
 #include "resources/help_text.h"
 #include "resources/ui_texts.h"
 #include "ui/shell_rules.h"
 
-// The Windows program's icon file, built in (cmake/embed_file.cmake).
-extern const unsigned char kMainIcon[];
-extern const std::size_t kMainIconSize;
+// The Windows program's icon file, built in (qt/CMakeLists.txt).
+extern const EmbeddedFile kEmbeddedIcons[];
 
 namespace {
 
@@ -62,7 +61,7 @@ QDialogButtonBox* NewButtons(QDialog* dialog, bool withOk) {
 
 QIcon GameIcon() {
   QPixmap image;
-  image.loadFromData(kMainIcon, static_cast<uint>(kMainIconSize), "ICO");
+  image.loadFromData(kEmbeddedIcons[0].bytes, static_cast<uint>(kEmbeddedIcons[0].size), "ICO");
   return QIcon(image);
 }
 

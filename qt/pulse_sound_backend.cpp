@@ -136,14 +136,15 @@ class StreamThread {
     }
   }
 
-  // Wakes the corked stream for a sound. What it holds is silence and is dropped; a
-  // full buffer from the voice follows at once, then the uncork: the server takes
+  // Wakes the corked stream for a sound. What it holds is silence and is dropped; two
+  // full buffers from the voice follow at once, then the uncork: the server takes
   // them in this order, so the sound starts without waiting for its request for the
-  // room made (which then asks for what is already there).
+  // room made, and the first requests of a stream just started, which the server may
+  // send late while it sets its latency, find enough in hand.
   void Resume() {
     Done(pa_stream_flush(stream_, nullptr, nullptr));
     const pa_buffer_attr* buffer = pa_stream_get_buffer_attr(stream_);
-    Write(buffer ? buffer->tlength : kTargetBytes);
+    Write(2 * (buffer ? buffer->tlength : kTargetBytes));
     Done(pa_stream_cork(stream_, 0, nullptr, nullptr));
     corked_ = false;
   }

@@ -10,10 +10,14 @@ cd "$(dirname "$0")/.."
 # x11-utils: run-game.sh looks for a window manager with xprop; its test runs the small
 # matchbox-window-manager. llvm-14 and clang-14: tests/static/check_rc_dialects.py compiles
 # the resource script with llvm-rc too, which preprocesses it with the clang beside it.
-# libpulse-dev and pkg-config: the Linux game's sound; pulseaudio and pulseaudio-utils
-# (pactl, parec): its tests play through a private sound server and record it.
+# qt6-base-dev: the Linux game's window (Qt 6 Widgets, with Qt Test and the offscreen
+# platform its tests use); libx11-dev: its benchmark's window probe. libpulse-dev and
+# pkg-config: the Linux game's sound; pulseaudio and pulseaudio-utils (pactl, parec): its
+# tests play through a private sound server and record it. fonts-liberation: Liberation
+# Sans, which stands for Arial in both games' status panels.
 packages=(
   cmake make g++ libgtest-dev googletest pkg-config libpulse-dev pulseaudio pulseaudio-utils
+  qt6-base-dev libx11-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14 clang-14
   wine64 xvfb xauth x11-utils matchbox-window-manager
@@ -21,7 +25,8 @@ packages=(
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3 python3-pefile zip clang-format
 )
-[ "${WITH_BENCH:-0}" = 1 ] && packages+=(sox procps)
+# The benchmarks: the native peer game of bench/native/run.sh is lmemory.
+[ "${WITH_BENCH:-0}" = 1 ] && packages+=(sox procps lmemory)
 runs32=0
 bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
 

@@ -1,6 +1,10 @@
 #include "sound/embedded_sounds.h"
 
-#include "sound/embedded_sound_table.h"
+#include "resources/embedded_files.h"
+
+// resources/sounds/, built in (sound/CMakeLists.txt).
+extern const EmbeddedFile kEmbeddedSounds[];
+extern const size_t kEmbeddedSoundsCount;
 
 namespace {
 
@@ -18,7 +22,7 @@ bool SameName(const char* name, const char* key) {
 
 bool EmbeddedSounds::Find(const char* name, const uint8_t*& bytes, size_t& size) {
   if (name == nullptr) return false;
-  for (size_t i = 0; i < kEmbeddedSoundCount; ++i) {
+  for (size_t i = 0; i < kEmbeddedSoundsCount; ++i) {
     if (SameName(name, kEmbeddedSounds[i].name)) {
       bytes = kEmbeddedSounds[i].bytes;
       size = kEmbeddedSounds[i].size;

@@ -9,11 +9,12 @@ of the last note; the effects play once; the stream is corked while idle and a n
 after it starts; requests return at once and closing is prompt; nothing on standard
 error. Timings are checked loosely and printed.
 
-A failed run is run again (three runs at most) only when the recording shows that the
-machine itself stalled: the sink's data reached the recorder late by more than half
-its usual interval. The sink's own real-time thread was then held up too, for longer
-than any stream of 20 ms lasts (once about 100 ms beside a build on this machine's two
-shared cores), and the run tells nothing about the service.
+A note during which the recording shows that the machine itself stalled (the sink's
+data reached the recorder late by more than half its usual interval) is not judged:
+the sink's own real-time thread was then held up too, for longer than any stream of
+20 ms lasts (once about 100 ms beside a build on this machine's two shared cores), and
+that stretch tells nothing about the service. It is named in the output, and a run in
+which more than one note stalled fails.
 """
 import os
 import re
@@ -31,7 +32,6 @@ LATEST_START_MS = 150     # start or stop heard: several times the stream's 20 m
 LONGEST_CALL_MS = 100     # a request takes microseconds
 LATEST_CLOSE_MS = 500     # 50 ms by design; 1000 would be a stuck thread
 STALL_MS = 1.5 * m.CAPTURE_LATENCY_MS  # the recorder gets the sink's data this late
-RUNS = 3
 
 
 def sound_length(name):
@@ -54,11 +54,10 @@ def figure(lines, pattern):
     return None
 
 
-def longest_stall_ms(run):
-    """The longest wait for the sink's data beyond its usual interval, if any."""
+def stalls(run):
+    """The waits for the sink's data beyond its usual interval: (from, to) in seconds."""
     arrivals = run.timeline.arrivals
-    gaps = [1000 * (b - a) for a, b in zip(arrivals, arrivals[1:])]
-    return max([g for g in gaps if g > STALL_MS], default=None)
+    return [(a, b) for a, b in zip(arrivals, arrivals[1:]) if 1000 * (b - a) > STALL_MS]
 
 
 def judge(run, corked):
@@ -73,7 +72,10 @@ def judge(run, corked):
     check(run.returncode == 0, f"the driver ended with {run.returncode}")
     check(run.stderr == "", f"standard error: {run.stderr.strip()!r}")
     after = lambda at_us, ms: tl.first_after(at_us + int(ms * 1000))
-    settle = int(0.03 * m.RATE)  # past a note's start and whatever it replaced
+    # Past a note's start and the fade of whatever it replaced: a replacement is heard
+    # after what the 20 ms stream holds, and the position of a request in the recording
+    # is known to a few ms.
+    settle = int(0.06 * m.RATE)
 
     def from_silence(n):
         """Whether the request n comes 100 ms or more after a stop (and its repeats)."""
@@ -82,12 +84,21 @@ def judge(run, corked):
             k -= 1
         return k < 0 or (events[k][0] == "stop" and events[n][1] - events[k][1] >= 100000)
 
+    machine_stalls = stalls(run)
+    stalled = []  # the notes not judged
+
+    def during_stall(begin_us, end_us):
+        return any(a < end_us / 1e6 + 0.1 and b > begin_us / 1e6 - 0.1 for a, b in machine_stalls)
+
     notes = []  # per play: its request, name, largest step inside
     starts, stops = [], []
     for n, (kind, at, name) in enumerate(events):
         if kind != "play":
             continue
         end = events[n + 1][1]
+        if during_stall(at, end):
+            stalled.append(f"{name} at request {n}")
+            continue
         p, s = tl.first_after(at), tl.first_after(end)
         on = m.onset(x, p, s)
         if on is None:
@@ -141,6 +152,7 @@ def judge(run, corked):
             noise = max(map(abs, x[loud[-1] + int(0.05 * m.RATE):s]), default=0)
             check(noise < 64, f"{name}: sound after its end ({noise})")
 
+    check(len(stalled) <= 1, f"the machine stalled during {len(stalled)} notes")
     check(corked == [True], "the stream is not corked after 3 s of silence")
     check(starts and max(starts) <= LATEST_START_MS,
           f"a start heard after {max(starts or [0]):.0f} ms")
@@ -158,22 +170,17 @@ def judge(run, corked):
         f"largest step: inside the notes {max(own.values(), default=0)}, at stops "
         f"{max(stop_steps, default=0)}, at replacements {max(replace_steps, default=0)}",
         f"effects: {', '.join(effects)}; corked when idle: {corked}; longest request "
-        f"{longest} ms; close {closing} ms"]
+        f"{longest} ms; close {closing} ms",
+        f"not judged, the machine stalled: {', '.join(stalled) or 'none'}"]
 
 
 def main():
     if len(sys.argv) != 2:
         raise SystemExit(__doc__)
-    for attempt in range(1, RUNS + 1):
-        corked = []
-        run = m.record([sys.argv[1], "test"], timeout=120,
-                       on_line=lambda line: line == "idle" and corked.append(stream_corked()))
-        failures, figures = judge(run, corked)
-        stall = longest_stall_ms(run)
-        if not failures or stall is None or attempt == RUNS:
-            break
-        print(f"run {attempt}: {len(failures)} checks failed while the machine stalled (the "
-              f"sink's data {stall:.0f} ms apart): run again")
+    corked = []
+    run = m.record([sys.argv[1], "test"], timeout=120,
+                   on_line=lambda line: line == "idle" and corked.append(stream_corked()))
+    failures, figures = judge(run, corked)
     print("\n".join(figures))
     for line in failures:
         print("FAILED:", line)

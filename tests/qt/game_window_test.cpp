@@ -1,5 +1,8 @@
 // The Linux game's window, played from within its process on the offscreen platform:
 // the shared scenarios, then what only this shell has to prove.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -15,7 +18,9 @@
 #include <memory>
 
 #include "qt/board_widget.h"
+#include "qt/pulse_sound_backend.h"
 #include "qt/qt_canvas.h"
+#include "sound/embedded_sounds.h"
 #include "tests/qt/qt_player.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/frame.h"
@@ -176,6 +181,47 @@ class GameWindowTest final : public QObject {
     } catch (const ScenarioFailure& failure) {
       QFAIL(failure.what());
     }
+  }
+
+  // Without a sound server the game plays on: its ticks keep time (the scenario times
+  // the thinking time), it says once on standard error that there is no sound, and it
+  // closes at once.
+  void playsOnWithoutASoundServer() {
+    QTemporaryDir folder;
+    qputenv("PULSE_SERVER", ("unix:" + folder.filePath(QStringLiteral("nobody"))).toLocal8Bit());
+    const QString errors = folder.filePath(QStringLiteral("stderr"));
+    const int saved = dup(STDERR_FILENO);
+    const int file = open(errors.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(file, STDERR_FILENO);
+    QString failure;
+    double closeMs = 0;
+    {
+      EmbeddedSounds sounds;
+      PulseSoundBackend sound(sounds);
+      QtPlayer player(sound);
+      try {
+        for (const scenario::Scenario& s : scenario::AllScenarios()) {
+          if (std::string(s.name) == "thinking_time_runs_out") scenario::RunScenario(s, player);
+        }
+        const double before = player.NowMs();
+        player.QuitAndWait();
+        closeMs = player.NowMs() - before;
+      } catch (const ScenarioFailure& f) {
+        failure = QString::fromStdString(f.what());
+      }
+    }
+    fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    ::close(file);
+    ::close(saved);
+    qunsetenv("PULSE_SERVER");
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QFile written(errors);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    QCOMPARE(lines.size(), 2);  // one line and its end
+    QVERIFY2(lines[0].startsWith("zirirar-aduzo: no sound: "), lines[0].constData());
+    QVERIFY2(closeMs < 1000, qPrintable(QString::number(closeMs)));
   }
 
   // What the Qt canvas paints is what the view asks for, to the device pixel: each fill

@@ -195,15 +195,22 @@ TEST(VersionNumber, IsTheSameInTheBuildTheVersionRecordAndTheTexts) {
 
 TEST(ResourceScript, IsPlainAsciiAndDeclaresTheCodePageOfItsEscapes) {
   // Both resource compilers read bytes above 0x7F by the build machine's code page
-  // unless told otherwise; escapes read under the declared page come out the same.
+  // unless told otherwise; escapes read under the declared page come out the same. The
+  // texts (and their one escape) are macros of ui_texts.h, which the script uses only
+  // after its pragma.
   const std::string rc = ReadSourceFile("resources/ui.rc");
+  const std::string texts = ReadSourceFile("resources/ui_texts.h");
   ASSERT_FALSE(rc.empty());
-  for (size_t i = 0; i < rc.size(); ++i) {
-    ASSERT_LT(static_cast<unsigned char>(rc[i]), 0x80u) << "byte " << i;
+  ASSERT_FALSE(texts.empty());
+  for (const std::string* file : {&rc, &texts}) {
+    for (size_t i = 0; i < file->size(); ++i) {
+      ASSERT_LT(static_cast<unsigned char>((*file)[i]), 0x80u) << "byte " << i;
+    }
   }
   const size_t pragma = rc.find("#pragma code_page(1252)");
-  const size_t escape = rc.find("\\351");
+  const size_t firstText = rc.find("TEXT_", rc.find("MENU"));
   ASSERT_NE(pragma, std::string::npos);
-  ASSERT_NE(escape, std::string::npos);
-  EXPECT_LT(pragma, escape);
+  ASSERT_NE(firstText, std::string::npos);
+  EXPECT_LT(pragma, firstText);
+  EXPECT_NE(texts.find("\\351"), std::string::npos);
 }

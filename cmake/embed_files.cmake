@@ -1,13 +1,18 @@
-# Writes the C++ source that holds the game's sounds for a program without resources:
-#   cmake -DOUTPUT=FILE -P embed_sounds.cmake -- SOUND.wav...
-# One byte array per file, named in the table by the file's name without ".wav". The
-# output depends only on the files' names and bytes (no paths, no dates), so the same
-# files give the same source.
+# Writes a C++ source that holds files for a program without resources (the Linux
+# game's sounds and icon):
+#   cmake -DOUTPUT=SOURCE -DTABLE=kName -P embed_files.cmake -- FILE...
+# defines `const EmbeddedFile kName[]` (resources/embedded_files.h) and `kNameCount`:
+# one byte array per file, named in the table by the file's name without its extension,
+# in lower case. The output depends only on the files' names and bytes (no paths, no
+# dates), so the same files give the same source.
 set(files "")
+set(after_dashes FALSE)
 math(EXPR last "${CMAKE_ARGC} - 1")
 foreach(i RANGE 1 ${last})
-  if(CMAKE_ARGV${i} MATCHES "\\.wav$")
+  if(after_dashes)
     list(APPEND files "${CMAKE_ARGV${i}}")
+  elseif(CMAKE_ARGV${i} STREQUAL "--")
+    set(after_dashes TRUE)
   endif()
 endforeach()
 list(SORT files)
@@ -28,17 +33,17 @@ foreach(file ${files})
   math(EXPR count "${count} + 1")
 endforeach()
 
-file(WRITE "${OUTPUT}.new" "// Written by sound/embed_sounds.cmake from resources/sounds/; not to be edited.
-#include \"sound/embedded_sound_table.h\"
+file(WRITE "${OUTPUT}.new" "// Written by cmake/embed_files.cmake; not to be edited.
+#include \"resources/embedded_files.h\"
 
 namespace {
 
 ${arrays}
 }  // namespace
 
-const EmbeddedSound kEmbeddedSounds[] = {
+extern const EmbeddedFile ${TABLE}[] = {
 ${table}};
-const size_t kEmbeddedSoundCount = ${count};
+extern const size_t ${TABLE}Count = ${count};
 ")
 # Replaced only when it changes, so that an unchanged set recompiles nothing.
 file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
