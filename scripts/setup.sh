@@ -11,13 +11,13 @@ cd "$(dirname "$0")/.."
 # matchbox-window-manager. llvm-14 and clang-14: tests/static/check_rc_dialects.py compiles
 # the resource script with llvm-rc too, which preprocesses it with the clang beside it.
 # qt6-base-dev: the Linux game's window (Qt 6 Widgets, with Qt Test and the offscreen
-# platform its tests use); libx11-dev: its benchmark's window probe. libpulse-dev and
+# platform its tests use); libx11-dev and libxtst-dev: its benchmark's probes. libpulse-dev and
 # pkg-config: the Linux game's sound; pulseaudio and pulseaudio-utils (pactl, parec): its
 # tests play through a private sound server and record it. fonts-liberation: Liberation
 # Sans, which stands for Arial in both games' status panels.
 packages=(
   cmake make g++ libgtest-dev googletest pkg-config libpulse-dev pulseaudio pulseaudio-utils
-  qt6-base-dev libx11-dev
+  qt6-base-dev libx11-dev libxtst-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14 clang-14
   wine64 xvfb xauth x11-utils matchbox-window-manager

@@ -14,7 +14,8 @@
 # build/i686/win32/zirirar.exe under wine32 where this kernel runs 32-bit code; the
 # native peer memory game lmemory (a card matching game) where it is installed.
 # Then the ticks of the Linux game's clock for S seconds, on an idle machine and with
-# both cores busy.
+# both cores busy; and the Linux game played in free play with real key presses while
+# the sound server's null sink is recorded: key to first sample of its note.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 repo=$PWD
@@ -40,8 +41,8 @@ source bench/session.sh
 trap session_end EXIT
 session_wine_environment "$repo/build/x64/bench-native-prefix"
 start_xvfb "$work" 1280x1024x24 || exit 1
-session_start_null_sink bench || exit 1
-export PULSE_SERVER=$session_pulse_server
+# A sound server as a desktop's, with shared memory (the wine benchmarks turn it off).
+start_pulse_sink "$work" bench >/dev/null || exit 1
 mkdir -p "$work/runtime"
 chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
@@ -90,6 +91,13 @@ ticks_busy=$(build/linux/bench/native/tick_probe "$tick_seconds" 2>/dev/null)
 kill "${busy[@]}" 2>/dev/null
 wait "${busy[@]}" 2>/dev/null
 
+echo "bench: real key presses in free play, the sink recorded"
+"$repo/build/linux/zirirar-aduzo" 2>"$work/game.err" &
+game_pid=$!
+keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_probe 10)
+kill "$game_pid" 2>/dev/null
+wait "$game_pid" 2>/dev/null
+
 python3 - "$results" "$ticks_idle" "$ticks_busy" <<'PY'
 import statistics, sys
 rows = {}
@@ -127,3 +135,5 @@ for title, line in (("idle machine", sys.argv[2]), ("both cores busy", sys.argv[
               f"error p50 {float(t['error_p50_ms']):.2f} / p99 {float(t['error_p99_ms']):.2f} / "
               f"max {float(t['error_max_ms']):.2f} ms, drift {float(t['drift_ticks']):.3f} ticks")
 PY
+echo
+echo "sound, Linux game: $keys"

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""Key to note: records the sink's monitor while key_probe plays the Linux game with real
+key presses, and prints how soon after each press its note was heard, whether it
+sounded whole at its pitch, and the largest step where each flash ended.
+
+Usage: key_sound.py KEY_PROBE ROUNDS   (the game runs on DISPLAY, PULSE_SERVER is set)
+"""
+import os
+import statistics
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sound"))
+import measure as m  # noqa: E402
+
+
+def main():
+    run = m.record([sys.argv[1], "Zirirar Aduzo", sys.argv[2]], timeout=120)
+    x, tl = run.samples, run.timeline
+    plays = [(at, name) for kind, at, name in run.events if kind == "play"]
+    starts, whole, pitch_errors, steps = [], 0, [], []
+    for at, name in plays:
+        p, s = tl.first_after(at), tl.first_after(at + 650000)
+        on = m.onset(x, p, s)
+        if on is None:
+            continue
+        starts.append((tl.heard_by(on) * 1e6 - at) / 1000)
+        end = on + int(0.44 * m.RATE)  # the flash lasts 10 ticks: 500 ms
+        period = int(m.note_samples(name) * m.SCALE)
+        flags = m.steady_windows(x, on + int(0.01 * m.RATE), end, period)
+        whole += bool(flags) and all(flags)
+        f = m.pitch(x, on + int(0.01 * m.RATE), end)
+        if f is not None:
+            pitch_errors.append(abs(f - 22050 / m.note_samples(name)))
+        steps.append(m.largest_step(x, end, s))
+    print(f"keys {len(plays)}, heard {len(starts)}, whole at their pitch {whole}; key to first "
+          f"sample at the sink: median {statistics.median(starts):.1f} ms, max "
+          f"{max(starts):.1f} ms; worst pitch error {max(pitch_errors, default=0):.2f} Hz; "
+          f"largest step at the flashes' ends {max(steps, default=0)} (a note's own: 966)")
+
+
+if __name__ == "__main__":
+    main()
