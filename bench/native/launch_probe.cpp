@@ -147,7 +147,9 @@ int main(int argc, char** argv) {
     }
     XEvent event;
     XNextEvent(display, &event);
-    if (event.type == MapNotify && !event.xmap.override_redirect) {
+    // Any top-level window: wine's own, where it manages them itself (no window manager
+    // here), are override-redirect.
+    if (event.type == MapNotify) {
       if (TitleMatches(display, event.xmap.window, title)) {
         mappedAt = NowMs();
       } else {

@@ -124,10 +124,9 @@ for label in ("native", "wine64", "wine32", "peer"):
 if "native" in rows:
     for other in ("wine64", "wine32", "peer"):
         if other in rows:
-            print(f"\nLinux game against {names[other]}: launch "
-                  f"{median(other, 'map_ms') / median('native', 'map_ms'):.1f}x as fast, "
-                  f"{median(other, 'pss_kb') / median('native', 'pss_kb'):.2f}x the memory "
-                  f"of the other (same run)")
+            print(f"\nLinux game beside {names[other]} (same run): its launch takes "
+                  f"{median('native', 'map_ms') / median(other, 'map_ms'):.2f}x the time, its "
+                  f"memory is {median('native', 'pss_kb') / median(other, 'pss_kb'):.2f}x")
 for title, line in (("idle machine", sys.argv[2]), ("both cores busy", sys.argv[3])):
     t = dict(f.split("=") for f in line.split()) if line else {}
     if t:
