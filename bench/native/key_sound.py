@@ -17,7 +17,7 @@ def main():
     run = m.record([sys.argv[1], "Zirirar Aduzo", sys.argv[2]], timeout=120)
     x, tl = run.samples, run.timeline
     plays = [(at, name) for kind, at, name in run.events if kind == "play"]
-    starts, whole, pitch_errors, steps = [], 0, [], []
+    starts, whole, pitch_errors, steps, broken = [], 0, [], [], []
     for at, name in plays:
         p, s = tl.first_after(at), tl.first_after(at + 650000)
         on = m.onset(x, p, s)
@@ -28,6 +28,10 @@ def main():
         period = int(m.note_samples(name) * m.SCALE)
         flags = m.steady_windows(x, on + int(0.01 * m.RATE), end, period)
         whole += bool(flags) and all(flags)
+        if flags and not all(flags):
+            first = flags.index(False)
+            broken.append(f"{name} at {10 + m.ms((first + 1) * period):.0f} ms "
+                          f"({flags.count(False)} periods)")
         f = m.pitch(x, on + int(0.01 * m.RATE), end)
         if f is not None:
             pitch_errors.append(abs(f - 22050 / m.note_samples(name)))
@@ -35,7 +39,8 @@ def main():
     print(f"keys {len(plays)}, heard {len(starts)}, whole at their pitch {whole}; key to first "
           f"sample at the sink: median {statistics.median(starts):.1f} ms, max "
           f"{max(starts):.1f} ms; worst pitch error {max(pitch_errors, default=0):.2f} Hz; "
-          f"largest step at the flashes' ends {max(steps, default=0)} (a note's own: 966)")
+          f"largest step at the flashes' ends {max(steps, default=0)} (a note's own: 966)"
+          + (f"; not whole: {', '.join(broken)}" if broken else ""))
 
 
 if __name__ == "__main__":

@@ -214,7 +214,7 @@ def analyse(x, timeline, events):
         on = onset(x, p, s)
         seg = {"name": name, "pitch": None, "sounding_pct": 0.0}
         if on is not None:
-            begin = on + int(0.03 * RATE)
+            begin = on + int(0.1 * RATE)  # past the fade of what it replaced
             seg["pitch"] = pitch(x, begin, s)
             flags = steady_windows(x, begin, s, int(note_samples(name) * SCALE))
             seg["sounding_pct"] = 100.0 * sum(flags) / max(len(flags), 1)
