@@ -1,7 +1,7 @@
 // Starts a desktop program on the X display and measures, as a player would notice it:
 // the time from launch to its main window being mapped, then the memory (proportional
-// set size, PSS) and processor time of every process it started, 5 s after launch and
-// over the 10 s that follow, while nothing is done to it.
+// set size, PSS) and processor time of every process it started (all their threads), 5 s
+// after launch and over the 10 s that follow, while nothing is done to it.
 //
 //   launch_probe TITLE -- COMMAND [ARG...]
 //
@@ -73,27 +73,24 @@ long PssKb(int pid) {
   return 0;
 }
 
-// User and system time of a process so far, in clock ticks.
-long long CpuTicks(int pid) {
-  const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-  const size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream fields(stat.substr(close + 2));
-  std::string field;
-  long long utime = 0, stime = 0;
-  for (int i = 3; fields >> field; ++i) {  // field 3 is the state
-    if (i == 14) utime = std::atoll(field.c_str());
-    if (i == 15) {
-      stime = std::atoll(field.c_str());
-      break;
-    }
+// Time the threads of a process have run on a processor so far, in nanoseconds (the
+// scheduler's own count: finer than the clock ticks of /proc/PID/stat).
+long long CpuNanoseconds(int pid) {
+  long long sum = 0;
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  DIR* folder = opendir(tasks.c_str());
+  if (folder == nullptr) return 0;
+  while (dirent* entry = readdir(folder)) {
+    if (entry->d_name[0] == '.') continue;
+    sum += std::atoll(ReadFile(tasks + "/" + entry->d_name + "/schedstat").c_str());
   }
-  return utime + stime;
+  closedir(folder);
+  return sum;
 }
 
-long long CpuTicks(const std::vector<int>& pids) {
+long long CpuNanoseconds(const std::vector<int>& pids) {
   long long sum = 0;
-  for (int pid : pids) sum += CpuTicks(pid);
+  for (int pid : pids) sum += CpuNanoseconds(pid);
   return sum;
 }
 
@@ -168,12 +165,12 @@ int main(int argc, char** argv) {
     std::vector<int> pids = MarkedProcesses(marker);
     long pss = 0;
     for (int pid : pids) pss += PssKb(pid);
-    const long long before = CpuTicks(pids);
+    const long long before = CpuNanoseconds(pids);
     const double from = NowMs();
     sleep(10);
     const double span = NowMs() - from;
     pids = MarkedProcesses(marker);
-    const double cpu = 100.0 * (CpuTicks(pids) - before) / sysconf(_SC_CLK_TCK) / (span / 1000.0);
+    const double cpu = 100.0 * (CpuNanoseconds(pids) - before) / 1e6 / span;
     std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched, pss,
                 cpu, pids.size());
   } else {
