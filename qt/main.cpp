@@ -1,8 +1,13 @@
 // The Linux game's entry: the command line's --help and --version, then the game's
 // window, played with its sound through the desktop's sound server.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMenuBar>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,11 +56,42 @@ void WriteMessage(QtMsgType type, const QMessageLogContext& context, const QStri
   }
 }
 
+// A socket pair: the signal handler writes to [1], the event loop reads [0].
+int signal_pipe[2] = {-1, -1};
+
+void OnQuitSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(signal_pipe[1], &byte, 1);
+}
+
+// SIGTERM (the session ending, `kill`), SIGINT (Ctrl+C in a terminal) and SIGHUP close
+// the window as its close box does: the tick stops and the sound shuts down before the
+// program ends with 0. The handler only writes a byte; the window closes on the
+// event loop's own thread.
+void CloseOnQuitSignals(QWidget& window) {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signal_pipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+    char byte;
+    [[maybe_unused]] const ssize_t read_count = read(signal_pipe[0], &byte, 1);
+    notifier->setEnabled(false);
+    window.close();
+    QCoreApplication::quit();  // also with a dialog still open
+  });
+  struct sigaction action = {};
+  action.sa_handler = &OnQuitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal_number, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("zirirar-aduzo"));
   QCoreApplication::setApplicationVersion(QStringLiteral(ZIRIRAR_VERSION));
+  // Desktops find the game's entry and icon by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(ZIRIRAR_APP_ID));
   if (AnswerCommandLine(argc, argv)) return 0;
 
   qInstallMessageHandler(&WriteMessage);
@@ -65,5 +101,6 @@ int main(int argc, char** argv) {
   GameWindow window(sound);
   window.resize(640, 480 + window.menuBar()->sizeHint().height());
   window.show();
+  CloseOnQuitSignals(window);
   return application.exec();
 }

@@ -5,6 +5,10 @@ quarters, split by thin dark gaps, with a small hub in the centre and a dark rim
 
     python3 scripts/make_icon.py                   writes resources/main_icon.ico
     python3 scripts/make_icon.py --png DIR         also writes previews at 32 and 16 pixels
+    python3 scripts/make_icon.py --theme DIR --name ID
+        writes the same drawing for a Linux desktop's icon theme instead:
+        DIR/NxN/apps/ID.png at 16 to 256 pixels (smooth edges, transparent outside)
+        and DIR/scalable/apps/ID.svg
 
 Standard library only, so the icon can be rebuilt anywhere.
 """
@@ -37,6 +41,22 @@ HUB = 4.2           # radius of the hub, its dark edge included
 HUB_EDGE = 1.2
 
 
+def colour_at(dx, dy):
+    """The palette index of the drawing at (dx, dy) from the centre, in pixels of the
+    32-pixel image, or None outside it."""
+    r = math.hypot(dx, dy)
+    if r > RADIUS:
+        return None
+    if r > RADIUS - RIM:
+        return BLACK
+    if r <= HUB - HUB_EDGE:
+        # A lit highlight in the upper left of the hub gives it some depth.
+        return WHITE if dx + dy < -1.5 else SILVER
+    if r <= HUB or abs(dx) < GAP or abs(dy) < GAP:
+        return BLACK
+    return QUARTERS[(int(dx > 0), int(dy > 0))]
+
+
 def draw():
     """Returns rows (top first) of (palette index, transparent) pairs."""
     centre = SIZE / 2.0
@@ -44,22 +64,8 @@ def draw():
     for y in range(SIZE):
         row = []
         for x in range(SIZE):
-            dx = x + 0.5 - centre
-            dy = y + 0.5 - centre
-            r = math.hypot(dx, dy)
-            if r > RADIUS:
-                row.append((BLACK, True))
-            elif r > RADIUS - RIM:
-                row.append((BLACK, False))
-            elif r <= HUB - HUB_EDGE:
-                # A lit highlight in the upper left of the hub gives it some depth.
-                row.append((WHITE if dx + dy < -1.5 else SILVER, False))
-            elif r <= HUB:
-                row.append((BLACK, False))
-            elif abs(dx) < GAP or abs(dy) < GAP:
-                row.append((BLACK, False))
-            else:
-                row.append((QUARTERS[(int(dx > 0), int(dy > 0))], False))
+            index = colour_at(x + 0.5 - centre, y + 0.5 - centre)
+            row.append((BLACK, True) if index is None else (index, False))
         rows.append(row)
     return rows
 
@@ -124,12 +130,94 @@ def preview(rows, size, zoom, background):
     return out
 
 
+THEME_SIZES = (16, 32, 48, 64, 128, 256)
+SAMPLES = 4  # per pixel and direction: edges as smooth as a vector drawing's
+
+
+def smooth(size):
+    """The drawing at `size` pixels, each pixel the mean of SAMPLES x SAMPLES points:
+    rows of (r, g, b, a), colour averaged over the covered points."""
+    scale = SIZE / size
+    out = []
+    for y in range(size):
+        line = []
+        for x in range(size):
+            covered = []
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    index = colour_at((x + (sx + 0.5) / SAMPLES) * scale - SIZE / 2,
+                                      (y + (sy + 0.5) / SAMPLES) * scale - SIZE / 2)
+                    if index is not None:
+                        covered.append(PALETTE[index])
+            if covered:
+                line.append(tuple(sum(c[i] for c in covered) // len(covered) for i in range(3))
+                            + (255 * len(covered) // SAMPLES ** 2,))
+            else:
+                line.append((0, 0, 0, 0))
+        out.append(line)
+    return out
+
+
+def svg_text():
+    """The same drawing as shapes on the 32-unit square."""
+    c = SIZE / 2
+    inner = RADIUS - RIM
+    hub = HUB - HUB_EDGE
+    hex_of = lambda index: "#%02x%02x%02x" % PALETTE[index]
+    quarters = []
+    for (right, below), index in sorted(QUARTERS.items()):
+        x = c + (inner if right else -inner)
+        y = c + (inner if below else -inner)
+        # From the centre out along x, round the quarter arc, back to the centre.
+        sweep = 1 if right == below else 0
+        quarters.append(f'<path d="M{c:g} {c:g}H{x:g}A{inner:g} {inner:g} 0 0 {sweep} '
+                        f'{c:g} {y:g}Z" fill="{hex_of(index)}"/>')
+    # The highlight: the part of the hub where dx + dy < -1.5, a segment cut by a chord.
+    foot = -1.5 / 2
+    half = math.sqrt(hub * hub - 2 * foot * foot) / math.sqrt(2)
+    ends = [(c + foot + half, c + foot - half), (c + foot - half, c + foot + half)]
+    return "\n".join([
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{SIZE}" height="{SIZE}" '
+        f'viewBox="0 0 {SIZE} {SIZE}">',
+        f'<circle cx="{c:g}" cy="{c:g}" r="{RADIUS:g}" fill="{hex_of(BLACK)}"/>',
+        *quarters,
+        # The dark cross, within the quarters (the disc beneath them is the rim).
+        f'<rect x="{c - GAP:g}" y="{c - inner:g}" width="{2 * GAP:g}" height="{2 * inner:g}" '
+        f'fill="{hex_of(BLACK)}"/>',
+        f'<rect x="{c - inner:g}" y="{c - GAP:g}" width="{2 * inner:g}" height="{2 * GAP:g}" '
+        f'fill="{hex_of(BLACK)}"/>',
+        f'<circle cx="{c:g}" cy="{c:g}" r="{HUB:g}" fill="{hex_of(BLACK)}"/>',
+        f'<circle cx="{c:g}" cy="{c:g}" r="{hub:g}" fill="{hex_of(SILVER)}"/>',
+        f'<path d="M{ends[0][0]:.4f} {ends[0][1]:.4f}A{hub:g} {hub:g} 0 0 0 '
+        f'{ends[1][0]:.4f} {ends[1][1]:.4f}Z" fill="{hex_of(WHITE)}"/>',
+        "</svg>", ""])
+
+
+def write_theme(folder, name):
+    for size in THEME_SIZES:
+        path = os.path.join(folder, f"{size}x{size}", "apps", name + ".png")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(png_bytes(smooth(size)))
+    path = os.path.join(folder, "scalable", "apps", name + ".svg")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(svg_text())
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(here, "..", "resources", "main_icon.ico"))
     parser.add_argument("--png", metavar="DIR", help="also write preview PNGs into DIR")
+    parser.add_argument("--theme", metavar="DIR", help="write the icon theme's files instead")
+    parser.add_argument("--name", help="the icon's name in the theme")
     args = parser.parse_args()
+    if args.theme:
+        if not args.name:
+            parser.error("--theme needs --name")
+        write_theme(args.theme, args.name)
+        return
 
     rows = draw()
     with open(args.out, "wb") as f:

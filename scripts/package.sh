@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Builds the 32-bit release and packs it for Windows players:
+# Packs the game for its players:
 #
-#   dist/zirirar-VERSION-win32.zip          zirirar.exe and README.txt
+#   dist/zirirar-VERSION-win32.zip          the 32-bit release: zirirar.exe and README.txt
 #   dist/zirirar-VERSION-win32.zip.sha256   its SHA-256, as sha256sum writes it
+#   dist/zirirar-aduzo_VERSION_ARCH.deb     the Linux game, a Debian package (CPack)
+#   dist/zirirar-aduzo_VERSION_ARCH.deb.sha256
 #
 # Usage: scripts/package.sh
-# Environment: PACKAGE_BUILD_DIR  the i686 build to pack (default build/i686, which is
-#                                 built first with scripts/build.sh i686)
+# Environment: PACKAGE_BUILD_DIR        the i686 build to pack (default build/i686, which
+#                                       is built first with scripts/build.sh i686)
+#              PACKAGE_LINUX_BUILD_DIR  the Linux build to pack (default build/linux, in
+#                                       which the game alone is built first)
 #
 # The executable must pass the static checks of the release, of its manifest and of
-# its hardening before it is packed. Executable and zip are reproducible: the
-# executable's header holds no link time, and the zip's entries carry the time of the
-# last commit and fixed permissions.
+# its hardening before it is packed, and the Debian package lintian's checks (no
+# error). Both packages are reproducible: the executables hold no link time and no
+# build folder, and every entry of zip and package carries the time of the last
+# commit (SOURCE_DATE_EPOCH) and fixed permissions.
 # So anyone can check a published SHA-256: check out the commit it was made from, on
-# Debian 12 with its mingw-w64 (scripts/setup.sh installs it), and run this script; it
-# prints the same sum. tests/static/check_reproducible.sh proves it for every commit
+# Debian 12 (scripts/setup.sh installs what is needed), and run this script; it
+# prints the same sums. tests/static/check_reproducible.sh proves it for every commit
 # by building and packing a second time in another folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +42,9 @@ python3 tests/static/check_manifest.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_manifest.py" >&2; exit 1; }
 python3 tests/static/check_hardening.py "$exe" >/dev/null ||
   { echo "package: $exe fails tests/static/check_hardening.py" >&2; exit 1; }
+
+# Every entry's time, whatever the clock: that of the last commit.
+stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -97,7 +105,6 @@ Holding a key down presses its square once.
 EOF
 
 # The same time on both entries, whatever the clock: that of the last commit.
-stamp=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)
 touch -d "@$stamp" "$stage/zirirar.exe" "$stage/README.txt"
 chmod 644 "$stage/zirirar.exe" "$stage/README.txt"  # whatever the umask
 
@@ -111,3 +118,24 @@ python3 -m zipfile -t "dist/$name.zip" >/dev/null
 echo "package: dist/$name.zip ($(stat -c %s "dist/$name.zip") bytes," \
   "zirirar.exe $(stat -c %s "$exe") bytes)"
 echo "package: $(cat "dist/$name.zip.sha256")"
+
+# The Linux game's Debian package.
+linux_build=${PACKAGE_LINUX_BUILD_DIR:-build/linux}
+if [ -z "${PACKAGE_LINUX_BUILD_DIR:-}" ]; then
+  if [ ! -f build/linux/CMakeCache.txt ]; then
+    cmake -S . -B build/linux -DCMAKE_BUILD_TYPE=Release -DZIRIRAR_LINUX_GAME=ON >/dev/null
+  fi
+  cmake --build build/linux -j "$(nproc)" --target zirirar-aduzo >/dev/null
+fi
+deb=zirirar-aduzo_${version}_$(dpkg --print-architecture).deb
+mkdir "$stage/deb"
+SOURCE_DATE_EPOCH=$stamp cpack --config "$linux_build/CPackConfig.cmake" -B "$stage/deb" \
+  >"$stage/cpack.log" 2>&1 || { cat "$stage/cpack.log" >&2; exit 1; }
+rm -f "dist/$deb" "dist/$deb.sha256"
+cp "$stage/deb/$deb" dist/
+(cd dist && sha256sum "$deb" >"$deb.sha256")
+# Its warnings are shown; an error stops here.
+lintian --fail-on error "dist/$deb" | sed 's/^/package: lintian: /' ||
+  { echo "package: lintian finds errors in dist/$deb" >&2; exit 1; }
+echo "package: dist/$deb ($(stat -c %s "dist/$deb") bytes)"
+echo "package: $(cat "dist/$deb.sha256")"

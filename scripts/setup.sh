@@ -4,6 +4,10 @@
 # Where this kernel runs 32-bit programs (scripts/runs32.sh), it also adds Debian's i386
 # architecture and installs wine32, so that the 32-bit release can be run; where it
 # does not, it installs neither.
+#
+# Usage: scripts/setup.sh [linux-game]
+#   linux-game: only what building the Linux game needs (scripts/run-game.sh), no
+#   wine, no cross compilers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,20 +19,28 @@ cd "$(dirname "$0")/.."
 # pkg-config: the Linux game's sound; pulseaudio and pulseaudio-utils (pactl, parec): its
 # tests play through a private sound server and record it. fonts-liberation: Liberation
 # Sans, which stands for Arial in both games' status panels.
+# desktop-file-utils, appstream, lintian and dpkg-dev: the Linux game's desktop entry,
+# metadata and Debian package are checked, and the package's dependencies found.
+game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
+  libxtst-dev fonts-liberation)
+if [ "${1:-}" = linux-game ]; then
+  packages=("${game_packages[@]}")
+else
 packages=(
-  cmake make g++ libgtest-dev googletest pkg-config libpulse-dev pulseaudio pulseaudio-utils
-  qt6-base-dev libx11-dev libxtst-dev
+  "${game_packages[@]}" libgtest-dev googletest pulseaudio pulseaudio-utils
+  desktop-file-utils appstream lintian dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14 clang-14
   wine64 xvfb xauth x11-utils matchbox-window-manager
-  fonts-liberation fonts-wine
+  fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
-  python3 python3-pefile zip clang-format
+  python3-pefile zip clang-format
 )
+fi
 # The benchmarks: the native peer game of bench/native/run.sh is lmemory.
 [ "${WITH_BENCH:-0}" = 1 ] && packages+=(sox procps lmemory)
 runs32=0
-bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
+[ "${1:-}" != linux-game ] && bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests under CTest, the Linux
 # game's tests under CTest (its sound on a private sound server), the static checks of
-# the executables and of the sources' formatting, the test of how run-game.sh leaves
+# the executables and of the sources' formatting, of reproducible packages, of the
+# Linux game as a desktop installs it, the test of how run-game.sh leaves
 # the game's window to a window manager, and the end-to-end tests of the real program
 # under wine (the 32-bit release wherever this kernel runs 32-bit code, and the x86_64
 # build everywhere). Ends with one overall "N passed, N failed" line.
@@ -67,6 +68,10 @@ count_stage "formatting" "$logs/format" "${PIPESTATUS[0]}"
 echo "== reproducible release"
 bash tests/static/check_reproducible.sh 2>&1 | tee "$logs/reproducible"
 count_stage "reproducible release" "$logs/reproducible" "${PIPESTATUS[0]}"
+
+echo "== the Linux game installed"
+bash tests/desktop/linux_install_test.sh 2>&1 | tee "$logs/linux-install"
+count_stage "linux install" "$logs/linux-install" "${PIPESTATUS[0]}"
 
 echo "== run-game.sh and the window manager"
 bash tests/desktop/window_manager_test.sh 2>&1 | tee "$logs/window-manager"

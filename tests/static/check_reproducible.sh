@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Proves that the release is reproducible: the sources of this checkout, copied into
-# another folder and built there in a build folder of their own, give an executable
-# byte for byte equal to build/i686/win32/zirirar.exe, and scripts/package.sh gives the
-# same zip, with the same SHA-256, from both.
+# Proves that the releases are reproducible: the sources of this checkout, copied into
+# another folder and built there in build folders of their own, give executables byte
+# for byte equal to build/i686/win32/zirirar.exe and build/linux/zirirar-aduzo, and
+# scripts/package.sh gives the same zip and the same Debian package, with the same
+# SHA-256s, from both.
 #
-# Usage: tests/static/check_reproducible.sh   (after scripts/build.sh i686)
+# Usage: tests/static/check_reproducible.sh   (after scripts/build.sh i686 linux)
 # Ends with "reproducible: N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -14,8 +15,10 @@ root=$PWD
 source tests/support/checks.sh
 
 first=$root/build/i686/win32/zirirar.exe
-[ -f "$first" ] ||
-  { echo "FAIL build build/i686 first (scripts/build.sh i686)"; failed=1; finish "reproducible"; }
+first_linux=$root/build/linux/zirirar-aduzo
+[ -f "$first" ] && [ -f "$first_linux" ] ||
+  { echo "FAIL build build/i686 and build/linux first (scripts/build.sh i686 linux)"; failed=1
+    finish "reproducible"; }
 
 other=$(mktemp -d)
 trap 'rm -rf "$other"' EXIT
@@ -30,34 +33,49 @@ GIT_AUTHOR_DATE="@$(git log -1 --format=%ct)" GIT_COMMITTER_DATE="@$(git log -1 
   git -C "$other/src" -c user.name=check -c user.email=check@localhost commit -qm copy
 
 # Built like scripts/build.sh builds build/i686, only elsewhere.
+# The Linux game likewise, as build/linux, the game alone.
 second=$other/src/build/elsewhere/win32/zirirar.exe
+second_linux=$other/src/build/linux-elsewhere/zirirar-aduzo
 if ! (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null &&
   cmake --build "$other/src/build/elsewhere" -j "$(nproc)" --target zirirar -- --no-print-directory \
-    >"$other/build.log" 2>&1); then
+    >"$other/build.log" 2>&1 &&
+  cmake -S "$other/src" -B "$other/src/build/linux-elsewhere" -DCMAKE_BUILD_TYPE=Release \
+    -DZIRIRAR_LINUX_GAME=ON >/dev/null &&
+  cmake --build "$other/src/build/linux-elsewhere" -j "$(nproc)" --target zirirar-aduzo \
+    -- --no-print-directory >>"$other/build.log" 2>&1); then
   tail -n 20 "$other/build.log"
   check "the sources build in another folder" false
   finish "reproducible"
 fi
 
-same_bytes() {
-  cmp -s "$first" "$second" && return 0
-  echo "     $(cmp -l "$first" "$second" | wc -l) bytes differ, the first ones:"
-  cmp -l "$first" "$second" | head -n 5 | sed 's/^/       /'
+same_bytes() {  # file-here file-elsewhere
+  cmp -s "$1" "$2" && return 0
+  echo "     $(cmp -l "$1" "$2" | wc -l) bytes differ, the first ones:"
+  cmp -l "$1" "$2" | head -n 5 | sed 's/^/       /'
   return 1
 }
-check "the executable built in another folder has the same bytes" same_bytes
+check "the executable built in another folder has the same bytes" same_bytes "$first" "$second"
+check "the Linux game built in another folder has the same bytes" \
+  same_bytes "$first_linux" "$second_linux"
 
-# The two zips, each packed from its own build by its own checkout's package script.
-# Both are made with the commit time of this checkout, so they must match.
-pack() {  # source-root build-dir
-  (cd "$1" && PACKAGE_BUILD_DIR=$2 bash scripts/package.sh >/dev/null) || return 1
-  cat "$1"/dist/*.zip.sha256
+# The packages, each packed from its own builds by its own checkout's package script.
+# All are made with the commit time of this checkout, so they must match.
+pack() {  # source-root build-dir linux-build-dir
+  (cd "$1" && PACKAGE_BUILD_DIR=$2 PACKAGE_LINUX_BUILD_DIR=$3 bash scripts/package.sh \
+    >"$other/package.log" 2>&1) || { sed 's/^/     /' "$other/package.log"; return 1; }
+  cat "$1"/dist/*.sha256
 }
-sum_here=$(pack "$root" build/i686)
-sum_there=$(pack "$other/src" build/elsewhere)
-echo "     here:      $sum_here"
-echo "     elsewhere: $sum_there"
-same_zip() { [ -n "$sum_here" ] && [ "$sum_here" = "$sum_there" ]; }
-check "the packages of both builds have the same SHA-256" same_zip
+sums_here=$(pack "$root" build/i686 build/linux)
+sums_there=$(pack "$other/src" build/elsewhere build/linux-elsewhere)
+echo "$sums_here" | sed 's/^/     here:      /'
+echo "$sums_there" | sed 's/^/     elsewhere: /'
+same_sum() {  # pattern of the package's name
+  local here there
+  here=$(grep -e "$1" <<<"$sums_here")
+  there=$(grep -e "$1" <<<"$sums_there")
+  [ -n "$here" ] && [ "$here" = "$there" ]
+}
+check "the zips of both builds have the same SHA-256" same_sum '\.zip$'
+check "the Debian packages of both builds have the same SHA-256" same_sum '\.deb$'
 finish "reproducible"

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Tests the Linux game as a desktop installs it: the desktop entry and the metadata
+# pass their validators; an install into a temporary prefix holds exactly the game,
+# its entry, its metadata, its icons (each of the size its folder says), its manual
+# page, copyright and changelog, and no build folder's path; the installed game
+# starts without a display server of its own (Qt's offscreen platform) and, sent
+# SIGTERM as a session's end does, closes and exits with 0.
+#
+# Usage: tests/desktop/linux_install_test.sh   (after scripts/build.sh linux)
+# Ends with "linux install: N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+
+# shellcheck source=tests/support/checks.sh
+source tests/support/checks.sh
+
+build=$root/build/linux
+id=$(sed -n 's/^ZIRIRAR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
+[ -n "$id" ] || id=$(sed -n 's/^set(ZIRIRAR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
+[ -x "$build/zirirar-aduzo" ] ||
+  { echo "FAIL build build/linux first (scripts/build.sh linux)"; failed=1; finish "linux install"; }
+
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null 2>"$prefix.log" ||
+  { cat "$prefix.log"; rm -f "$prefix.log"; echo "FAIL cmake --install"; failed=1; finish "linux install"; }
+rm -f "$prefix.log"
+
+validate() {  # validator file...
+  local out
+  out=$("$@" 2>&1) && return 0
+  echo "$out" | sed 's/^/     /'
+  return 1
+}
+check "desktop-file-validate passes the desktop entry" \
+  validate desktop-file-validate "$prefix/share/applications/$id.desktop"
+check "appstreamcli validate passes the metadata" \
+  validate appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml"
+
+expected() {
+  local size
+  echo bin/zirirar-aduzo
+  echo "share/applications/$id.desktop"
+  echo "share/metainfo/$id.metainfo.xml"
+  echo share/doc/zirirar-aduzo/copyright
+  echo share/doc/zirirar-aduzo/changelog.gz
+  echo share/man/man6/zirirar-aduzo.6.gz
+  for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done
+  echo "share/icons/hicolor/scalable/apps/$id.svg"
+}
+same_files() {
+  diff <(expected | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) |
+    sed 's/^/     /' | grep . && return 1
+  return 0
+}
+check "the install holds exactly the game's files" same_files
+
+# A PNG's width and height are the 4-byte numbers at bytes 16 and 20.
+icon_sizes() {
+  local size png dims
+  for size in 16 32 48 64 128 256; do
+    png=$prefix/share/icons/hicolor/${size}x$size/apps/$id.png
+    dims=$(od -An -tu1 -j16 -N8 "$png" 2>/dev/null | awk '{print $3*256+$4 "x" $7*256+$8}')
+    [ "$dims" = "${size}x$size" ] || { echo "     $png is $dims"; return 1; }
+  done
+}
+check "each icon has the size of its folder" icon_sizes
+
+entry_names_the_files() {
+  grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" &&
+    grep -qx "Exec=zirirar-aduzo" "$prefix/share/applications/$id.desktop" &&
+    grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
+      "$prefix/share/metainfo/$id.metainfo.xml"
+}
+check "the entry and the metadata name the installed game and icon" entry_names_the_files
+
+no_build_path() {
+  ! grep -q -F -e "$root" -e "$build" "$prefix/bin/zirirar-aduzo"
+}
+check "no build folder's path in the installed game" no_build_path
+
+# The installed game, started as a desktop starts it, then ended by SIGTERM.
+starts_and_quits() {
+  local pid status i
+  QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent "$prefix/bin/zirirar-aduzo" \
+    >"$prefix/out" 2>&1 &
+  pid=$!
+  sleep 1.5
+  kill -0 "$pid" 2>/dev/null || { echo "     it ended by itself:"; cat "$prefix/out"; return 1; }
+  kill -TERM "$pid"
+  for i in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    echo "     still running 5 s after SIGTERM"
+    return 1
+  fi
+  wait "$pid"
+  status=$?
+  [ "$status" -eq 0 ] || { echo "     exit status $status:"; cat "$prefix/out"; return 1; }
+}
+check "the installed game starts and quits cleanly on SIGTERM" starts_and_quits
+finish "linux install"
