@@ -6,8 +6,8 @@
 #
 # The Linux game: it installs only what building it needs (scripts/setup.sh
 # linux-game: a compiler, CMake, Qt 6 and libpulse from Debian), builds the game alone
-# (not its tests) and starts it on your display. A first run on a fresh machine takes
-# about a minute and a half, a later one a fraction of a second.
+# (not its tests) and starts it on your display. A first run builds for about ten
+# seconds (after the packages' install on a bare machine); a later one starts at once.
 #
 # --windows: it installs whatever is missing (scripts/setup.sh), builds both Windows
 # executables (scripts/build.sh i686 x64), then starts one of them on $DISPLAY, in a
