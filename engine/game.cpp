@@ -28,30 +28,23 @@ void EndFlash(GameSession& game, GameView& view, SoundPlayer& sound) {
   sound.StopSound();
 }
 
-void EnterSequenceOk(GameSession& game, GameView& view, SoundPlayer& sound) {
-  game.state = GameState::SequenceOk;
+// A round ends: the new state counts its ticks from zero, the status panel shows it
+// (a win repaints the whole window) and its effect sounds.
+void EndRound(GameSession& game, GameView& view, SoundPlayer& sound, GameState state,
+              SoundEffect effect) {
+  game.state = state;
   game.tickCounter = 0;
-  view.InvalidateStatusPanel();
-  sound.PlayEffect(SoundEffect::Ding);
-}
-
-void EnterWrong(GameSession& game, GameView& view, SoundPlayer& sound) {
-  game.state = GameState::Wrong;
-  game.tickCounter = 0;
-  view.InvalidateStatusPanel();
-  sound.PlayEffect(SoundEffect::Buzz);
-}
-
-void EnterYouWin(GameSession& game, GameView& view, SoundPlayer& sound) {
-  game.state = GameState::YouWin;
-  game.tickCounter = 0;
-  view.RedrawAll();
-  sound.PlayEffect(SoundEffect::Win);
+  if (state == GameState::YouWin) {
+    view.RedrawAll();
+  } else {
+    view.InvalidateStatusPanel();
+  }
+  sound.PlayEffect(effect);
 }
 
 void ExtendSequence(GameSession& game, GameView& view, SoundPlayer& sound) {
   if (game.sequenceLength == game.targetLength) {
-    EnterYouWin(game, view, sound);
+    EndRound(game, view, sound, GameState::YouWin, SoundEffect::Win);
     return;
   }
   game.sequence[game.sequenceLength] = static_cast<int8_t>(Random(game) % game.squareCount);
@@ -70,7 +63,7 @@ bool EndPressFlash(GameSession& game, GameView& view, SoundPlayer& sound) {
   EndFlash(game, view, sound);
   game.playPosition += 1;
   if (game.playPosition != game.sequenceLength) return false;
-  EnterSequenceOk(game, view, sound);
+  EndRound(game, view, sound, GameState::SequenceOk, SoundEffect::Ding);
   return true;
 }
 
@@ -151,7 +144,8 @@ void OnTick(GameSession& game, GameView& view, SoundPlayer& sound) {
     case GameState::YourTurn:
       game.tickCounter += 1;
       if (game.tickCounter == 0) EndPressFlash(game, view, sound);
-      if (game.tickCounter > kThinkingTicks) EnterWrong(game, view, sound);
+      if (game.tickCounter > kThinkingTicks)
+        EndRound(game, view, sound, GameState::Wrong, SoundEffect::Buzz);
       break;
     case GameState::SequenceOk:
       game.tickCounter += 1;
@@ -180,7 +174,7 @@ void PressSquare(GameSession& game, GameView& view, SoundPlayer& sound, int16_t 
     }
   }
   if (game.state == GameState::YourTurn && game.sequence[game.playPosition] != square) {
-    EnterWrong(game, view, sound);
+    EndRound(game, view, sound, GameState::Wrong, SoundEffect::Buzz);
     return;
   }
   game.litSquare = square;
