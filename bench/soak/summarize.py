@@ -7,10 +7,13 @@ end, the growth after the warm-up in all and per 1,000 cycles, whether it stays 
     python3 bench/soak/summarize.py RESULTS/*.txt
 """
 
+import os
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from tick_period import TICK_MS  # noqa: E402
+
 FLAT_BYTES = 512 * 1024
-TICK_MS = 50.0
 
 WHAT = {
     "level": "Level dialog opened, painted, closed with OK",
@@ -145,9 +148,9 @@ def notes(rows):
             ticks, span, elapsed = row["ticks"]
             lines.append(
                 "idle: %d ticks in %.1f s on the driver's clock, which is %.2f periods of "
-                "50 ms (difference %+.2f ticks); %.2f periods from the tick before the first "
+                "%g ms (difference %+.2f ticks); %.2f periods from the tick before the first "
                 "second to the last tick (difference %+.2f)." % (
-                    ticks, elapsed / 1000.0, elapsed / TICK_MS, ticks - elapsed / TICK_MS,
+                    ticks, elapsed / 1000.0, elapsed / TICK_MS, TICK_MS, ticks - elapsed / TICK_MS,
                     span / TICK_MS, ticks - span / TICK_MS))
         for failure in row["failures"]:
             lines.append("%s: %s" % (row.get("name"), failure))
