@@ -10,7 +10,7 @@
 #include "resources/ui_texts.h"
 
 GameWindow::GameWindow(SoundBackend& sound) : output_(sound), player_(game_, sound) {
-  setWindowTitle(QStringLiteral("Zirirar Aduzo"));
+  setWindowTitle(QString::fromLatin1(TEXT_TITLE));
   setWindowIcon(GameIcon());
   board_ = new BoardWidget(game_, layout_, *this);
   setCentralWidget(board_);

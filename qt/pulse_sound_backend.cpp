@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "resources/ui_texts.h"
 #include "sound/request_slot.h"
 #include "sound/sound_rate.h"
 #include "sound/stream_feeder.h"
@@ -193,7 +194,7 @@ class StreamThread {
   void Connect() {
     lastAttempt_ = Clock::now();
     pa_proplist* properties = pa_proplist_new();
-    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Zirirar Aduzo");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, TEXT_TITLE);
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kProgram);
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kProgram);
     context_ = pa_context_new_with_proplist(pa_mainloop_get_api(loop_), nullptr, properties);

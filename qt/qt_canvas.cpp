@@ -26,6 +26,10 @@ int Alignment(uint32_t flags) {
   return alignment;
 }
 
+QRect ToQRect(const Rect& rect) {
+  return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
 }  // namespace
 
 QColor ToQColor(Colour colour) {
@@ -130,13 +134,11 @@ void QtCanvas::WriteText(const char* text, int length, const Rect& rect, uint32_
   if (painter_ == nullptr || text == nullptr || length <= 0) return;
   painter_->setPen(ToQColor(textColour_));
   painter_->setFont(selected_[Tool::kFont]->font);
-  const QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  painter_->drawText(box, Alignment(flags), QString::fromLatin1(text, length));
+  painter_->drawText(ToQRect(rect), Alignment(flags), QString::fromLatin1(text, length));
 }
 
 void QtCanvas::FillRect(const Rect& rect, Object brush) {
   if (painter_ == nullptr || brush == nullptr) return;
   if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-  painter_->fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
-                     static_cast<Tool*>(brush)->colour);
+  painter_->fillRect(ToQRect(rect), static_cast<Tool*>(brush)->colour);
 }

@@ -8,6 +8,7 @@
 // as code page 1252, the Qt shell reads every text here as Latin-1.
 #pragma once
 
+#define TEXT_TITLE "Zirirar Aduzo"  // the main window's title, and the name sound servers show
 #define TEXT_MENU_GAME "&Jeu"
 #define TEXT_GAME_NEW "&Nouveau Jeu\tF2"
 #define TEXT_GAME_LEVEL "Ni&veau...\tF3"

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "resources/ui_texts.h"
 #include "ui/shell_rules.h"
 #include "view/painter.h"
 #include "win32/audio_stream_backend.h"
@@ -23,7 +24,7 @@ BoardLayout g_layout;
 
 namespace {
 
-constexpr char kTitle[] = "Zirirar Aduzo";
+constexpr char kTitle[] = TEXT_TITLE;
 constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // WM_CHAR: the key was already down
 
 HINSTANCE g_instance = nullptr;
