@@ -8,6 +8,18 @@
 //   bench_driver play SECONDS   sets 640 x 480, prints "playing", then plays whole
 //                               games for SECONDS (watching each playback and
 //                               repeating it), and prints what it played
+//   bench_driver ticks EXE SECONDS LOG
+//                               starts the game EXE with the game probe on its thread
+//                               (tests/probe/) from its first message, sets 640 x 480,
+//                               leaves it alone for SECONDS, closes it and writes what
+//                               the probe saw to the file LOG:
+//     frequency <QueryPerformanceFrequency>
+//     created_to_first_paint_us <process creation to the end of the first paint, less
+//                                the time the driver held the process to place the probe>
+//     first_create_handling_us, first_size_handling_us, first_paint_handling_us
+//                               <how long the main window took to handle the first of each>
+//     ticks <count>
+//     <QueryPerformanceCounter value of each tick, one a line>
 //   bench_driver close          closes the game window and waits until it is gone
 //
 // Exit code 0 on success, 1 when the game window is not there or does not behave.
@@ -16,22 +28,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "bench/unix_time.h"
 #include "tests/e2e/outside.h"
 
 using namespace e2e;
 
 namespace {
-
-long long UnixMicroseconds() {
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  const long long ticks = static_cast<long long>(
-      (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
-  return (ticks - 116444736000000000LL) / 10;  // 100 ns since 1601 -> us since 1970
-}
 
 // The newest visible game window of any process.
 HWND WaitForGameWindow(DWORD limitMs) {
@@ -89,59 +96,18 @@ int WatchLaunch() {
   return IsWindow(window) ? 1 : 0;
 }
 
-// Plays whole games on board index 1 at the start-up skill: watches each playback
-// (the square lit last is the one added), repeats the sequence, and starts a new game
-// when one is won or lost.
+// Plays whole games on board index 1 at the start-up skill, as a player who watches and
+// repeats, one after another until the time is up.
 int Play(HWND window, double seconds) {
   const Geometry g = GeometryOf(window);
   const double end = NowMs() + seconds * 1000.0;
   int rounds = 0, wins = 0, losses = 0, games = 0;
-  std::vector<int> sequence;
-  auto newGame = [&] {
-    PostMessageA(window, WM_COMMAND, kNewGame, 0);
-    sequence.clear();
-    ++games;
-  };
-  newGame();
   while (NowMs() < end) {
-    // The computer's playback, up to "Your turn".
-    int last = -1;
-    bool turn = false, over = false;
-    while (NowMs() < end && !turn && !over) {
-      const Frame f = CaptureClient(window);
-      if (f.Empty()) break;
-      const int lit = f.LitSquare(g);
-      if (lit >= 0) last = lit;
-      turn = f.ShowsStatus(g, kYourTurnColour) && last >= 0;
-      over = f.ShowsStatus(g, kWrongColour) || f.ShowsStatus(g, kYouWinColour);
-      Sleep(10);
-    }
-    if (!turn) {
-      if (NowMs() >= end) break;
-      if (over) ++losses;
-      newGame();
-      continue;
-    }
-    sequence.push_back(last);
-    // The player's turn: each press shows its square.
-    for (int square : sequence) {
-      PostClick(window, g.CentreX(square), g.CentreY(square));
-      WaitUntil(2000, [&] { return CaptureClient(window).LitSquare(g) == square; });
-    }
-    // OK (and the next playback), or the end of the game.
-    const double limit = NowMs() + 3000;
-    bool ok = false, won = false, lost = false;
-    while (NowMs() < limit && !ok && !won && !lost) {
-      const Frame f = CaptureClient(window);
-      ok = f.ShowsStatus(g, kOkColour);
-      won = f.ShowsStatus(g, kYouWinColour);
-      lost = f.ShowsStatus(g, kWrongColour);
-      Sleep(10);
-    }
-    ++rounds;
-    if (won) ++wins;
-    if (lost || (!ok && !won)) ++losses;
-    if (won || lost || (!ok && !won)) newGame();
+    const GamePlayed played = PlayWholeGame(window, g, PlayChecks{}, 0, 10, end);
+    ++games;
+    rounds += played.rounds;
+    wins += played.won ? 1 : 0;
+    losses += played.lost ? 1 : 0;
   }
   std::printf("played %d games, %d rounds repeated, %d won, %d lost\n", games, rounds, wins,
               losses);
@@ -155,12 +121,87 @@ int Close(HWND window) {
   return IsWindow(window) ? 1 : 0;
 }
 
+LONG64 FileTimeValue(const FILETIME& t) {
+  return static_cast<LONG64>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+LONG64 SystemTime() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return FileTimeValue(now);
+}
+
+int Ticks(const char* exe, double seconds, const char* logPath) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = std::string("\"") + exe + "\"";
+  if (!CreateProcessA(exe, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      nullptr, &startup, &process)) {
+    std::fprintf(stderr, "bench_driver: cannot start %s (error %lu)\n", exe, GetLastError());
+    return 1;
+  }
+  // The probe sees the game from its first message on.
+  const LONG64 heldFrom = SystemTime();
+  int result = 1;
+  {
+    GameProbe probe(process.dwProcessId, process.dwThreadId);
+    const LONG64 heldFor = SystemTime() - heldFrom;
+    ResumeThread(process.hThread);
+    HWND window = nullptr;
+    WaitUntil(20000, [&] {
+      const std::vector<HWND> windows = GameWindows(process.dwProcessId);
+      window = windows.empty() ? nullptr : windows.front();
+      return window != nullptr && IsWindowVisible(window);
+    });
+    if (!probe.Error().empty()) {
+      std::fprintf(stderr, "bench_driver: %s\n", probe.Error().c_str());
+    } else if (window == nullptr || !SetClientSize(window, 640, 480)) {
+      std::fprintf(stderr, "bench_driver: no game window of 640 x 480\n");
+    } else {
+      Sleep(static_cast<DWORD>(seconds * 1000.0));
+      FILETIME created, exited, kernel, user;
+      GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user);
+      const GameProbeBlock& block = probe.Block();
+      LARGE_INTEGER frequency;
+      QueryPerformanceFrequency(&frequency);
+      if (FILE* out = std::fopen(logPath, "w")) {
+        std::fprintf(out, "frequency %lld\n", static_cast<long long>(frequency.QuadPart));
+        const LONG64 painted = block.firstEnded[kFirstPaint];
+        std::fprintf(out, "created_to_first_paint_us %lld\n",
+                     painted != 0 ? (painted - FileTimeValue(created) - heldFor) / 10 : -1LL);
+        static const char* const kNames[kFirstMessages] = {"create", "size", "paint"};
+        for (int m = 0; m < kFirstMessages; ++m) {
+          const LONG64 began = block.firstBegan[m], ended = block.firstEnded[m];
+          std::fprintf(out, "first_%s_handling_us %lld\n", kNames[m],
+                       began != 0 && ended != 0 ? (ended - began) / 10 : -1LL);
+        }
+        const LONG64 taken = block.ticks;
+        const LONG64 ticks = std::min<LONG64>(taken, kProbeTickTimes);
+        std::fprintf(out, "ticks %lld\n", static_cast<long long>(ticks));
+        for (LONG64 i = 0; i < ticks; ++i)
+          std::fprintf(out, "%lld\n", static_cast<long long>(block.tickTimes[i]));
+        result = std::fclose(out) == 0 ? 0 : 1;
+      }
+    }
+    if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+    result = 1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   const char* mode = argc > 1 ? argv[1] : "";
   if (std::strcmp(mode, "watch-launch") == 0) return WatchLaunch();
+  if (std::strcmp(mode, "ticks") == 0 && argc == 5) return Ticks(argv[2], std::atof(argv[3]), argv[4]);
   HWND window = WaitForGameWindow(20000);
   if (window == nullptr) {
     std::fprintf(stderr, "bench_driver: no game window\n");
@@ -174,6 +215,8 @@ int main(int argc, char** argv) {
     return Play(window, std::atof(argv[2]));
   }
   if (std::strcmp(mode, "close") == 0) return Close(window);
-  std::fprintf(stderr, "usage: bench_driver watch-launch | resize W H | play SECONDS | close\n");
+  std::fprintf(stderr,
+               "usage: bench_driver watch-launch | ticks EXE SECONDS LOG | resize W H | "
+               "play SECONDS | close\n");
   return 2;
 }

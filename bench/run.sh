@@ -8,13 +8,13 @@
 #
 # Environment: BENCH_BUILD_ROOT  folder of the builds (default build): ROOT/i686 and
 #                                ROOT/x64 are the release builds, ROOT/bench-x64 the
-#                                x86_64 build with the tick log and the bench programs
+#                                bench programs, built from the same sources
 #
 # What it measures, each run on a freshly started game with a wineserver already up:
-#   ticks     the time of every tick the window receives (tick-log build), over 20 s,
-#             idle machine, one other core busy, both cores busy
+#   ticks     the time of every tick the window takes (the game probe inside the
+#             release), over 20 s, idle machine, one other core busy, both cores busy
 #   start-up  launch from the shell to the first painted frame (grid on the screen);
-#             in process, process creation to the end of the first paint (tick log)
+#             in process, process creation to the end of the first paint (the probe)
 #   idle      processor time of the game's process over 30 s in Idle at 640 x 480,
 #             peak resident memory and proportional set size (PSS)
 #   playing   the same over 30 s while the driver plays whole games
@@ -54,11 +54,10 @@ echo "bench: building the release executables and the benchmark build in $root/"
 configure_and_build "$root/i686" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake || exit 1
 configure_and_build "$root/x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake || exit 1
 configure_and_build "$root/bench-x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DZIRIRAR_TICK_LOG=ON -DZIRIRAR_BENCH=ON || exit 1
+  -DZIRIRAR_BENCH=ON || exit 1
 
 release32=$repo/$root/i686/win32/zirirar.exe
 release64=$repo/$root/x64/win32/zirirar.exe
-ticklog_game=$repo/$root/bench-x64/win32/zirirar.exe
 driver=$repo/$root/bench-x64/bench/bench_driver.exe
 paint=$repo/$root/bench-x64/bench/paint_bench.exe
 
@@ -138,16 +137,14 @@ wait_line() {
   return 1
 }
 
-# ---- ticks and in-process start-up (tick-log build) --------------------------------
+# ---- ticks and in-process start-up (the game probe in the release) ------------------
 for load in 0 1 2; do
   for ((r = 1; r <= runs; r++)); do
     echo "bench: ticks over 20 s, $load busy cores, run $r of $runs"
     busy "$load"
     log=$raw/ticks-$load-$r.log
-    start_game "$ticklog_game" "ZIRIRAR_TICK_LOG_FILE=$(winpath "$log")"
-    timeout 30 "$wine" "$driver" resize 640 480 >/dev/null 2>&1
-    sleep 22
-    close_game
+    timeout 60 "$wine" "$driver" ticks "$(winpath "$release64")" 22 "$(winpath "$log")" \
+      >/dev/null 2>&1 || echo "bench: the tick run failed" >&2
     stop_busy
     echo "ticks $load $r $log" >>"$results"
   done

@@ -40,16 +40,21 @@ session_start_null_sink() {
 }
 
 # Makes the prefix once (marked by the file MARKER in it), with Managed=N: without a
-# window manager every closing top-level window would otherwise wait about 2 s. Returns
+# window manager every closing top-level window would otherwise wait about 2 s. Each
+# further argument, "KEY|NAME|DATA", is one more string value of its registry. Returns
 # 1 when wineboot fails.
 session_make_prefix() {
+  local marker=$1 setting key name data
+  shift
   session_server_started=1
-  [ -f "$WINEPREFIX/$1" ] && return 0
+  [ -f "$WINEPREFIX/$marker" ] && return 0
   timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || return 1
-  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >/dev/null 2>&1 || true
+  for setting in 'HKCU\Software\Wine\X11 Driver|Managed|N' "$@"; do
+    IFS='|' read -r key name data <<<"$setting"
+    timeout 60 "$wine" reg add "$key" /v "$name" /t REG_SZ /d "$data" /f >/dev/null 2>&1 || true
+  done
   timeout 60 "$wineserver" -w || true
-  touch "$WINEPREFIX/$1"
+  touch "$WINEPREFIX/$marker"
 }
 
 session_end() {

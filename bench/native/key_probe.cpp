@@ -12,20 +12,15 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "bench/unix_time.h"
 
-long long UnixMicroseconds() {
-  timeval now;
-  gettimeofday(&now, nullptr);
-  return now.tv_sec * 1000000LL + now.tv_usec;
-}
+namespace {
 
 Window FindByTitle(Display* display, Window window, const char* title) {
   char* name = nullptr;

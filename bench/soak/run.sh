@@ -49,7 +49,7 @@ configure_and_build() {
 echo "soak: building the release executable and the soak driver in $root/"
 configure_and_build "$root/x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake || exit 1
 configure_and_build "$root/bench-x64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DZIRIRAR_TICK_LOG=ON -DZIRIRAR_BENCH=ON || exit 1
+  -DZIRIRAR_BENCH=ON || exit 1
 
 winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
 game=$(winpath "$repo/$root/x64/win32/zirirar.exe")

@@ -29,14 +29,9 @@ export PULSE_SERVER=$session_pulse_server
 
 session_wine_environment "$build/prefix"
 unset DISPLAY
-session_server_started=1
-if [ ! -f "$WINEPREFIX/.bench-ready" ]; then
-  echo "measure: creating the wine prefix"
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1
-  timeout 60 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
-  timeout 60 "$wineserver" -w
-  touch "$WINEPREFIX/.bench-ready"
-fi
+[ -f "$WINEPREFIX/.bench-ready" ] || echo "measure: creating the wine prefix"
+session_make_prefix .bench-ready 'HKCU\Software\Wine\Drivers|Audio|pulse' ||
+  { echo "measure: wineboot failed" >&2; exit 1; }
 "$wineserver" -p
 
 exe="Z:$(sed 's|/|\\|g' <<<"$bench_exe")"

@@ -13,19 +13,13 @@
 #include <memory>
 
 #include "bench/sound/programme.h"
+#include "bench/unix_time.h"
 #include "sound/sound_player.h"
 #include "win32/audio_stream_backend.h"
 #include "win32/playsound_backend.h"
 #include "win32/running_under_wine.h"
 
 namespace {
-
-int64_t UnixMicroseconds() {
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  const int64_t ticks = (int64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-  return (ticks - 116444736000000000LL) / 10;  // 100 ns since 1601 to us since 1970
-}
 
 int64_t ProcessCpuMicroseconds() {
   FILETIME created, exited, kernel, user;

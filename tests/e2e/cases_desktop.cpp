@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "tests/e2e/e2e.h"
-#include "tests/e2e/whole_game.h"
 
 using namespace e2e;
 
@@ -315,6 +314,6 @@ E2E_CASE(high_dpi_dialogs_twice_as_large_and_a_short_game) {
   PressAndClose(help, IDCANCEL);
 
   game.SetClientSize(1120, 840);
-  PlayWholeGame(game, game.Layout(), 1, 6);
+  WinWholeGame(game, game.Layout(), 1, 6);
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }

@@ -1,6 +1,6 @@
 // The menu bar, the accelerators, the Level and Instructions dialogs and the About box.
-// Menus cannot be read from another process, so the menu is read by a hook library
-// (menu_probe.dll) placed on the game's user-interface thread; dialogs are found by
+// Menus cannot be read from another process, so the menu is read by the game probe
+// placed on the game's user-interface thread; dialogs are found by
 // their captions and driven by posting to them.
 #include <windows.h>
 
@@ -12,7 +12,6 @@
 #include "resources/help_text.h"
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/game_dialogs.h"
-#include "tests/e2e/menu_probe_reader.h"
 
 using namespace e2e;
 
@@ -23,8 +22,8 @@ namespace {
 
 // Level (522), Free play (523) and Instructions (533) are greyed together or not at all;
 // New (521), Sound (524), Quit (526) and About (531) are never greyed.
-void CheckRefusedItems(const MenuProbe& probe, bool greyed, const char* when) {
-  for (const MenuItem& item : probe.Read()) {
+void CheckRefusedItems(const Probe& probe, bool greyed, const char* when) {
+  for (const MenuItem& item : probe.Menu()) {
     if (item.depth != 1 || item.Separator()) continue;
     const bool refusable = item.id == kLevel || item.id == kFreePlay || item.id == kInstructions;
     if (refusable && greyed) {
@@ -169,7 +168,7 @@ void StartFreePlayState(const Game& game, const Geometry& g) {
 
 E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
   Game game;
-  MenuProbe probe(game);
+  Probe probe(game);
 
   struct Wanted {
     int depth;
@@ -194,7 +193,7 @@ E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
 
   // Before the menu is first entered it is as the resource made it: nothing greyed
   // or checked.
-  const std::vector<MenuItem> items = probe.Read();
+  const std::vector<MenuItem> items = probe.Menu();
   E2E_REQUIRE(items.size() == count, "%u menu items, want %u", static_cast<unsigned>(items.size()),
               static_cast<unsigned>(count));
   for (size_t i = 0; i < count; ++i) {
@@ -222,7 +221,7 @@ E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  MenuProbe probe(game);
+  Probe probe(game);
 
   probe.InitMenu();
   CheckRefusedItems(probe, false, "Idle");
@@ -260,7 +259,7 @@ E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
 
 E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
   Game game;
-  MenuProbe probe(game);
+  Probe probe(game);
   probe.InitMenu();
   E2E_CHECK(probe.Item(kSound).Checked(), "not checked at start-up");
   E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
@@ -283,9 +282,9 @@ E2E_CASE(unassigned_commands_do_nothing) {
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
   StartFreePlayState(game, g);
-  MenuProbe probe(game);
+  Probe probe(game);
   probe.InitMenu();
-  const std::vector<MenuItem> menuBefore = probe.Read();
+  const std::vector<MenuItem> menuBefore = probe.Menu();
   E2E_REQUIRE(game.Sync(), "the game does not answer");
   Sleep(100);
   const Frame before = game.Capture();
@@ -304,7 +303,7 @@ E2E_CASE(unassigned_commands_do_nothing) {
   }
   E2E_CHECK(changed == 0, "%d pixels changed", changed);
   probe.InitMenu();
-  const std::vector<MenuItem> menuAfter = probe.Read();
+  const std::vector<MenuItem> menuAfter = probe.Menu();
   E2E_CHECK(menuAfter.size() == menuBefore.size(), "the menu changed");
   for (size_t i = 0; i < menuAfter.size() && i < menuBefore.size(); ++i) {
     E2E_CHECK(menuAfter[i].menuState == menuBefore[i].menuState, "item \"%s\" changed state",
@@ -661,7 +660,7 @@ E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
 E2E_CASE(no_dialog_opens_on_top_of_another) {
   Game game;
   game.SetClientSize(640, 480);
-  QueueWatch queue(game);
+  Probe probe(game);
   struct Opener {
     uint16_t command;
     const char* caption;
@@ -670,18 +669,18 @@ E2E_CASE(no_dialog_opens_on_top_of_another) {
       {kLevel, kLevelCaption}, {kInstructions, kInstructionsCaption}, {kAbout, kAboutBoxCaption}};
   for (const Opener& first : openers) {
     game.Command(first.command);
-    E2E_REQUIRE(queue.Settle(), "the game did not take command %u", first.command);
+    E2E_REQUIRE(probe.Settle(), "the game did not take command %u", first.command);
     HWND dialog = FindGameDialog(game, first.caption);
     E2E_REQUIRE(dialog != nullptr, "command %u opened no \"%s\"", first.command, first.caption);
     for (const Opener& second : openers) game.Command(second.command);
-    E2E_REQUIRE(queue.Settle(), "the game did not take the commands posted over \"%s\"",
+    E2E_REQUIRE(probe.Settle(), "the game did not take the commands posted over \"%s\"",
                 first.caption);
     E2E_CHECK(TopWindows(kDialogClass, game.ProcessId(), true).size() == 1,
               "%u modal windows open over \"%s\"",
               static_cast<unsigned>(TopWindows(kDialogClass, game.ProcessId(), true).size()),
               first.caption);
     E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "\"%s\" did not close", first.caption);
-    E2E_REQUIRE(queue.Settle(), "the game did not go back to its own loop");
+    E2E_REQUIRE(probe.Settle(), "the game did not go back to its own loop");
     E2E_CHECK(HoldsFor(300, [&] { return !AnyGameDialog(game); }),
               "a refused command opened a dialog after \"%s\" closed", first.caption);
   }

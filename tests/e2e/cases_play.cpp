@@ -7,50 +7,12 @@
 
 #include "engine/game.h"
 #include "tests/e2e/e2e.h"
-#include "tests/e2e/whole_game.h"
 
 using namespace e2e;
 
 namespace {
 
 constexpr char kBoard1Keys[] = "erdf";
-
-// What the driver saw of one playback by the computer.
-struct Playback {
-  explicit Playback(double asked) : first(asked) {}
-  std::vector<int> flashes;  // squares as they lit, one entry per flash seen
-  FlashTiming first;         // how long the first flash lasted
-  bool sawWatch = false;     // "Watch" was shown
-  bool reachedYourTurn = false;
-  bool twoLit = false;  // two squares were seen lit at once
-};
-
-// Follows the board until "Your turn" shows; `askedAt` is when the game was asked for
-// what plays back (a new game, the last press of a repeat). A square repeated back to back is dark
-// for one tick (50 ms) between its flashes; polling every 2 ms normally sees that,
-// but the checks below do not depend on it.
-Playback WatchPlayback(const Game& game, const Geometry& g, DWORD limitMs, double askedAt) {
-  Playback p(askedAt);
-  int current = -1;
-  p.reachedYourTurn = WaitUntil(
-      limitMs,
-      [&] {
-        const double began = NowMs();
-        const Frame frame = game.Capture();
-        if (frame.Empty()) return false;
-        const int lit = frame.LitSquare(g);
-        p.first.Poll(began, NowMs(), lit >= 0);
-        p.twoLit = p.twoLit || lit == -2;
-        p.sawWatch = p.sawWatch || frame.ShowsStatus(g, kWatchColour);
-        if (lit != current && lit != -2) {
-          if (lit >= 0) p.flashes.push_back(lit);
-          current = lit;
-        }
-        return frame.ShowsStatus(g, kYourTurnColour);
-      },
-      2);
-  return p;
-}
 
 std::string Text(const std::vector<int>& squares) {
   std::string text;
@@ -74,7 +36,7 @@ void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>
 int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
   const double asked = NowMs();
   game.Command(kNewGame);
-  const Playback p = WatchPlayback(game, g, 5000, asked);
+  const Playback p = WatchPlayback(game.Window(), g, 5000, 2, asked);
   E2E_REQUIRE(p.reachedYourTurn, "no \"Your turn\" within 5 s of a new game");
   E2E_REQUIRE(p.sawWatch, "no \"Watch\" while the computer played");
   E2E_REQUIRE(p.flashes.size() == 1, "the first playback showed %u flashes",
@@ -84,24 +46,15 @@ int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
 
 }  // namespace
 
-void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int target) {
-  double asked = NowMs();  // the new game; then, each round, the last press of the repeat
-  game.Command(kNewGame);
-
-  std::vector<int> sequence;
-  for (int round = 1; round <= target; ++round) {
-    // At most 10 ticks per square, plus the pause before and a margin.
-    const DWORD limit = static_cast<DWORD>(round * 600 + 4000);
-    const Playback p = WatchPlayback(game, g, limit, asked);
+void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int target) {
+  PlayChecks checks;
+  checks.playback = [&](int round, const Playback& p, const std::vector<int>& expected) {
     E2E_REQUIRE(!p.twoLit, "round %d: two squares lit at once", round);
-    E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" within %lu ms (flashes seen: %s)",
-                round, limit, Text(p.flashes).c_str());
+    E2E_REQUIRE(p.reachedYourTurn, "round %d: no \"Your turn\" in time (flashes seen: %s)", round,
+                Text(p.flashes).c_str());
     E2E_REQUIRE(p.sawWatch, "round %d: no \"Watch\"", round);
     E2E_REQUIRE(!p.flashes.empty(), "round %d: nothing lit", round);
-
     // The computer replays the sequence so far and adds one square at its end.
-    std::vector<int> expected = sequence;
-    expected.push_back(p.flashes.back());
     E2E_REQUIRE(WithoutRepeats(p.flashes) == WithoutRepeats(expected),
                 "round %d: the playback showed %s, expected %s", round, Text(p.flashes).c_str(),
                 Text(expected).c_str());
@@ -114,23 +67,20 @@ void e2e::PlayWholeGame(const Game& game, const Geometry& g, int skill, int targ
       E2E_CHECK(p.first.Within(350, 900), "a 9-tick flash lasted %.0f to %.0f ms",
                 p.first.Shortest(), p.first.Longest());
     }
-    sequence = expected;
     std::string panel;
     E2E_CHECK(
         WaitForPanel(game, g, skill, 2, round, target, "Your turn", kYourTurnColour, 2000, &panel),
         "round %d: status panel: %s", round, panel.c_str());
-
-    // Repeat it, each press showing its square.
-    for (size_t i = 0; i < sequence.size(); ++i) {
-      asked = NowMs();
-      game.ClickSquare(g, sequence[i]);
-      E2E_REQUIRE(WaitForLit(game, g, sequence[i], 2000), "round %d, press %u: square %d not lit",
-                  round, static_cast<unsigned>(i + 1), sequence[i]);
-    }
-    E2E_REQUIRE(WaitForStatus(game, g, kOkColour, 3000), "round %d: no \"OK\" after the repeat",
-                round);
-  }
-  Note("sequence: %s", Text(sequence).c_str());
+  };
+  checks.pressed = [](int round, size_t press, int square, bool lit) {
+    E2E_REQUIRE(lit, "round %d, press %u: square %d not lit", round,
+                static_cast<unsigned>(press + 1), square);
+  };
+  checks.answered = [](int round, RoundEnd end) {
+    E2E_REQUIRE(end == RoundEnd::kOk, "round %d: no \"OK\" after the repeat", round);
+  };
+  const GamePlayed played = PlayWholeGame(game.Window(), g, checks, target);
+  Note("sequence: %s", Text(played.sequence).c_str());
 
   E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
               target);
@@ -228,7 +178,7 @@ E2E_CASE(whole_game_won_by_repeating_the_sequence) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  PlayWholeGame(game, g, 2, 10);  // the start-up skill
+  WinWholeGame(game, g, 2, 10);  // the start-up skill
   // A won game stays won: ticks change nothing and presses are ignored.
   game.ClickSquare(g, 0);
   E2E_CHECK(HoldsFor(600,
@@ -252,20 +202,20 @@ E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
   Game game(copy);
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  QueueWatch queue(game);
+  Probe probe(game);
   // Skill 1 (6 notes) keeps the game short.
   game.Command(kLevel);
-  E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
+  E2E_REQUIRE(probe.Settle(), "the game did not take the Level command");
   const std::vector<HWND> dialogs = TopWindows(kDialogClass, game.ProcessId(), true);
   E2E_REQUIRE(dialogs.size() == 1 && GetDlgItem(dialogs[0], kSkillList) != nullptr,
               "the Level dialog did not open");
   SendMessageA(GetDlgItem(dialogs[0], kSkillList), CB_SETCURSEL, 0, 0);
   PostMessageA(dialogs[0], WM_COMMAND, IDOK, 0);
-  E2E_REQUIRE(queue.Settle(), "the game did not take OK");
+  E2E_REQUIRE(probe.Settle(), "the game did not take OK");
 
-  const long ticksBefore = queue.Ticks();
-  PlayWholeGame(game, g, 1, 6);
-  const std::vector<double> ticks = queue.TickTimesMs();
+  const long ticksBefore = probe.Ticks();
+  WinWholeGame(game, g, 1, 6);
+  const std::vector<double> ticks = probe.TickTimesMs();
   E2E_REQUIRE(ticks.size() > static_cast<size_t>(ticksBefore) + 200, "only %u ticks in the game",
               static_cast<unsigned>(ticks.size() - ticksBefore));
   double longest = 0;

@@ -10,7 +10,6 @@
 
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/game_dialogs.h"
-#include "tests/e2e/menu_probe_reader.h"
 #include "tests/scenarios/scenarios.h"
 
 using namespace e2e;
@@ -73,10 +72,10 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
     std::vector<WORD> modifiers;
     if (!ParseKey(name, key, modifiers)) Fail("no key is called \"" + name + "\"");
     const std::vector<HWND> open = Dialogs();
-    const long released = queue_.KeyUps() + 1 + static_cast<long>(modifiers.size());
+    const long released = probe_.KeyUps() + 1 + static_cast<long>(modifiers.size());
     game_.PressKey(key, modifiers, open.empty() ? nullptr : open[0]);
     if (!e2e::WaitUntil(
-            5000, [&] { return queue_.KeyUps() >= released; }, 1))
+            5000, [&] { return probe_.KeyUps() >= released; }, 1))
       Fail("the game did not take the key press " + name);
     Settle();
   }
@@ -164,7 +163,7 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
 
  private:
   void Settle() {
-    if (!queue_.Settle()) Fail("the game's thread did not take what was sent to it");
+    if (!probe_.Settle()) Fail("the game's thread did not take what was sent to it");
   }
 
   // A message to a window of the game, answered within a bounded time.
@@ -201,13 +200,12 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
 
   // The item as the menu shows it once entered (the game sets it on WM_INITMENU).
   MenuItem EnteredMenuItem(uint16_t command) {
-    menu_.InitMenu();
-    return menu_.Item(command);
+    probe_.InitMenu();
+    return probe_.Item(command);
   }
 
   Game game_;
-  QueueWatch queue_{game_};
-  MenuProbe menu_{game_};
+  Probe probe_{game_};
 };
 
 [[maybe_unused]] const bool kRegistered = [] {

@@ -65,13 +65,13 @@ void CheckObjects(const soak::Run& run, int warmUp) {
   E2E_CHECK(end.cursorsAndIcons == warm.cursorsAndIcons,
             "cursors and icons: %ld after %d cycles, %ld", warm.cursorsAndIcons, warmUp,
             end.cursorsAndIcons);
-  static const SoakGdiKind kExact[] = {kGdiPalette, kGdiFont, kGdiBrush, kGdiPen, kGdiOther};
-  for (SoakGdiKind kind : kExact) {
+  static const GdiKind kExact[] = {kGdiPalette, kGdiFont, kGdiBrush, kGdiPen, kGdiOther};
+  for (GdiKind kind : kExact) {
     E2E_CHECK(end.gdiByKind[kind] == warm.gdiByKind[kind], "%s objects: %ld after %d cycles, %ld",
               soak::GdiKindName(kind), warm.gdiByKind[kind], warmUp, end.gdiByKind[kind]);
   }
-  static const SoakGdiKind kCached[] = {kGdiDc, kGdiRegion, kGdiBitmap, kGdiColourSpace};
-  for (SoakGdiKind kind : kCached) {
+  static const GdiKind kCached[] = {kGdiDc, kGdiRegion, kGdiBitmap, kGdiColourSpace};
+  for (GdiKind kind : kCached) {
     E2E_CHECK(end.gdiByKind[kind] - warm.gdiByKind[kind] <= kDcCacheGrowth,
               "%s objects: %ld after %d cycles, %ld", soak::GdiKindName(kind), warm.gdiByKind[kind],
               warmUp, end.gdiByKind[kind]);

@@ -8,7 +8,7 @@
 //
 // The storm is a plan drawn from its seed alone: a fixed number of actions, each with
 // every number it needs. The driver carries the plan out one action at a time and
-// waits until the game's thread has taken each one (QueueWatch) before the next, so a
+// waits until the game's thread has taken each one (the probe) before the next, so a
 // seed replays the same actions in the same order; only the ticks, which run the game
 // on between actions, come from the clock. A failure names its seed and its action.
 //
@@ -159,7 +159,7 @@ bool Answers(const Game& game, double* tookMs) {
 // state (its size, whether a dialog is open), but which action comes next never does.
 class Storm {
  public:
-  Storm(Game& game, QueueWatch& queue) : game_(game), queue_(queue) {
+  Storm(Game& game, Probe& probe) : game_(game), probe_(probe) {
     screen_ = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
 
@@ -229,7 +229,7 @@ class Storm {
       ++keysSkipped_;
       return;
     }
-    const long keyUps = queue_.KeyUps();
+    const long keyUps = probe_.KeyUps();
     INPUT inputs[2] = {};
     for (int i = 0; i < 2; ++i) {
       inputs[i].type = INPUT_KEYBOARD;
@@ -239,7 +239,7 @@ class Storm {
     }
     SendInput(2, inputs, sizeof(INPUT));
     E2E_CHECK(WaitUntil(
-                  kTakeLimitMs, [&] { return queue_.KeyUps() > keyUps; }, 1),
+                  kTakeLimitMs, [&] { return probe_.KeyUps() > keyUps; }, 1),
               "the game did not take a key press of F%d", key - VK_F1 + 1);
   }
 
@@ -280,7 +280,7 @@ class Storm {
   }
 
   Game& game_;
-  QueueWatch& queue_;
+  Probe& probe_;
   SIZE screen_;
   int dialogsClosed_ = 0, dialogsAsked_ = 0, keysSkipped_ = 0;
 };
@@ -320,17 +320,17 @@ void RunStorm(uint32_t seed, int actions) {
 
   Game game;
   game.SetClientSize(640, 480);
-  QueueWatch queue(game);
+  Probe probe(game);
   const SIZE_T memoryBefore = soak::PrivateBytes(game.Process());
 
-  Storm storm(game, queue);
+  Storm storm(game, probe);
   double slowest = 0;
   const double start = NowMs();
   for (int i = 0; i < actions; ++i) {
     storm.Do(plan[i]);
     E2E_REQUIRE(game.Running(), "seed %lu: the game ended at action %d (%s)",
                 static_cast<unsigned long>(seed), i, Name(plan[i].kind));
-    E2E_REQUIRE(queue.Settle(kTakeLimitMs),
+    E2E_REQUIRE(probe.Settle(kTakeLimitMs),
                 "seed %lu: the game did not take action %d (%s) within %lu ms",
                 static_cast<unsigned long>(seed), i, Name(plan[i].kind), kTakeLimitMs);
     E2E_REQUIRE(OpenDialogs(game.ProcessId()).size() <= 1,
@@ -353,13 +353,13 @@ void RunStorm(uint32_t seed, int actions) {
 
   // Afterwards: no dialog left, the window whole again and the game still playing.
   for (HWND dialog : OpenDialogs(game.ProcessId())) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  E2E_REQUIRE(queue.Settle(), "the game did not take the closing of its last dialog");
+  E2E_REQUIRE(probe.Settle(), "the game did not take the closing of its last dialog");
   E2E_REQUIRE(OpenDialogs(game.ProcessId()).empty(), "a dialog stays open after the storm");
   game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
-  E2E_REQUIRE(queue.Settle(), "the game did not take the restore");
+  E2E_REQUIRE(probe.Settle(), "the game did not take the restore");
   if (IsZoomed(game.Window())) {  // restored from minimised to maximised: once more
     game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
-    E2E_REQUIRE(queue.Settle(), "the game did not take the restore");
+    E2E_REQUIRE(probe.Settle(), "the game did not take the restore");
   }
   E2E_REQUIRE(!IsIconic(game.Window()) && !IsZoomed(game.Window()), "the window was not restored");
   E2E_CHECK(GameWindows(game.ProcessId()).size() == 1, "%u game windows",
@@ -373,7 +373,7 @@ void RunStorm(uint32_t seed, int actions) {
       kGameEndLimitMs,
       [&] {
         game.Command(kLevel);
-        E2E_REQUIRE(queue.Settle(), "the game did not take the Level command");
+        E2E_REQUIRE(probe.Settle(), "the game did not take the Level command");
         open = OpenDialogs(game.ProcessId());
         return !open.empty();
       },
@@ -382,7 +382,7 @@ void RunStorm(uint32_t seed, int actions) {
               "the Level dialog did not open after the storm");
   SendMessageA(GetDlgItem(open[0], 640), CB_SETCURSEL, 1, 0);
   PostMessageA(open[0], WM_COMMAND, IDOK, 0);
-  E2E_REQUIRE(queue.Settle(), "the game did not take OK");
+  E2E_REQUIRE(probe.Settle(), "the game did not take OK");
   E2E_REQUIRE(OpenDialogs(game.ProcessId()).empty(), "the Level dialog did not close");
   game.SetClientSize(640, 480, 1);
   const Geometry g = game.Layout(1);

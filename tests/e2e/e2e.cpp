@@ -61,14 +61,6 @@ ScratchFolder::~ScratchFolder() {
   RemoveDirectoryA(path_.c_str());
 }
 
-std::string DriverDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string whole = path;
-  const size_t slash = whole.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : whole.substr(0, slash);
-}
-
 std::string ScratchFolder::Copy(const std::string& from, const std::string& name) {
   const std::string target = File(name);
   files_.push_back(target);

@@ -54,8 +54,6 @@
 
 #include "tests/e2e/outside.h"
 
-struct QueueProbeRecord;  // tests/e2e/queue_probe.h
-
 namespace e2e {
 
 // ---------------------------------------------------------------------------
@@ -104,8 +102,6 @@ constexpr DWORD kCaseLimitMs = 120000;
 
 // Path of the game's executable (from the driver's command line).
 const std::string& GamePath();
-// The folder of the driver, which also holds its hook libraries.
-std::string DriverDirectory();
 
 class Game {
  public:
@@ -169,50 +165,57 @@ class Game {
   POINT origin_ = {0, 0};
 };
 
-// A hook procedure of a library in the driver's folder, placed on the game's
-// user-interface thread (where it runs inside the game); removed when it goes out of
-// scope. A case cannot go on without it.
-class GameThreadHook {
- public:
-  GameThreadHook(const Game& game, int hookType, const char* library, const char* procedure);
-  ~GameThreadHook();
-  GameThreadHook(const GameThreadHook&) = delete;
-  GameThreadHook& operator=(const GameThreadHook&) = delete;
+// An item of the game's menu bar, as the game's own thread sees it.
+struct MenuItem {
+  int depth = 0;
+  unsigned id = 0;
+  unsigned type = 0;       // MENUITEMINFO fType
+  unsigned state = 0;      // MENUITEMINFO fState
+  unsigned menuState = 0;  // GetMenuState
+  std::string text;
 
- private:
-  HMODULE library_ = nullptr;
-  HHOOK hook_ = nullptr;
+  bool Separator() const { return (type & MFT_SEPARATOR) != 0; }
+  bool Greyed() const { return (menuState & MF_GRAYED) != 0 && (state & MFS_GRAYED) != 0; }
+  bool Enabled() const {
+    return (menuState & (MF_GRAYED | MF_DISABLED)) == 0 && !(state & MFS_GRAYED);
+  }
+  bool Checked() const { return (menuState & MF_CHECKED) != 0 && (state & MFS_CHECKED) != 0; }
+  bool Unchecked() const { return (menuState & MF_CHECKED) == 0 && (state & MFS_CHECKED) == 0; }
 };
 
-// The game's message queue as its own thread takes it: a hook library
-// (queue_probe.dll) placed on the game's user-interface thread reports what the driver
-// cannot see from outside.
-class QueueWatch {
+// The game probe (outside.h) placed on the game of a case, which cannot go on without
+// it: what the game's own thread takes, counts and sees.
+class Probe final : public GameProbe {
  public:
-  // Places the hook on the game's thread; a case cannot go on without it.
-  explicit QueueWatch(const Game& game);
-  ~QueueWatch();
-  QueueWatch(const QueueWatch&) = delete;
-  QueueWatch& operator=(const QueueWatch&) = delete;
+  explicit Probe(const Game& game);
 
-  // Posts a marker to the game window and waits (bounded) until the game's thread has
-  // taken it, and with it everything posted to the game before it, in any of its
-  // message loops (its own, a dialog's, a menu's).
-  bool Settle(DWORD limitMs = 5000);
+  // Posts a marker and waits (bounded) until the game's thread has taken it, and with
+  // it everything posted to the game before it.
+  bool Settle(DWORD limitMs = 5000) { return GameProbe::Settle(game_.Window(), limitMs); }
   // Key releases the game's thread has taken (real key presses, see Game::PressKey).
-  long KeyUps() const;
-  // Ticks (WM_TIMER) the game's thread has taken since the hook was placed, and the time
-  // at which each was taken, in milliseconds on the same clock as NowMs.
-  long Ticks() const;
-  std::vector<double> TickTimesMs() const;
+  long KeyUps() const { return Block().keyUps; }
+  // Ticks and paints of the main window since the probe was placed.
+  long long Ticks() const { return Block().ticks; }
+  long long Paints() const { return Block().paints; }
+
+  // Has the game handle WM_INITMENU for its menu bar, as when the menu is entered.
+  void InitMenu() const;
+  // Every item of the menu bar, depth first.
+  std::vector<MenuItem> Menu() const;
+  // The item of a command in one of the menus.
+  MenuItem Item(unsigned id) const;
+  // The objects of the game's process (ends the case when the game does not answer).
+  ObjectCounts Count() const;
 
  private:
   const Game& game_;
-  HANDLE mapping_ = nullptr;
-  QueueProbeRecord* record_ = nullptr;
-  std::unique_ptr<GameThreadHook> hook_;  // placed once the mapping it writes exists
-  long nextMarker_ = 0;
 };
+
+// Plays a whole game on board index 1 (PlayWholeGame in outside.h) and checks every
+// round as it goes: each playback replays the sequence so far and adds one square,
+// "Your turn" and the status panel of the skill shown as `skill` (1-based), each press
+// lit, "OK" after each repeat; then the won board after round `target`.
+void WinWholeGame(const Game& game, const Geometry& g, int skill, int target);
 
 // Waits (bounded) until the status word of `colour` shows in status line 5.
 bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD limitMs);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "win32/window_class.h"
 
@@ -277,6 +278,190 @@ void PostClick(HWND window, int x, int y, WPARAM keyFlags) {
   const LPARAM position = MAKELPARAM(x, y);
   PostMessageA(window, WM_LBUTTONDOWN, keyFlags | MK_LBUTTON, position);
   PostMessageA(window, WM_LBUTTONUP, keyFlags & ~static_cast<WPARAM>(MK_LBUTTON), position);
+}
+
+// ---------------------------------------------------------------------------
+// Inside the game: the game probe
+
+std::string DriverDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string whole = path;
+  const size_t slash = whole.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : whole.substr(0, slash);
+}
+
+GameProbe::GameProbe(DWORD processId, DWORD threadId) {
+  mapping_ =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(GameProbeBlock),
+                         GameProbeBlockName(processId).c_str());
+  if (mapping_ != nullptr)
+    block_ = static_cast<GameProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  if (block_ == nullptr) {
+    error_ = "cannot make the probe's block (error " + std::to_string(GetLastError()) + ")";
+    return;
+  }
+  const std::string path = DriverDirectory() + "\\" + kGameProbeLibrary;
+  library_ = LoadLibraryA(path.c_str());
+  if (library_ == nullptr) {
+    error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    return;
+  }
+  static const struct {
+    int type;
+    const char* procedure;
+  } kHooks[] = {{WH_GETMESSAGE, kProbeGetMessageHook},
+                {WH_CALLWNDPROC, kProbeCallWndProcHook},
+                {WH_CALLWNDPROCRET, kProbeCallWndProcRetHook}};
+  for (const auto& h : kHooks) {
+    auto procedure = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library_, h.procedure)));
+    HHOOK hook = procedure != nullptr ? SetWindowsHookExA(h.type, procedure, library_, threadId)
+                                      : nullptr;
+    if (hook == nullptr) {
+      error_ = std::string("cannot place ") + h.procedure + " on the game's thread (error " +
+               std::to_string(GetLastError()) + ")";
+      return;
+    }
+    hooks_.push_back(hook);
+  }
+}
+
+GameProbe::~GameProbe() {
+  for (HHOOK hook : hooks_) UnhookWindowsHookEx(hook);
+  if (library_ != nullptr) FreeLibrary(library_);
+  if (block_ != nullptr) UnmapViewOfFile(block_);
+  if (mapping_ != nullptr) CloseHandle(mapping_);
+}
+
+bool GameProbe::Settle(HWND window, DWORD limitMs) {
+  const LONG marker = ++nextMarker_;
+  PostMessageA(window, RegisterWindowMessageA(kProbeMarkerMessage), 0, marker);
+  return WaitUntil(
+      limitMs, [&] { return block_->marker == marker; }, 1);
+}
+
+namespace {
+
+double CounterToMs(int64_t counter) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+std::vector<double> GameProbe::TickTimesMs() const {
+  const LONG64 taken = block_->ticks;
+  const LONG64 count = std::min<LONG64>(taken, kProbeTickTimes);
+  std::vector<double> times;
+  for (LONG64 i = 0; i < count; ++i) times.push_back(CounterToMs(block_->tickTimes[i]));
+  return times;
+}
+
+double GameProbe::LastTickMs() const { return CounterToMs(block_->lastTickCounter); }
+
+bool GameProbe::ReadMenu(HWND window, std::string* report) const {
+  block_->menu[0] = '\0';
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, RegisterWindowMessageA(kProbeMenuMessage), 0, 0, SMTO_NORMAL,
+                           5000, &result))
+    return false;
+  report->assign(block_->menu, strnlen(block_->menu, kProbeMenuBytes));
+  return true;
+}
+
+bool GameProbe::Count(HWND mainWindow, ObjectCounts* counts) const {
+  const LONG before = block_->counted;
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(mainWindow, RegisterWindowMessageA(kProbeCountMessage), 0, 0,
+                           SMTO_NORMAL, 10000, &result) ||
+      block_->counted != before + 1)
+    return false;
+  *counts = block_->objects;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Playing a whole game
+
+// A square repeated back to back is dark for one tick (50 ms) between its flashes;
+// polling every 2 ms normally sees that, but the callers' checks do not depend on it.
+Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD pollMs,
+                       double askedAt) {
+  Playback p(askedAt);
+  int current = -1;
+  WaitUntil(
+      limitMs,
+      [&] {
+        const double began = NowMs();
+        const Frame frame = CaptureClient(window);
+        if (frame.Empty()) return false;
+        const int lit = frame.LitSquare(g);
+        p.first.Poll(began, NowMs(), lit >= 0);
+        p.twoLit = p.twoLit || lit == -2;
+        p.sawWatch = p.sawWatch || frame.ShowsStatus(g, kWatchColour);
+        if (lit != current && lit != -2) {
+          if (lit >= 0) p.flashes.push_back(lit);
+          current = lit;
+        }
+        p.reachedYourTurn = frame.ShowsStatus(g, kYourTurnColour);
+        p.ended = frame.ShowsStatus(g, kYouWinColour) || frame.ShowsStatus(g, kWrongColour);
+        return p.reachedYourTurn || p.ended;
+      },
+      pollMs);
+  return p;
+}
+
+GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& checks,
+                         int lastRound, DWORD pollMs, double stopAtMs) {
+  GamePlayed played;
+  double asked = NowMs();  // the new game; then, each round, the last press of the repeat
+  PostMessageA(window, WM_COMMAND, kNewGame, 0);
+  for (int round = 1; lastRound == 0 || round <= lastRound; ++round) {
+    // At most 10 ticks per square, plus the pause before and a margin.
+    const double limit = std::min(round * 600.0 + 4000.0, stopAtMs - NowMs());
+    const Playback p =
+        WatchPlayback(window, g, static_cast<DWORD>(std::max(limit, 0.0)), pollMs, asked);
+    std::vector<int> expected = played.sequence;
+    if (!p.flashes.empty()) expected.push_back(p.flashes.back());
+    if (checks.playback) checks.playback(round, p, expected);
+    if (p.ended) {
+      const Frame f = CaptureClient(window);
+      played.won = f.ShowsStatus(g, kYouWinColour);
+      played.lost = !played.won;
+    }
+    if (!p.reachedYourTurn || p.flashes.empty()) break;
+    played.sequence = expected;
+
+    // Repeat it, each press showing its square.
+    for (size_t i = 0; i < played.sequence.size(); ++i) {
+      const int square = played.sequence[i];
+      asked = NowMs();
+      PostClick(window, g.CentreX(square), g.CentreY(square));
+      const bool lit =
+          WaitUntil(2000, [&] { return CaptureClient(window).LitSquare(g) == square; }, pollMs);
+      if (checks.pressed) checks.pressed(round, i, square, lit);
+    }
+    RoundEnd end = RoundEnd::kNoAnswer;
+    WaitUntil(
+        3000,
+        [&] {
+          const Frame f = CaptureClient(window);
+          end = f.ShowsStatus(g, kOkColour)       ? RoundEnd::kOk
+                : f.ShowsStatus(g, kYouWinColour) ? RoundEnd::kWon
+                : f.ShowsStatus(g, kWrongColour)  ? RoundEnd::kLost
+                                                  : RoundEnd::kNoAnswer;
+          return end != RoundEnd::kNoAnswer;
+        },
+        pollMs);
+    ++played.rounds;
+    if (checks.answered) checks.answered(round, end);
+    played.won = end == RoundEnd::kWon;
+    played.lost = end == RoundEnd::kLost || end == RoundEnd::kNoAnswer;
+    if (end != RoundEnd::kOk) break;
+  }
+  return played;
 }
 
 }  // namespace e2e

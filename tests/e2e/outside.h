@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/probe/game_probe.h"
 #include "tests/support/frame.h"
 
 namespace e2e {
@@ -85,5 +86,96 @@ bool SetClientArea(HWND window, POINT origin, int width, int height);
 
 // Posts a left button press and release at a client point, as a click would bring.
 void PostClick(HWND window, int x, int y, WPARAM keyFlags = MK_LBUTTON);
+
+// The folder of the running driver, where its libraries are.
+std::string DriverDirectory();
+
+// ---------------------------------------------------------------------------
+// Inside the game: the game probe (tests/probe/game_probe.h)
+
+// The probe library, from the driver's folder, placed on a game's user-interface
+// thread, and the block it fills; removed when this goes out of scope.
+class GameProbe {
+ public:
+  // Creates the block for the process and places the hooks on the thread, which may
+  // be the first thread of a process still suspended. Error() says what failed.
+  GameProbe(DWORD processId, DWORD threadId);
+  ~GameProbe();
+  GameProbe(const GameProbe&) = delete;
+  GameProbe& operator=(const GameProbe&) = delete;
+
+  const std::string& Error() const { return error_; }  // empty once placed
+  const GameProbeBlock& Block() const { return *block_; }
+
+  // Posts a marker to `window` and waits (bounded) until the game's thread has taken
+  // it, and with it everything posted to the game before it, in any of its message
+  // loops (its own, a dialog's, a menu's).
+  bool Settle(HWND window, DWORD limitMs = 5000);
+  // The time at which each recorded tick, and the last tick, was taken, in
+  // milliseconds on NowMs's clock (the game and the driver read the same counter).
+  std::vector<double> TickTimesMs() const;
+  double LastTickMs() const;
+  // Has the game's thread describe the menu bar of `window` (see GameProbeBlock::menu);
+  // false when it did not answer.
+  bool ReadMenu(HWND window, std::string* report) const;
+  // Has the game's thread count its process's objects; false when it did not answer.
+  bool Count(HWND mainWindow, ObjectCounts* counts) const;
+
+ private:
+  std::string error_;
+  HANDLE mapping_ = nullptr;
+  GameProbeBlock* block_ = nullptr;
+  HMODULE library_ = nullptr;
+  std::vector<HHOOK> hooks_;
+  LONG nextMarker_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Playing a whole game, as a player who watches and repeats
+
+// What was seen of one playback by the computer, polled from when it was asked for
+// (a new game, the last press of a repeat) until "Your turn", the end of the game or
+// the time limit.
+struct Playback {
+  explicit Playback(double asked) : first(asked) {}
+  std::vector<int> flashes;  // squares as they lit, one entry per flash seen
+  FlashTiming first;         // how long the first flash lasted
+  bool sawWatch = false;     // "Watch" was shown
+  bool reachedYourTurn = false;
+  bool ended = false;   // "You win!" or "Wrong!" showed instead
+  bool twoLit = false;  // two squares were seen lit at once
+};
+
+// Watches the playback asked for at `askedAt` until "Your turn" shows, the game ends or
+// `limitMs` have passed, looking at the board every `pollMs`.
+Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD pollMs,
+                       double askedAt);
+
+// How a repeat was answered.
+enum class RoundEnd { kOk, kWon, kLost, kNoAnswer };
+
+// What a caller checks as the game goes on; each may end the caller's case. Lighter
+// callers leave them empty.
+struct PlayChecks {
+  // The playback of `round` (from 1), and the sequence it must have shown: the one
+  // before it and the square seen last.
+  std::function<void(int round, const Playback&, const std::vector<int>& expected)> playback;
+  // Press `press` (from 0) of the repeat of `round`, and whether its square lit.
+  std::function<void(int round, size_t press, int square, bool lit)> pressed;
+  std::function<void(int round, RoundEnd)> answered;
+};
+
+struct GamePlayed {
+  std::vector<int> sequence;  // as repeated
+  int rounds = 0;             // repeats answered
+  bool won = false, lost = false;
+};
+
+// Starts a new game on the window (board index 1) and plays it: watches each playback
+// (the square lit last is the one added), repeats the sequence with clicks, round after
+// round, until the game is won or lost, `lastRound` rounds were repeated (0: no such
+// limit), or NowMs() reaches `stopAtMs`. The board is looked at every `pollMs`.
+GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& checks,
+                         int lastRound = 0, DWORD pollMs = 2, double stopAtMs = 1e300);
 
 }  // namespace e2e

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/engine/recorder.h"
-
-using Events = std::vector<std::string>;
+#include "tests/support/recorder.h"
 
 TEST(Random, KnownSeedGivesTheGeneratorsSequence) {
   GameSession game;

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "tests/engine/recorder.h"
+#include "tests/support/recorder.h"
 
 namespace {
 
@@ -82,11 +82,7 @@ TEST(Property, RandomStreamsKeepTheInvariants) {
       } else if (pick < 19990) {
         // Almost always the right square; sometimes anything, off the board included.
         int16_t square = static_cast<int16_t>(rng() % 24) - 2;
-        if (game.state == GameState::YourTurn && rng() % 128 != 0) {
-          const bool cutsAFlash =
-              game.tickCounter < 0 && game.playPosition + 1 < game.sequenceLength;
-          square = game.sequence[game.playPosition + (cutsAFlash ? 1 : 0)];
-        }
+        if (game.state == GameState::YourTurn && rng() % 128 != 0) square = NextCorrectSquare(game);
         PressSquare(game, out, out, square);
       } else if (pick < 19992) {
         NewGame(game, out, out);

@@ -18,6 +18,7 @@
 #include "engine/game.h"
 #include "sound/sound_player.h"
 #include "tests/support/model_canvas.h"
+#include "tests/support/perfect_player.h"
 #include "view/layout.h"
 #include "view/painter.h"
 
@@ -351,11 +352,7 @@ class Storm {
     if (game_.state == GameState::FreePlay) {
       square = static_cast<int16_t>(Uniform(0, game_.squareCount - 1));
     } else if (game_.state == GameState::YourTurn) {
-      // During the flash of the last press, the next press is judged against the
-      // square after it.
-      int position = game_.playPosition + (game_.tickCounter < 0 ? 1 : 0);
-      if (position >= game_.sequenceLength) position = game_.sequenceLength - 1;
-      square = game_.sequence[position];
+      square = NextCorrectSquare(game_);
       if (Uniform(0, mood_ == Mood::Player ? 49999 : 9) == 0)
         square = static_cast<int16_t>((square + 1) % game_.squareCount);
     } else {

@@ -13,14 +13,6 @@ namespace soak {
 
 namespace {
 
-constexpr DWORD kAnswerLimitMs = 10000;
-
-double CounterToMs(LONG64 counter) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // ---------------------------------------------------------------------------
 // Dialogs
 
@@ -216,53 +208,21 @@ void SoundOffFreePlay(Session& s) {
 // ---------------------------------------------------------------------------
 // Whole games
 
-// Plays one whole game on board index 1, watching each playback on the screen (the
-// square lit last is the one added) and repeating it, until it is won or lost.
+// Plays one whole game on board index 1, watching each playback on the screen and
+// repeating it, until it is won or lost.
 void PlayWholeGame(Session& s) {
-  const Geometry g = s.game.Layout(1);
-  s.game.Command(kNewGame);
-  E2E_REQUIRE(WaitForStatus(s.game, g, kWatchColour, 5000), "a new game did not start");
-  std::vector<int> sequence;
-  for (;;) {
-    int last = -1;
-    bool turn = false, won = false, lost = false;
-    E2E_REQUIRE(WaitUntil(
-                    60000,
-                    [&] {
-                      const Frame f = s.game.Capture();
-                      const int lit = f.LitSquare(g);
-                      if (lit >= 0) last = lit;
-                      turn = last >= 0 && f.ShowsStatus(g, kYourTurnColour);
-                      won = f.ShowsStatus(g, kYouWinColour);
-                      lost = f.ShowsStatus(g, kWrongColour);
-                      return turn || won || lost;
-                    },
-                    5),
-                "the playback did not end");
-    if (won || lost) {
-      ++(won ? s.gamesWon : s.gamesLost);
-      return;
-    }
-    sequence.push_back(last);
-    for (int square : sequence) {
-      s.game.ClickSquare(g, square);
-      E2E_REQUIRE(WaitForLit(s.game, g, square, 3000), "square %d did not light", square);
-    }
-    E2E_REQUIRE(WaitUntil(
-                    5000,
-                    [&] {
-                      const Frame f = s.game.Capture();
-                      won = f.ShowsStatus(g, kYouWinColour);
-                      lost = f.ShowsStatus(g, kWrongColour);
-                      return won || lost || f.ShowsStatus(g, kOkColour);
-                    },
-                    5),
-                "no answer to a repeated sequence of %u", static_cast<unsigned>(sequence.size()));
-    if (won || lost) {
-      ++(won ? s.gamesWon : s.gamesLost);
-      return;
-    }
-  }
+  PlayChecks checks;
+  checks.playback = [](int, const Playback& p, const std::vector<int>&) {
+    E2E_REQUIRE(p.reachedYourTurn || p.ended, "the playback did not end");
+  };
+  checks.pressed = [](int, size_t, int square, bool lit) {
+    E2E_REQUIRE(lit, "square %d did not light", square);
+  };
+  checks.answered = [](int round, RoundEnd end) {
+    E2E_REQUIRE(end != RoundEnd::kNoAnswer, "no answer to a repeated sequence of %d", round);
+  };
+  const GamePlayed played = e2e::PlayWholeGame(s.game.Window(), s.game.Layout(1), checks, 0, 5);
+  ++(played.won ? s.gamesWon : s.gamesLost);
 }
 
 void GameCycle(Session& s, int) { PlayWholeGame(s); }
@@ -315,42 +275,6 @@ std::string Describe(const Objects& objects) {
           " accelerators " + std::to_string(objects.acceleratorTables) + " guiresources " +
           std::to_string(objects.guiResourcesGdi) + " " + std::to_string(objects.guiResourcesUser);
   return text;
-}
-
-Probe::Probe(const Game& game) : game_(game) {
-  mapping_ =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SoakProbeBlock),
-                         SoakProbeBlockName(game.ProcessId()).c_str());
-  E2E_REQUIRE(mapping_ != nullptr, "cannot create the probe's block");
-  block_ = static_cast<SoakProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-  E2E_REQUIRE(block_ != nullptr, "cannot map the probe's block");
-  block_->mainWindow = reinterpret_cast<LONG64>(game.Window());
-  getMessageHook_ = std::make_unique<GameThreadHook>(game, WH_GETMESSAGE, kSoakProbeLibrary,
-                                                     kSoakProbeGetMessageHook);
-  callWndProcHook_ = std::make_unique<GameThreadHook>(game, WH_CALLWNDPROC, kSoakProbeLibrary,
-                                                      kSoakProbeCallWndProcHook);
-  countMessage_ = RegisterWindowMessageA(kSoakProbeCountMessage);
-  Count();  // the first count loads the library into the game
-}
-
-Probe::~Probe() {
-  callWndProcHook_.reset();
-  getMessageHook_.reset();
-  if (block_ != nullptr) UnmapViewOfFile(block_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
-}
-
-double Probe::FirstTickMs() const { return CounterToMs(block_->firstTickCounter); }
-double Probe::LastTickMs() const { return CounterToMs(block_->lastTickCounter); }
-
-Objects Probe::Count() const {
-  const LONG before = block_->counted;
-  DWORD_PTR result = 0;
-  E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), countMessage_, 0, 0, SMTO_NORMAL, kAnswerLimitMs,
-                                  &result) != 0,
-              "the game did not answer the probe");
-  E2E_REQUIRE(block_->counted == before + 1, "the probe did not count");
-  return block_->objects;
 }
 
 const std::vector<Kind>& Kinds() {

@@ -13,12 +13,10 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/e2e.h"
-#include "tests/soak/soak_probe.h"
 
 namespace soak {
 
@@ -26,7 +24,7 @@ namespace soak {
 SIZE_T PrivateBytes(HANDLE process);
 
 // GDI and USER objects of the game's process, as the probe counts them.
-using Objects = SoakObjectCounts;
+using Objects = ObjectCounts;
 
 // "gdi 14 (dc 0 region 0 bitmap 1 ...) windows 3 menus 3 icons 2 accelerators 1 ..."
 std::string Describe(const Objects& objects);
@@ -34,30 +32,8 @@ std::string Describe(const Objects& objects);
 // "dc", "region", "bitmap", ...: the name Describe gives a kind.
 const char* GdiKindName(int kind);
 
-// The probe library (soak_probe.dll, beside the driver) placed on the game's thread.
-class Probe {
- public:
-  explicit Probe(const e2e::Game& game);  // ends the case when it cannot be placed
-  ~Probe();
-  Probe(const Probe&) = delete;
-  Probe& operator=(const Probe&) = delete;
-
-  long long Ticks() const { return block_->ticks; }
-  long long Paints() const { return block_->paints; }
-  // When the game's thread took its first and its last tick, on NowMs()'s clock.
-  double FirstTickMs() const;
-  double LastTickMs() const;
-  // Counts the objects inside the game (ends the case when the game does not answer).
-  Objects Count() const;
-
- private:
-  const e2e::Game& game_;
-  HANDLE mapping_ = nullptr;
-  SoakProbeBlock* block_ = nullptr;
-  UINT countMessage_ = 0;
-  // Placed once the block they write exists, removed before it goes.
-  std::unique_ptr<e2e::GameThreadHook> getMessageHook_, callWndProcHook_;
-};
+// The game probe (e2e::Probe) placed on the game's thread.
+using e2e::Probe;
 
 // The game and what a kind keeps between its cycles.
 struct Session {

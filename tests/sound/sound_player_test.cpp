@@ -3,50 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/game.h"
+#include "tests/support/recorder.h"
 
 namespace {
-
-// Repaint requests and backend calls in one log, in the order they were made:
-// "square 2", "panel", "redraw", "sound a58 module 0x4000D", "sound (null) - 0x40".
-class Log final : public GameView, public SoundBackend {
- public:
-  std::vector<std::string> events;
-
-  void InvalidateSquare(int16_t square) override {
-    events.push_back("square " + std::to_string(square));
-  }
-  void InvalidateStatusPanel() override { events.push_back("panel"); }
-  void RedrawAll() override { events.push_back("redraw"); }
-  void Play(const char* name, bool fromModule, uint32_t flags) override {
-    char text[64];
-    std::snprintf(text, sizeof text, "sound %s %s 0x%X", name ? name : "(null)",
-                  fromModule ? "module" : "-", static_cast<unsigned>(flags));
-    events.push_back(text);
-  }
-
-  std::vector<std::string> Take() {
-    std::vector<std::string> taken;
-    taken.swap(events);
-    return taken;
-  }
-};
-
-using Events = std::vector<std::string>;
-const std::string kPurge = "sound (null) - 0x40";
-
-std::string NoteCall(int note) {
-  char name[20];
-  std::snprintf(name, sizeof name, "a%02d", note);
-  return std::string("sound ") + name + " module 0x4000D";
-}
-std::string EffectCall(const char* name) {
-  return std::string("sound ") + name + " module 0x40005";
-}
 
 bool IsSound(const std::string& event) { return event.rfind("sound ", 0) == 0; }
 
@@ -54,7 +17,7 @@ bool IsSound(const std::string& event) { return event.rfind("sound ", 0) == 0; }
 
 TEST(GatedSoundPlayer, SpeaksThePlatformsThreeRequestPatterns) {
   GameSession game;
-  Log log;
+  Recorder log;
   GatedSoundPlayer player(game, log);
   player.PlayNote(53);
   player.PlayNote(72);
@@ -63,14 +26,15 @@ TEST(GatedSoundPlayer, SpeaksThePlatformsThreeRequestPatterns) {
   player.PlayEffect(SoundEffect::Ding);
   player.PlayEffect(SoundEffect::Win);
   player.StopSound();
-  EXPECT_EQ(log.Take(), (Events{"sound a53 module 0x4000D", "sound a72 module 0x4000D",
-                                "sound a07 module 0x4000D", "sound buzz module 0x40005",
-                                "sound ding module 0x40005", "sound win module 0x40005", kPurge}));
+  EXPECT_EQ(log.Take(),
+            (Events{"sound a53 module 0x4000D", "sound a72 module 0x4000D",
+                    "sound a07 module 0x4000D", "sound buzz module 0x40005",
+                    "sound ding module 0x40005", "sound win module 0x40005", kPurgeCall}));
 }
 
 TEST(GatedSoundPlayer, IsSilentWhileSoundIsOffAndFollowsTheLiveSwitch) {
   GameSession game;
-  Log log;
+  Recorder log;
   GatedSoundPlayer player(game, log);
   game.soundOn = 0;
   player.PlayNote(60);
@@ -84,23 +48,23 @@ TEST(GatedSoundPlayer, IsSilentWhileSoundIsOffAndFollowsTheLiveSwitch) {
 
 TEST(ToggleSound, FlipsTheSwitchAndSilencesOnlyWhenTurningOff) {
   GameSession game;
-  Log log;
+  Recorder log;
   ToggleSound(game, log);
   EXPECT_EQ(game.soundOn, 0);
-  EXPECT_EQ(log.Take(), Events{kPurge});
+  EXPECT_EQ(log.Take(), Events{kPurgeCall});
   ToggleSound(game, log);
   EXPECT_EQ(game.soundOn, 1);
   EXPECT_EQ(log.Take(), Events{}) << "turning on resumes nothing";
   ToggleSound(game, log);
   ToggleSound(game, log);
   EXPECT_EQ(game.soundOn, 1);
-  EXPECT_EQ(log.Take(), Events{kPurge});
+  EXPECT_EQ(log.Take(), Events{kPurgeCall});
 }
 
 TEST(ToggleSound, OffAndOnDuringANoteCutsItWithoutBringingItBack) {
   GameSession game;
   SeedRandom(game, 7);
-  Log log;
+  Recorder log;
   GatedSoundPlayer player(game, log);
   NewGame(game, log, player);
   OnTick(game, log, player);  // the first square lights with its note
@@ -109,7 +73,7 @@ TEST(ToggleSound, OffAndOnDuringANoteCutsItWithoutBringingItBack) {
   EXPECT_EQ(log.Take().back(), NoteCall(SquareNote(game.boardIndex, lit)));
 
   ToggleSound(game, log);
-  EXPECT_EQ(log.Take(), Events{kPurge});
+  EXPECT_EQ(log.Take(), Events{kPurgeCall});
   ToggleSound(game, log);
   EXPECT_EQ(log.Take(), Events{});
   // The square stays lit for the rest of its flash, silently.
@@ -119,19 +83,19 @@ TEST(ToggleSound, OffAndOnDuringANoteCutsItWithoutBringingItBack) {
     EXPECT_EQ(log.Take(), Events{});
   }
   OnTick(game, log, player);  // the flash ends
-  EXPECT_EQ(log.Take(), (Events{"square " + std::to_string(lit), kPurge}));
+  EXPECT_EQ(log.Take(), (Events{"square " + std::to_string(lit), kPurgeCall}));
 }
 
 TEST(ShutdownSound, SilencesWhateverTheSwitchHolds) {
-  Log log;
+  Recorder log;
   GameSession game;
   game.soundOn = 0;
   ShutdownSound(log);
-  EXPECT_EQ(log.Take(), Events{kPurge});
+  EXPECT_EQ(log.Take(), (Events{kPurgeCall, "close sound"}));
   EXPECT_EQ(game.soundOn, 0);
   game.soundOn = 1;
   ShutdownSound(log);
-  EXPECT_EQ(log.Take(), Events{kPurge});
+  EXPECT_EQ(log.Take(), (Events{kPurgeCall, "close sound"}));
 }
 
 namespace {
@@ -142,13 +106,6 @@ struct Step {
   Events events;
 };
 
-// The square the next press is judged against (a press during a flash first ends it
-// and moves on), or -1 when such a press only completes the sequence.
-int16_t NextExpected(const GameSession& g) {
-  const int position = g.playPosition + (g.tickCounter < 0 ? 1 : 0);
-  return position < g.sequenceLength ? g.sequence[position] : -1;
-}
-
 // A won game (some rounds letting every flash run out, some pressing during the
 // flash), a wrong square, a timeout, free play and a game restarted during playback.
 std::vector<Step> PlayScript(int32_t soundOn) {
@@ -157,7 +114,7 @@ std::vector<Step> PlayScript(int32_t soundOn) {
   game.skillIndex = 0;  // target 6
   game.boardIndex = 2;  // six squares
   SeedRandom(game, 20240613);
-  Log log;
+  Recorder log;
   GatedSoundPlayer player(game, log);
   std::vector<Step> steps;
   auto record = [&](const std::string& what) { steps.push_back({what, game, log.Take()}); };
@@ -182,11 +139,8 @@ std::vector<Step> PlayScript(int32_t soundOn) {
   newGame();
   for (int round = 0; game.state != GameState::YouWin && round < 10; ++round) {
     untilYourTurn();
-    for (int guard = 0; game.state == GameState::YourTurn && guard < 100; ++guard) {
-      const int16_t expected = NextExpected(game);
-      press(expected < 0 ? 0 : expected);
-      tick(round % 2 == 0 ? game.flashTicks + 1 : 1);
-    }
+    PlayBackCorrectly(game, log, player, round % 2 == 0 ? Pace::WaitForFlashes : Pace::CutFlashes,
+                      record);
     for (int guard = 0; game.state == GameState::SequenceOk && guard < 20; ++guard) tick(1);
   }
   tick(3);
@@ -289,7 +243,7 @@ TEST(WholeGame, SoundCallsComeInTheirPlaces) {
 
     if (steps[i].what == "new game" || steps[i].what == "free play") {
       ASSERT_GE(e.size(), 2u);
-      EXPECT_EQ(e[0], kPurge);
+      EXPECT_EQ(e[0], kPurgeCall);
       EXPECT_EQ(e[1], "redraw");
     }
     const bool pressed = steps[i].what.rfind("press", 0) == 0;
@@ -304,7 +258,7 @@ TEST(WholeGame, SoundCallsComeInTheirPlaces) {
       const auto dark = std::find(e.begin(), e.end(), "square " + std::to_string(before.litSquare));
       ASSERT_NE(dark, e.end());
       ASSERT_NE(dark + 1, e.end());
-      EXPECT_EQ(*(dark + 1), kPurge) << "the flash ends with silence";
+      EXPECT_EQ(*(dark + 1), kPurgeCall) << "the flash ends with silence";
     }
     for (size_t j = 0; j < e.size(); ++j) {
       if (e[j].find(" 0x4000D") != std::string::npos) ++notes;
@@ -319,12 +273,12 @@ TEST(WholeGame, SoundCallsComeInTheirPlaces) {
         EXPECT_EQ(after.state, entered);
         EXPECT_NE(before.state, entered);
       }
-      if (e[j] == kPurge && j > 0) {
+      if (e[j] == kPurgeCall && j > 0) {
         // A stop that is not first in a new game or free play ends a flash.
         EXPECT_EQ(e[j - 1].rfind("square ", 0), 0u) << "stray stop";
       }
     }
-    if (e == Events{kPurge}) {
+    if (e == Events{kPurgeCall}) {
       EXPECT_EQ(after.state, GameState::FreePlay) << "a lone stop only on an idle free-play tick";
       EXPECT_EQ(before.litSquare, -1);
     }

@@ -14,6 +14,7 @@
 #include "sound/wave_reader.h"
 #include "soundgen/sound_set.h"
 #include "tests/sound/wave_image.h"
+#include "tests/support/recorder.h"
 
 using namespace wave_image;
 
@@ -366,13 +367,7 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
 }
 
 TEST(ShutdownSoundCloses, SilencesFirstThenClosesTheBackendOnce) {
-  struct Recorder final : SoundBackend {
-    std::vector<std::string> calls;
-    void Play(const char* name, bool, uint32_t flags) override {
-      calls.push_back(std::string(name ? name : "null") + " " + std::to_string(flags));
-    }
-    void Close() override { calls.push_back("close"); }
-  } recorder;
+  Recorder recorder;
   ShutdownSound(recorder);
-  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"null 64", "close"}));
+  EXPECT_EQ(recorder.events, (Events{kPurgeCall, "close sound"}));
 }

@@ -3,35 +3,26 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "tests/engine/recorder.h"
+#include "tests/support/recorder.h"
 
 namespace {
 
-using Events = std::vector<std::string>;
-
 // A shell whose every action is a word in one log, beside the engine's requests.
-class RecordingShell final : public ShellActions, public SoundBackend, public TickSource {
+class RecordingShell final : public ShellActions, public TickSource {
  public:
-  Recorder engine;  // repaints and sounds the engine asks for
-  Events actions;
+  Recorder engine;   // repaints and sounds the engine asks for
+  Recorder actions;  // the shell's own actions and the calls to its sound output
   bool dialogOpen = false;
 
   GameView& View() override { return engine; }
   SoundPlayer& Sound() override { return engine; }
-  SoundBackend& SoundOutput() override { return *this; }
+  SoundBackend& SoundOutput() override { return actions; }
   bool DialogOpen() override { return dialogOpen; }
-  void OpenLevelDialog() override { actions.push_back("level"); }
-  void OpenInstructions() override { actions.push_back("instructions"); }
-  void OpenAbout() override { actions.push_back("about"); }
-  void CloseMainWindow() override { actions.push_back("close"); }
-  void Play(const char* name, bool, uint32_t) override {
-    actions.push_back(name ? std::string("play ") + name : "silence");
-  }
-  void Close() override { actions.push_back("close sound"); }
-  void Stop() override { actions.push_back("stop ticks"); }
+  void OpenLevelDialog() override { actions.Add("level"); }
+  void OpenInstructions() override { actions.Add("instructions"); }
+  void OpenAbout() override { actions.Add("about"); }
+  void CloseMainWindow() override { actions.Add("close"); }
+  void Stop() override { actions.Add("stop ticks"); }
 };
 
 // A game record in each state the rules tell apart.
@@ -62,7 +53,7 @@ TEST(Commands, LevelFreePlayAndInstructionsAreRefusedExactlyWhileAGameRuns) {
       GameSession game = InState(state);
       RecordingShell shell;
       RunCommand(game, shell, command);
-      const bool ran = !shell.actions.empty() || !shell.engine.events.empty();
+      const bool ran = !shell.actions.events.empty() || !shell.engine.events.empty();
       EXPECT_EQ(ran, !running) << "command " << command << " in state " << static_cast<int>(state);
     }
   }
@@ -77,7 +68,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
       {ID_HELP_INSTRUCTIONS, {"instructions"}, {}},
       {ID_HELP_ABOUT, {"about"}, {}},
       {ID_GAME_QUIT, {"close"}, {"close"}},
-      {ID_GAME_SOUND, {"silence"}, {"silence"}},  // switched off: silenced at once
+      {ID_GAME_SOUND, {kPurgeCall}, {kPurgeCall}},  // switched off: silenced at once
       {525, {}, {}},
       {532, {}, {}},
   };
@@ -87,7 +78,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
       RecordingShell shell;
       shell.dialogOpen = open;
       RunCommand(game, shell, c.command);
-      EXPECT_EQ(shell.actions, open ? c.withDialog : c.withoutDialog)
+      EXPECT_EQ(shell.actions.events, open ? c.withDialog : c.withoutDialog)
           << "command " << c.command << (open ? " over a dialog" : "");
     }
   }
@@ -101,7 +92,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
   RunCommand(game, shell, ID_GAME_SOUND);
   RunCommand(game, shell, ID_GAME_SOUND);
   EXPECT_TRUE(SoundChecked(game));
-  EXPECT_EQ(shell.actions, Events{"silence"});
+  EXPECT_EQ(shell.actions.events, Events{kPurgeCall});
 }
 
 TEST(Input, KeysAndClicksPressOnlyWhileTheGameTakesPresses) {
@@ -155,6 +146,6 @@ TEST(LevelDialog, ListsEveryBoardAndSkillAtThePositionOfItsIndex) {
 
 TEST(Session, EndsWithTheTicksStoppedBeforeTheSoundIsSilencedAndClosed) {
   RecordingShell shell;
-  EndSession(shell, shell);
-  EXPECT_EQ(shell.actions, (Events{"stop ticks", "silence", "close sound"}));
+  EndSession(shell, shell.actions);
+  EXPECT_EQ(shell.actions.events, (Events{"stop ticks", kPurgeCall, "close sound"}));
 }

@@ -1,0 +1,315 @@
+// The game probe (see game_probe.h): hooks that a driver places on the game's
+// user-interface thread, where they run inside the game and write what they see into
+// the block the driver created for this process.
+// Under wine GetGuiResources answers 0 for both kinds of object, so the GDI objects are
+// counted in the process's handle table and the USER objects one handle at a time (see
+// below). After the block is opened the probe keeps nothing new unless asked for the
+// menu, so that it does not add to the memory the soak watches.
+#include "tests/probe/game_probe.h"
+
+#include <windows.h>
+// After windows.h, which it needs:
+#include <winternl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "win32/window_class.h"
+
+namespace {
+
+GameProbeBlock* g_block = nullptr;
+bool g_blockOpened = false;
+HWND g_mainWindow = nullptr;
+
+// The block is opened on the first message seen after the hooks were placed.
+GameProbeBlock* Block() {
+  if (!g_blockOpened) {
+    g_blockOpened = true;
+    const std::string name = GameProbeBlockName(GetCurrentProcessId());
+    if (HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name.c_str())) {
+      // The view stays mapped for the life of the process; the handle is not needed.
+      g_block = static_cast<GameProbeBlock*>(
+          MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(GameProbeBlock)));
+      CloseHandle(mapping);
+    }
+  }
+  return g_block;
+}
+
+bool IsMainWindow(HWND window) {
+  if (window == nullptr) return false;
+  if (g_mainWindow != nullptr) return window == g_mainWindow;
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, kMainWindowClass) != 0) return false;
+  g_mainWindow = window;
+  return true;
+}
+
+LONG64 SystemTime() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return static_cast<LONG64>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) |
+                             now.dwLowDateTime);
+}
+
+int FirstMessageIndex(UINT message) {
+  switch (message) {
+    case WM_CREATE:
+      return kFirstCreate;
+    case WM_SIZE:
+      return kFirstSize;
+    case WM_PAINT:
+      return kFirstPaint;
+    default:
+      return -1;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// GDI objects
+
+// Wine keeps the process's GDI handles in a table that the process environment block
+// points to (GdiSharedHandleTable): 65536 entries of 24 bytes, whatever the bitness.
+// In an entry, byte 12 holds the extended type in its low 7 bits and the stock-object
+// flag in its top bit, and byte 14 the base type, which is 0 while the entry is free.
+constexpr int kGdiHandles = 0x10000;
+constexpr size_t kGdiEntryBytes = 24;
+#ifdef _WIN64
+constexpr size_t kPebGdiTableOffset = 0xF8;
+#else
+constexpr size_t kPebGdiTableOffset = 0x94;
+#endif
+
+GdiKind GdiKindOf(uint8_t extendedType) {
+  switch (extendedType) {
+    case 0x01:  // device context
+    case 0x41:  // memory device context
+      return kGdiDc;
+    case 0x04:
+      return kGdiRegion;
+    case 0x05:
+      return kGdiBitmap;
+    case 0x08:
+      return kGdiPalette;
+    case 0x09:
+      return kGdiColourSpace;
+    case 0x0a:
+      return kGdiFont;
+    case 0x10:
+      return kGdiBrush;
+    case 0x30:  // pen
+    case 0x50:  // extended pen
+      return kGdiPen;
+    default:
+      return kGdiOther;
+  }
+}
+
+// The table's address, or null.
+const uint8_t* GdiHandleTable() {
+  using Query = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (query == nullptr ||
+      query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+      basic.PebBaseAddress == nullptr)
+    return nullptr;
+  const uint8_t* table = nullptr;
+  std::memcpy(&table, reinterpret_cast<const uint8_t*>(basic.PebBaseAddress) + kPebGdiTableOffset,
+              sizeof table);
+  return table;
+}
+
+void CountGdiObjects(ObjectCounts& counts) {
+  const uint8_t* table = GdiHandleTable();
+  for (LONG& kind : counts.gdiByKind) kind = 0;
+  if (table == nullptr) {
+    counts.gdi = -1;
+    return;
+  }
+  LONG total = 0;
+  for (int i = 0; i < kGdiHandles; ++i) {
+    const uint8_t* entry = table + static_cast<size_t>(i) * kGdiEntryBytes;
+    const uint8_t extended = entry[12];
+    if (entry[14] == 0 || (extended & 0x80) != 0) continue;  // free, or a stock object
+    ++total;
+    ++counts.gdiByKind[GdiKindOf(extended & 0x7f)];
+  }
+  counts.gdi = total;
+}
+
+// ---------------------------------------------------------------------------
+// USER objects
+
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<LONG*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM count) {
+  ++*reinterpret_cast<LONG*>(count);
+  EnumChildWindows(window, &CountChild, count);  // every descendant
+  return TRUE;
+}
+
+// Windows of this (the user-interface) thread, and message-only windows of the process.
+// The game's other threads, wine's timer thread and the sound thread, make none.
+LONG CountWindows() {
+  LONG count = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &CountTopLevel, reinterpret_cast<LPARAM>(&count));
+  const DWORD self = GetCurrentProcessId();
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); w != nullptr;
+       w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == self) CountTopLevel(w, reinterpret_cast<LPARAM>(&count));
+  }
+  return count;
+}
+
+// Wine numbers USER handles 0x20, 0x22, ... 0xFFEE in their low word; the high word is
+// a generation, and a handle given with generation 0 names whatever object holds that
+// slot. Menus, cursors and icons and accelerator tables live in the process that made
+// them, so each slot is asked, in this process, whether it holds one of them; a slot of
+// another process answers no without a call to the server.
+constexpr UINT_PTR kFirstUserHandle = 0x20, kLastUserHandle = 0xFFEF;
+
+void CountUserObjects(ObjectCounts& counts) {
+  counts.windows = CountWindows();
+  counts.menus = counts.cursorsAndIcons = counts.acceleratorTables = 0;
+  for (UINT_PTR value = kFirstUserHandle; value <= kLastUserHandle; value += 2) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(value);
+    if (IsMenu(static_cast<HMENU>(handle))) ++counts.menus;
+    ICONINFO icon = {};
+    if (GetIconInfo(static_cast<HICON>(handle), &icon)) {  // copies of its bitmaps
+      ++counts.cursorsAndIcons;
+      if (icon.hbmMask != nullptr) DeleteObject(icon.hbmMask);
+      if (icon.hbmColor != nullptr) DeleteObject(icon.hbmColor);
+    }
+    if (CopyAcceleratorTableA(static_cast<HACCEL>(handle), nullptr, 0) > 0)
+      ++counts.acceleratorTables;
+  }
+}
+
+void Count(GameProbeBlock& block) {
+  ObjectCounts& counts = block.objects;
+  counts.guiResourcesGdi = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+  counts.guiResourcesUser = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+  CountGdiObjects(counts);  // before the icons' bitmap copies come and go
+  CountUserObjects(counts);
+  ++block.counted;
+}
+
+// ---------------------------------------------------------------------------
+// The menu bar
+
+void DescribeMenu(HMENU menu, int depth, std::string& out) {
+  const int count = GetMenuItemCount(menu);
+  if (count < 0) {
+    out += "error: GetMenuItemCount failed\n";
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text - 1;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
+      out += "error: GetMenuItemInfoA failed\n";
+      continue;
+    }
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    char fields[128];
+    snprintf(fields, sizeof fields, "%d\x1f%u\x1f%u\x1f%u\x1f%u\x1f", depth,
+             info.hSubMenu != nullptr ? 0u : info.wID, info.fType, info.fState, state);
+    out += fields;
+    out += text;
+    out += '\n';
+    if (info.hSubMenu != nullptr) DescribeMenu(info.hSubMenu, depth + 1, out);
+  }
+}
+
+void ReportMenu(GameProbeBlock& block, HWND window) {
+  std::string out;
+  HMENU menu = GetMenu(window);
+  if (menu == nullptr) {
+    out = "error: no menu\n";
+  } else {
+    DescribeMenu(menu, 0, out);
+  }
+  const size_t length = out.size() < kProbeMenuBytes - 1 ? out.size() : kProbeMenuBytes - 1;
+  memcpy(block.menu, out.data(), length);
+  block.menu[length] = '\0';
+}
+
+UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
+
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeGetMessage(int code, WPARAM removal, LPARAM lParam) {
+  // Only messages taken off the queue: a PM_NOREMOVE peek leaves them there.
+  GameProbeBlock* block = Block();
+  if (code == HC_ACTION && (removal & PM_REMOVE) != 0 && block != nullptr) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    static const UINT marker = Registered(kProbeMarkerMessage);
+    if (message->message == WM_TIMER && message->wParam == 0 && message->lParam == 0 &&
+        IsMainWindow(message->hwnd)) {
+      LARGE_INTEGER now;
+      QueryPerformanceCounter(&now);
+      const LONG64 index = block->ticks;
+      if (index < static_cast<LONG64>(kProbeTickTimes)) block->tickTimes[index] = now.QuadPart;
+      block->lastTickCounter = now.QuadPart;
+      block->ticks = index + 1;
+    } else if (message->message == WM_PAINT && IsMainWindow(message->hwnd)) {
+      block->paints = block->paints + 1;
+    } else if (message->message == WM_KEYUP || message->message == WM_SYSKEYUP) {
+      InterlockedIncrement(&block->keyUps);
+    } else if (message->message == marker) {
+      InterlockedExchange(&block->marker, static_cast<LONG>(message->lParam));
+    }
+  }
+  return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeCallWndProc(int code, WPARAM sent, LPARAM lParam) {
+  GameProbeBlock* block = Block();
+  if (code == HC_ACTION && block != nullptr) {
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    static const UINT countMessage = Registered(kProbeCountMessage);
+    static const UINT menuMessage = Registered(kProbeMenuMessage);
+    if (message->message == menuMessage) {
+      ReportMenu(*block, message->hwnd);
+    } else if (IsMainWindow(message->hwnd)) {
+      const int first = FirstMessageIndex(message->message);
+      if (first >= 0 && block->firstBegan[first] == 0) block->firstBegan[first] = SystemTime();
+      if (message->message == WM_PAINT) {
+        block->paints = block->paints + 1;
+      } else if (message->message == countMessage) {
+        Count(*block);
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, sent, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeCallWndProcRet(int code, WPARAM sent, LPARAM lParam) {
+  GameProbeBlock* block = Block();
+  if (code == HC_ACTION && block != nullptr) {
+    const CWPRETSTRUCT* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    const int first = FirstMessageIndex(message->message);
+    if (first >= 0 && block->firstBegan[first] != 0 && block->firstEnded[first] == 0 &&
+        IsMainWindow(message->hwnd))
+      block->firstEnded[first] = SystemTime();
+  }
+  return CallNextHookEx(nullptr, code, sent, lParam);
+}

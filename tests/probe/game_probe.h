@@ -1,0 +1,91 @@
+// What the game probe library (game_probe.dll, game_probe.cpp) and the drivers that
+// place it agree on. The probe runs inside the game, as hooks on its user-interface
+// thread, and reports what another process cannot see: the messages the thread takes
+// (a marker, key releases, the main window's ticks and paints), how long the main
+// window took to handle its first messages, the menu bar, and the process's GDI and
+// USER objects. Everything goes into one block, a named file mapping that the driver
+// creates for the game's process before it places the hooks.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+constexpr char kGameProbeLibrary[] = "game_probe.dll";
+constexpr char kProbeGetMessageHook[] = "ProbeGetMessage";          // WH_GETMESSAGE
+constexpr char kProbeCallWndProcHook[] = "ProbeCallWndProc";        // WH_CALLWNDPROC
+constexpr char kProbeCallWndProcRetHook[] = "ProbeCallWndProcRet";  // WH_CALLWNDPROCRET
+
+// Posted to the game (lParam: a number): the probe records the number as its thread
+// takes the message, and with it everything posted before.
+constexpr char kProbeMarkerMessage[] = "ZirirarAduzoProbeMarker";
+// Sent to a window of the game: the probe describes that window's menu bar into the block.
+constexpr char kProbeMenuMessage[] = "ZirirarAduzoProbeMenu";
+// Sent to the main window: the probe counts the process's objects into the block.
+constexpr char kProbeCountMessage[] = "ZirirarAduzoProbeCount";
+
+constexpr uint32_t kProbeTickTimes = 1u << 16;  // tick times kept (about 55 minutes)
+constexpr size_t kProbeMenuBytes = 64 * 1024;
+
+// GDI objects in use by kind: the extended type of wine's handle table.
+enum GdiKind {
+  kGdiDc,
+  kGdiRegion,
+  kGdiBitmap,
+  kGdiPalette,
+  kGdiColourSpace,
+  kGdiFont,
+  kGdiBrush,
+  kGdiPen,
+  kGdiOther,
+  kGdiKinds
+};
+
+// The process's GDI and USER objects, as the probe counts them.
+struct ObjectCounts {
+  // GDI objects in the process's handle table, stock objects left out; -1 when the
+  // table is not where wine keeps it.
+  LONG gdi;
+  LONG gdiByKind[kGdiKinds];
+  // USER objects of the process: windows of the game's thread (top-level, their
+  // descendants and message-only windows), menus, cursors and icons, accelerator tables.
+  LONG windows, menus, cursorsAndIcons, acceleratorTables;
+  // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
+  LONG guiResourcesGdi, guiResourcesUser;
+};
+
+// The first messages of the main window whose handling is timed.
+enum FirstMessage { kFirstCreate, kFirstSize, kFirstPaint, kFirstMessages };
+
+// The main window is the first window of the game's class that the probe sees.
+struct GameProbeBlock {
+  // Kept up to date as the thread takes its messages, in whatever loop (its own, a
+  // dialog's, a menu's).
+  volatile LONG marker;  // lParam of the last marker taken
+  volatile LONG keyUps;  // WM_KEYUP and WM_SYSKEYUP taken, by any window
+  // The main window's ticks (WM_TIMER with wParam and lParam 0) taken, the
+  // QueryPerformanceCounter value when the last was taken, and its WM_PAINT messages,
+  // taken from the queue or sent.
+  volatile LONG64 ticks;
+  volatile LONG64 lastTickCounter;
+  volatile LONG64 paints;
+  // The system time (GetSystemTimePreciseAsFileTime, 100 ns units) when the main window
+  // began and ended handling its first message of each kind; 0 until then.
+  volatile LONG64 firstBegan[kFirstMessages];
+  volatile LONG64 firstEnded[kFirstMessages];
+
+  // Written when asked by kProbeCountMessage and kProbeMenuMessage.
+  LONG counted;  // number of counts made
+  ObjectCounts objects;
+  // One line per menu item, depth first, fields separated by 0x1F: depth, command id
+  // (0 for a pop-up), type flags, state flags, GetMenuState, text; or a line "error: ...".
+  char menu[kProbeMenuBytes];
+
+  // QueryPerformanceCounter when each of the first kProbeTickTimes ticks was taken.
+  int64_t tickTimes[kProbeTickTimes];
+};
+
+inline std::string GameProbeBlockName(DWORD gameProcessId) {
+  return "ZirirarAduzoGameProbe." + std::to_string(static_cast<unsigned long>(gameProcessId));
+}
