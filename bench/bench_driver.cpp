@@ -25,10 +25,10 @@
 // Exit code 0 on success, 1 when the game window is not there or does not behave.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -201,7 +201,8 @@ int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   const char* mode = argc > 1 ? argv[1] : "";
   if (std::strcmp(mode, "watch-launch") == 0) return WatchLaunch();
-  if (std::strcmp(mode, "ticks") == 0 && argc == 5) return Ticks(argv[2], std::atof(argv[3]), argv[4]);
+  if (std::strcmp(mode, "ticks") == 0 && argc == 5)
+    return Ticks(argv[2], std::atof(argv[3]), argv[4]);
   HWND window = WaitForGameWindow(20000);
   if (window == nullptr) {
     std::fprintf(stderr, "bench_driver: no game window\n");

@@ -292,9 +292,8 @@ std::string DriverDirectory() {
 }
 
 GameProbe::GameProbe(DWORD processId, DWORD threadId) {
-  mapping_ =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(GameProbeBlock),
-                         GameProbeBlockName(processId).c_str());
+  mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                sizeof(GameProbeBlock), GameProbeBlockName(processId).c_str());
   if (mapping_ != nullptr)
     block_ = static_cast<GameProbeBlock*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (block_ == nullptr) {
@@ -316,8 +315,8 @@ GameProbe::GameProbe(DWORD processId, DWORD threadId) {
   for (const auto& h : kHooks) {
     auto procedure = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void (*)()>(GetProcAddress(library_, h.procedure)));
-    HHOOK hook = procedure != nullptr ? SetWindowsHookExA(h.type, procedure, library_, threadId)
-                                      : nullptr;
+    HHOOK hook =
+        procedure != nullptr ? SetWindowsHookExA(h.type, procedure, library_, threadId) : nullptr;
     if (hook == nullptr) {
       error_ = std::string("cannot place ") + h.procedure + " on the game's thread (error " +
                std::to_string(GetLastError()) + ")";
@@ -413,8 +412,8 @@ Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD poll
   return p;
 }
 
-GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& checks,
-                         int lastRound, DWORD pollMs, double stopAtMs) {
+GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& checks, int lastRound,
+                         DWORD pollMs, double stopAtMs) {
   GamePlayed played;
   double asked = NowMs();  // the new game; then, each round, the last press of the repeat
   PostMessageA(window, WM_COMMAND, kNewGame, 0);
@@ -439,8 +438,8 @@ GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& check
       const int square = played.sequence[i];
       asked = NowMs();
       PostClick(window, g.CentreX(square), g.CentreY(square));
-      const bool lit =
-          WaitUntil(2000, [&] { return CaptureClient(window).LitSquare(g) == square; }, pollMs);
+      const bool lit = WaitUntil(
+          2000, [&] { return CaptureClient(window).LitSquare(g) == square; }, pollMs);
       if (checks.pressed) checks.pressed(round, i, square, lit);
     }
     RoundEnd end = RoundEnd::kNoAnswer;

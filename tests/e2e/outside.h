@@ -148,8 +148,7 @@ struct Playback {
 
 // Watches the playback asked for at `askedAt` until "Your turn" shows, the game ends or
 // `limitMs` have passed, looking at the board every `pollMs`.
-Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD pollMs,
-                       double askedAt);
+Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD pollMs, double askedAt);
 
 // How a repeat was answered.
 enum class RoundEnd { kOk, kWon, kLost, kNoAnswer };

@@ -14,8 +14,8 @@ Probe::Probe(const Game& game)
 void Probe::InitMenu() const {
   DWORD_PTR result = 0;
   E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), WM_INITMENU,
-                                  reinterpret_cast<WPARAM>(GetMenu(game_.Window())), 0,
-                                  SMTO_NORMAL, 5000, &result),
+                                  reinterpret_cast<WPARAM>(GetMenu(game_.Window())), 0, SMTO_NORMAL,
+                                  5000, &result),
               "WM_INITMENU was not handled");
 }
 

@@ -251,65 +251,76 @@ void ReportMenu(GameProbeBlock& block, HWND window) {
 
 UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
 
+// What the thread takes from its queue; only messages taken off it count, since a
+// PM_NOREMOVE peek leaves them there.
+void OnTaken(GameProbeBlock& block, WPARAM removal, const MSG& message) {
+  static const UINT marker = Registered(kProbeMarkerMessage);
+  if ((removal & PM_REMOVE) == 0) return;
+  if (message.message == WM_TIMER && message.wParam == 0 && message.lParam == 0 &&
+      IsMainWindow(message.hwnd)) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const LONG64 index = block.ticks;
+    if (index < static_cast<LONG64>(kProbeTickTimes)) block.tickTimes[index] = now.QuadPart;
+    block.lastTickCounter = now.QuadPart;
+    block.ticks = index + 1;
+  } else if (message.message == WM_PAINT && IsMainWindow(message.hwnd)) {
+    block.paints = block.paints + 1;
+  } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
+    InterlockedIncrement(&block.keyUps);
+  } else if (message.message == marker) {
+    InterlockedExchange(&block.marker, static_cast<LONG>(message.lParam));
+  }
+}
+
+// A message sent to a window of the thread, before the window handles it.
+void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
+  static const UINT countMessage = Registered(kProbeCountMessage);
+  static const UINT menuMessage = Registered(kProbeMenuMessage);
+  if (message.message == menuMessage) {
+    ReportMenu(block, message.hwnd);
+  } else if (IsMainWindow(message.hwnd)) {
+    const int first = FirstMessageIndex(message.message);
+    if (first >= 0 && block.firstBegan[first] == 0) block.firstBegan[first] = SystemTime();
+    if (message.message == WM_PAINT) {
+      block.paints = block.paints + 1;
+    } else if (message.message == countMessage) {
+      Count(block);
+    }
+  }
+}
+
+// A sent message, once the window has handled it.
+void OnHandled(GameProbeBlock& block, WPARAM, const CWPRETSTRUCT& message) {
+  const int first = FirstMessageIndex(message.message);
+  if (first >= 0 && block.firstBegan[first] != 0 && block.firstEnded[first] == 0 &&
+      IsMainWindow(message.hwnd))
+    block.firstEnded[first] = SystemTime();
+}
+
+// What each hook does: hands the message it sees to `handle` once the block is open.
+template <typename Message>
+LRESULT Hook(int code, WPARAM wParam, LPARAM lParam,
+             void (*handle)(GameProbeBlock&, WPARAM, const Message&)) {
+  GameProbeBlock* block = Block();
+  if (code == HC_ACTION && block != nullptr)
+    handle(*block, wParam, *reinterpret_cast<const Message*>(lParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeGetMessage(int code, WPARAM removal, LPARAM lParam) {
-  // Only messages taken off the queue: a PM_NOREMOVE peek leaves them there.
-  GameProbeBlock* block = Block();
-  if (code == HC_ACTION && (removal & PM_REMOVE) != 0 && block != nullptr) {
-    const MSG* message = reinterpret_cast<const MSG*>(lParam);
-    static const UINT marker = Registered(kProbeMarkerMessage);
-    if (message->message == WM_TIMER && message->wParam == 0 && message->lParam == 0 &&
-        IsMainWindow(message->hwnd)) {
-      LARGE_INTEGER now;
-      QueryPerformanceCounter(&now);
-      const LONG64 index = block->ticks;
-      if (index < static_cast<LONG64>(kProbeTickTimes)) block->tickTimes[index] = now.QuadPart;
-      block->lastTickCounter = now.QuadPart;
-      block->ticks = index + 1;
-    } else if (message->message == WM_PAINT && IsMainWindow(message->hwnd)) {
-      block->paints = block->paints + 1;
-    } else if (message->message == WM_KEYUP || message->message == WM_SYSKEYUP) {
-      InterlockedIncrement(&block->keyUps);
-    } else if (message->message == marker) {
-      InterlockedExchange(&block->marker, static_cast<LONG>(message->lParam));
-    }
-  }
-  return CallNextHookEx(nullptr, code, removal, lParam);
+  return Hook(code, removal, lParam, &OnTaken);
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeCallWndProc(int code, WPARAM sent, LPARAM lParam) {
-  GameProbeBlock* block = Block();
-  if (code == HC_ACTION && block != nullptr) {
-    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    static const UINT countMessage = Registered(kProbeCountMessage);
-    static const UINT menuMessage = Registered(kProbeMenuMessage);
-    if (message->message == menuMessage) {
-      ReportMenu(*block, message->hwnd);
-    } else if (IsMainWindow(message->hwnd)) {
-      const int first = FirstMessageIndex(message->message);
-      if (first >= 0 && block->firstBegan[first] == 0) block->firstBegan[first] = SystemTime();
-      if (message->message == WM_PAINT) {
-        block->paints = block->paints + 1;
-      } else if (message->message == countMessage) {
-        Count(*block);
-      }
-    }
-  }
-  return CallNextHookEx(nullptr, code, sent, lParam);
+  return Hook(code, sent, lParam, &OnSent);
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeCallWndProcRet(int code, WPARAM sent, LPARAM lParam) {
-  GameProbeBlock* block = Block();
-  if (code == HC_ACTION && block != nullptr) {
-    const CWPRETSTRUCT* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    const int first = FirstMessageIndex(message->message);
-    if (first >= 0 && block->firstBegan[first] != 0 && block->firstEnded[first] == 0 &&
-        IsMainWindow(message->hwnd))
-      block->firstEnded[first] = SystemTime();
-  }
-  return CallNextHookEx(nullptr, code, sent, lParam);
+  return Hook(code, sent, lParam, &OnHandled);
 }
