@@ -99,11 +99,13 @@ int WatchLaunch() {
 // Plays whole games on board index 1 at the start-up skill, as a player who watches and
 // repeats, one after another until the time is up.
 int Play(HWND window, double seconds) {
-  const Geometry g = GeometryOf(window);
+  WindowPlayer player(window);
   const double end = NowMs() + seconds * 1000.0;
   int rounds = 0, wins = 0, losses = 0, games = 0;
   while (NowMs() < end) {
-    const GamePlayed played = PlayWholeGame(window, g, PlayChecks{}, 0, 10, end);
+    const double asked = NowMs();
+    PostMessageA(window, WM_COMMAND, kNewGame, 0);
+    const GamePlayed played = PlayWholeGame(player, PlayChecks{}, asked, 0, 10, end);
     ++games;
     rounds += played.rounds;
     wins += played.won ? 1 : 0;

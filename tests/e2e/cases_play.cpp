@@ -33,10 +33,11 @@ void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>
 }
 
 // Starts a game and waits for the player's first turn; returns the square shown.
-int StartGameAndWatchFirstSquare(Game& game, const Geometry& g) {
+int StartGameAndWatchFirstSquare(Game& game) {
   const double asked = NowMs();
   game.Command(kNewGame);
-  const Playback p = WatchPlayback(game.Window(), g, 5000, 2, asked);
+  WindowPlayer player(game.Window());
+  const Playback p = WatchPlayback(player, asked, 5000, 2);
   E2E_REQUIRE(p.reachedYourTurn, "no \"Your turn\" within 5 s of a new game");
   E2E_REQUIRE(p.sawWatch, "no \"Watch\" while the computer played");
   E2E_REQUIRE(p.flashes.size() == 1, "the first playback showed %u flashes",
@@ -79,7 +80,10 @@ void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int targe
   checks.answered = [](int round, RoundEnd end) {
     E2E_REQUIRE(end == RoundEnd::kOk, "round %d: no \"OK\" after the repeat", round);
   };
-  const GamePlayed played = PlayWholeGame(game.Window(), g, checks, target);
+  WindowPlayer player(game.Window());
+  const double asked = NowMs();
+  game.Command(kNewGame);
+  const GamePlayed played = PlayWholeGame(player, checks, asked, target);
   Note("sequence: %s", Text(played.sequence).c_str());
 
   E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
@@ -242,7 +246,7 @@ E2E_CASE(wrong_square_loses) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  const int shown = StartGameAndWatchFirstSquare(game, g);
+  const int shown = StartGameAndWatchFirstSquare(game);
   const int wrong = (shown + 1) % 4;
   game.ClickSquare(g, wrong);
   E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 2000), "no \"Wrong!\" after a wrong square");
@@ -262,7 +266,7 @@ E2E_CASE(no_press_loses_after_the_thinking_time) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  StartGameAndWatchFirstSquare(game, g);
+  StartGameAndWatchFirstSquare(game);
   const double turnSeen = NowMs();
   E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 10000), "no \"Wrong!\" within 10 s");
   const double waited = NowMs() - turnSeen;
@@ -275,7 +279,7 @@ E2E_CASE(minimised_window_keeps_ticking) {
   Game game;
   game.SetClientSize(640, 480);
   const Geometry g = game.Layout();
-  StartGameAndWatchFirstSquare(game, g);
+  StartGameAndWatchFirstSquare(game);
   game.PostMsg(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   E2E_REQUIRE(WaitUntil(3000, [&] { return IsIconic(game.Window()) != FALSE; }),
               "the window did not minimise");

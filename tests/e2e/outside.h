@@ -13,6 +13,7 @@
 
 #include "tests/probe/game_probe.h"
 #include "tests/support/frame.h"
+#include "tests/support/whole_game.h"
 
 namespace e2e {
 
@@ -131,50 +132,21 @@ class GameProbe {
 };
 
 // ---------------------------------------------------------------------------
-// Playing a whole game, as a player who watches and repeats
+// Playing a whole game (tests/support/whole_game.h)
 
-// What was seen of one playback by the computer, polled from when it was asked for
-// (a new game, the last press of a repeat) until "Your turn", the end of the game or
-// the time limit.
-struct Playback {
-  explicit Playback(double asked) : first(asked) {}
-  std::vector<int> flashes;  // squares as they lit, one entry per flash seen
-  FlashTiming first;         // how long the first flash lasted
-  bool sawWatch = false;     // "Watch" was shown
-  bool reachedYourTurn = false;
-  bool ended = false;   // "You win!" or "Wrong!" showed instead
-  bool twoLit = false;  // two squares were seen lit at once
+// The eyes and hands of a whole-game player on a game window.
+class WindowPlayer final : public BoardPlayer {
+ public:
+  explicit WindowPlayer(HWND window) : window_(window) {}
+  double NowMs() override { return e2e::NowMs(); }
+  bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) override {
+    return e2e::WaitUntil(static_cast<DWORD>(limitMs), condition, static_cast<DWORD>(pollMs));
+  }
+  Frame Capture() override { return CaptureClient(window_); }
+  void Click(int x, int y) override { PostClick(window_, x, y); }
+
+ private:
+  HWND window_;
 };
-
-// Watches the playback asked for at `askedAt` until "Your turn" shows, the game ends or
-// `limitMs` have passed, looking at the board every `pollMs`.
-Playback WatchPlayback(HWND window, const Geometry& g, DWORD limitMs, DWORD pollMs, double askedAt);
-
-// How a repeat was answered.
-enum class RoundEnd { kOk, kWon, kLost, kNoAnswer };
-
-// What a caller checks as the game goes on; each may end the caller's case. Lighter
-// callers leave them empty.
-struct PlayChecks {
-  // The playback of `round` (from 1), and the sequence it must have shown: the one
-  // before it and the square seen last.
-  std::function<void(int round, const Playback&, const std::vector<int>& expected)> playback;
-  // Press `press` (from 0) of the repeat of `round`, and whether its square lit.
-  std::function<void(int round, size_t press, int square, bool lit)> pressed;
-  std::function<void(int round, RoundEnd)> answered;
-};
-
-struct GamePlayed {
-  std::vector<int> sequence;  // as repeated
-  int rounds = 0;             // repeats answered
-  bool won = false, lost = false;
-};
-
-// Starts a new game on the window (board index 1) and plays it: watches each playback
-// (the square lit last is the one added), repeats the sequence with clicks, round after
-// round, until the game is won or lost, `lastRound` rounds were repeated (0: no such
-// limit), or NowMs() reaches `stopAtMs`. The board is looked at every `pollMs`.
-GamePlayed PlayWholeGame(HWND window, const Geometry& g, const PlayChecks& checks,
-                         int lastRound = 0, DWORD pollMs = 2, double stopAtMs = 1e300);
 
 }  // namespace e2e

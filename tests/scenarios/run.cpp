@@ -285,40 +285,10 @@ class Judge {
                 static_cast<unsigned>(at), shown.c_str() + at));
   }
 
-  // Follows the board until "Your turn" shows: the squares in the order they lit.
-  struct Playback {
-    explicit Playback(double asked) : first(asked) {}
-    std::vector<int> flashes;
-    screen::FlashTiming first;  // of the first flash
-    bool sawWatch = false, twoLit = false, reachedTurn = false;
-  };
-  Playback Watch(int limitMs) {
-    Playback p(lastActionAt_);  // the playback cannot begin before what asked for it
-    int current = -1;
-    p.reachedTurn = Wait(
-        limitMs,
-        [&] {
-          const double began = p_.NowMs();
-          const Frame f = p_.Capture();
-          if (f.Empty()) return false;
-          const Geometry g = Geometry::For(board_, f.Width(), f.Height());
-          const int lit = f.LitSquare(g, Colours());
-          p.first.Poll(began, p_.NowMs(), lit >= 0);
-          p.twoLit = p.twoLit || lit == -2;
-          p.sawWatch = p.sawWatch || f.ShowsStatus(g, screen::kWatchColour);
-          if (lit != current && lit != -2) {
-            if (lit >= 0) p.flashes.push_back(lit);
-            current = lit;
-          }
-          return f.ShowsStatus(g, screen::kYourTurnColour);
-        },
-        2);
-    return p;
-  }
-
   void WatchFirstSquare() {
-    const Playback p = Watch(5000);
-    if (!p.reachedTurn) Fail("no \"Your turn\" within 5 s of a new game");
+    if (board_ != 1) Fail("the first playback is watched on board index 1");
+    const screen::Playback p = screen::WatchPlayback(p_, lastActionAt_, 5000, 2);
+    if (!p.reachedYourTurn) Fail("no \"Your turn\" within 5 s of a new game");
     if (!p.sawWatch) Fail("no \"Watch\" while the computer played");
     if (p.flashes.size() != 1)
       Fail(Format("the first playback showed %s", Squares(p.flashes).c_str()));
@@ -330,17 +300,13 @@ class Judge {
   void WatchAndRepeat(int rounds, int skill, int target) {
     static const char kKeys[] = "erdf";  // of board index 1
     if (board_ != 1) Fail("watching and repeating is played on board index 1");
-    std::vector<int> sequence;
-    for (int round = 1; round <= rounds; ++round) {
-      const int limit = round * 600 + 4000;  // at most 10 ticks a square, and a margin
-      const Playback p = Watch(limit);
+    screen::PlayChecks checks;
+    checks.playback = [&](int round, const screen::Playback& p, const std::vector<int>& expected) {
       if (p.twoLit) Fail(Format("round %d: two squares lit at once", round));
-      if (!p.reachedTurn)
-        Fail(Format("round %d: no \"Your turn\" within %d ms (seen %s)", round, limit,
+      if (!p.reachedYourTurn)
+        Fail(Format("round %d: no \"Your turn\" in time (seen %s)", round,
                     Squares(p.flashes).c_str()));
       if (!p.sawWatch || p.flashes.empty()) Fail(Format("round %d: nothing played", round));
-      std::vector<int> expected = sequence;
-      expected.push_back(p.flashes.back());
       if (screen::WithoutRepeats(p.flashes) != screen::WithoutRepeats(expected) ||
           p.flashes.size() > expected.size())
         Fail(Format("round %d: the playback showed %s, expected %s", round,
@@ -352,19 +318,26 @@ class Judge {
           Fail(Format("a 9-tick flash lasted %.0f to %.0f ms", p.first.Shortest(),
                       p.first.Longest()));
       }
-      sequence = expected;
       ExpectPanel(skill, board_ + 1, round, target, "Your turn");
-      for (size_t i = 0; i < sequence.size(); ++i) {
-        if ((round + i) % 2 == 0) {
-          p_.Type(kKeys[sequence[i]], false);
-        } else {
-          ClickSquare(sequence[i]);
-        }
-        ExpectLit(sequence[i], 2000);
+    };
+    checks.press = [&](int round, size_t press, int square) {
+      if ((round + press) % 2 == 0) {
+        p_.Type(kKeys[square], false);
+      } else {
+        ClickSquare(square);
       }
+    };
+    checks.pressed = [&](int round, size_t press, int square, bool lit) {
+      if (!lit)
+        Fail(Format("round %d, press %u: square %d is not the one lit within 2000 ms", round,
+                    static_cast<unsigned>(press + 1), square));
+    };
+    checks.answer = [&](int round) {
       ExpectStatus(round == target ? "You win!" : "OK", 3000, 0);
-    }
-    p_.Note("sequence: " + Squares(sequence));
+      return round == target ? screen::RoundEnd::kWon : screen::RoundEnd::kOk;
+    };
+    const screen::GamePlayed played = screen::PlayWholeGame(p_, checks, lastActionAt_, rounds);
+    p_.Note("sequence: " + Squares(played.sequence));
   }
 
   ScenarioPlayer& p_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/frame.h"
+#include "tests/support/whole_game.h"
 
 namespace scenario {
 
@@ -59,17 +60,12 @@ const std::vector<Scenario>& AllScenarios();
 
 // What a shell's test provides: the real game's window, driven and seen from its tests.
 // Coordinates and frames are the client area's device pixels.
-class ScenarioPlayer {
+// Its clock, waits, copies of the client area and clicks are a whole-game player's.
+class ScenarioPlayer : public screen::BoardPlayer {
  public:
-  virtual double NowMs() = 0;
-  // Lets the game run until `condition` holds (true) or `limitMs` have passed (false),
-  // looking every `pollMs`; the condition is looked at once more at the end.
-  virtual bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) = 0;
-  virtual screen::Frame Capture() = 0;
   virtual void Command(uint16_t command) = 0;
   virtual void Key(const std::string& key) = 0;
   virtual void Type(char typed, bool autoRepeat) = 0;
-  virtual void Click(int x, int y) = 0;
   virtual bool MenuEnabled(uint16_t command) = 0;
   virtual bool SoundChecked() = 0;
   virtual std::vector<std::string> DialogCaptions() = 0;  // the dialogs open

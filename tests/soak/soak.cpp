@@ -221,7 +221,10 @@ void PlayWholeGame(Session& s) {
   checks.answered = [](int round, RoundEnd end) {
     E2E_REQUIRE(end != RoundEnd::kNoAnswer, "no answer to a repeated sequence of %d", round);
   };
-  const GamePlayed played = e2e::PlayWholeGame(s.game.Window(), s.game.Layout(1), checks, 0, 5);
+  WindowPlayer player(s.game.Window());
+  const double asked = NowMs();
+  s.game.Command(kNewGame);
+  const GamePlayed played = screen::PlayWholeGame(player, checks, asked, 0, 5);
   ++(played.won ? s.gamesWon : s.gamesLost);
 }
 
