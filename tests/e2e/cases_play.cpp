@@ -37,7 +37,7 @@ int StartGameAndWatchFirstSquare(Game& game) {
   const double asked = NowMs();
   game.Command(kNewGame);
   WindowPlayer player(game.Window());
-  const Playback p = WatchPlayback(player, asked, 5000, 2);
+  const Playback p = WatchPlayback(player, asked, 5000, 2, true);
   E2E_REQUIRE(p.reachedYourTurn, "no \"Your turn\" within 5 s of a new game");
   E2E_REQUIRE(p.sawWatch, "no \"Watch\" while the computer played");
   E2E_REQUIRE(p.flashes.size() == 1, "the first playback showed %u flashes",

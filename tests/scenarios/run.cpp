@@ -287,7 +287,7 @@ class Judge {
 
   void WatchFirstSquare() {
     if (board_ != 1) Fail("the first playback is watched on board index 1");
-    const screen::Playback p = screen::WatchPlayback(p_, lastActionAt_, 5000, 2);
+    const screen::Playback p = screen::WatchPlayback(p_, lastActionAt_, 5000, 2, true);
     if (!p.reachedYourTurn) Fail("no \"Your turn\" within 5 s of a new game");
     if (!p.sawWatch) Fail("no \"Watch\" while the computer played");
     if (p.flashes.size() != 1)

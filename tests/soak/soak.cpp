@@ -320,6 +320,7 @@ long long Run::Growth(int fromCycle) const {
 void RunKind(const Kind& kind, int cycles, int every, bool print, Run* run) {
   Game game;
   Probe probe(game);
+  probe.Count();  // what counting itself takes is in the game before the first sample
   Session session{game, probe};
   kind.prepare(session);
 

@@ -22,7 +22,8 @@ RoundEnd AnswerShown(const Frame& frame) {
 
 // A square repeated back to back is dark for one tick (50 ms) between its flashes;
 // polling every 2 ms normally sees that, but the callers' checks do not depend on it.
-Playback WatchPlayback(BoardPlayer& player, double askedAt, int limitMs, int pollMs) {
+Playback WatchPlayback(BoardPlayer& player, double askedAt, int limitMs, int pollMs,
+                       bool afterNewGame) {
   Playback p(askedAt);
   int current = -1;
   player.WaitUntil(
@@ -34,14 +35,17 @@ Playback WatchPlayback(BoardPlayer& player, double askedAt, int limitMs, int pol
         const Geometry g = Board1(frame);
         const int lit = frame.LitSquare(g);
         p.first.Poll(began, player.NowMs(), lit >= 0);
-        p.twoLit = p.twoLit || lit == -2;
         p.sawWatch = p.sawWatch || frame.ShowsStatus(g, kWatchColour);
+        // What the new game shows comes after its "Watch" (a won board is all lit).
+        const bool ours = !afterNewGame || p.sawWatch;
+        p.twoLit = p.twoLit || (ours && lit == -2);
         if (lit != current && lit != -2) {
           if (lit >= 0) p.flashes.push_back(lit);
           current = lit;
         }
-        p.reachedYourTurn = frame.ShowsStatus(g, kYourTurnColour);
-        p.ended = frame.ShowsStatus(g, kYouWinColour) || frame.ShowsStatus(g, kWrongColour);
+        p.reachedYourTurn = ours && frame.ShowsStatus(g, kYourTurnColour);
+        p.ended =
+            ours && (frame.ShowsStatus(g, kYouWinColour) || frame.ShowsStatus(g, kWrongColour));
         return p.reachedYourTurn || p.ended;
       },
       pollMs);
@@ -55,7 +59,7 @@ GamePlayed PlayWholeGame(BoardPlayer& player, const PlayChecks& checks, double a
     // At most 10 ticks per square, plus the pause before and a margin.
     const double limit = std::min(round * 600.0 + 4000.0, stopAtMs - player.NowMs());
     const Playback p =
-        WatchPlayback(player, askedAt, static_cast<int>(std::max(limit, 0.0)), pollMs);
+        WatchPlayback(player, askedAt, static_cast<int>(std::max(limit, 0.0)), pollMs, round == 1);
     std::vector<int> expected = played.sequence;
     if (!p.flashes.empty()) expected.push_back(p.flashes.back());
     if (checks.playback) checks.playback(round, p, expected);

@@ -28,6 +28,8 @@ class BoardPlayer {
 
 // What was seen of one playback by the computer, from when it was asked for (a new
 // game, the last press of a repeat) until "Your turn", the end of the game or the limit.
+// After a new game is asked for, the board still shows how the game before it ended
+// until the computer begins ("Watch"): with `afterNewGame`, statuses count from then on.
 struct Playback {
   explicit Playback(double asked) : first(asked) {}
   std::vector<int> flashes;  // squares as they lit, one entry per flash seen
@@ -38,7 +40,8 @@ struct Playback {
   bool twoLit = false;  // two squares were seen lit at once
 };
 
-Playback WatchPlayback(BoardPlayer& player, double askedAt, int limitMs, int pollMs);
+Playback WatchPlayback(BoardPlayer& player, double askedAt, int limitMs, int pollMs,
+                       bool afterNewGame);
 
 // How a repeat was answered.
 enum class RoundEnd { kOk, kWon, kLost, kNoAnswer };
