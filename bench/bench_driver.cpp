@@ -147,7 +147,7 @@ int Ticks(const char* exe, double seconds, const char* logPath) {
   const LONG64 heldFrom = SystemTime();
   int result = 1;
   {
-    GameProbe probe(process.dwProcessId, process.dwThreadId);
+    GameProbe probe(process.dwProcessId, process.dwThreadId, true);
     const LONG64 heldFor = SystemTime() - heldFrom;
     ResumeThread(process.hThread);
     HWND window = nullptr;

@@ -291,7 +291,7 @@ std::string DriverDirectory() {
   return slash == std::string::npos ? std::string(".") : whole.substr(0, slash);
 }
 
-GameProbe::GameProbe(DWORD processId, DWORD threadId) {
+GameProbe::GameProbe(DWORD processId, DWORD threadId, bool timeStartUp) {
   mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                 sizeof(GameProbeBlock), GameProbeBlockName(processId).c_str());
   if (mapping_ != nullptr)
@@ -313,6 +313,7 @@ GameProbe::GameProbe(DWORD processId, DWORD threadId) {
                 {WH_CALLWNDPROC, kProbeCallWndProcHook},
                 {WH_CALLWNDPROCRET, kProbeCallWndProcRetHook}};
   for (const auto& h : kHooks) {
+    if (h.type == WH_CALLWNDPROCRET && !timeStartUp) continue;
     auto procedure = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void (*)()>(GetProcAddress(library_, h.procedure)));
     HHOOK hook =

@@ -99,8 +99,10 @@ std::string DriverDirectory();
 class GameProbe {
  public:
   // Creates the block for the process and places the hooks on the thread, which may
-  // be the first thread of a process still suspended. Error() says what failed.
-  GameProbe(DWORD processId, DWORD threadId);
+  // be the first thread of a process still suspended. Error() says what failed. The
+  // end of the first messages' handling is seen only with `timeStartUp`: under wine
+  // every kind of hook placed costs the game a call to its server per message.
+  GameProbe(DWORD processId, DWORD threadId, bool timeStartUp = false);
   ~GameProbe();
   GameProbe(const GameProbe&) = delete;
   GameProbe& operator=(const GameProbe&) = delete;

@@ -71,7 +71,8 @@ struct GameProbeBlock {
   volatile LONG64 lastTickCounter;
   volatile LONG64 paints;
   // The system time (GetSystemTimePreciseAsFileTime, 100 ns units) when the main window
-  // began and ended handling its first message of each kind; 0 until then.
+  // began and ended handling its first message of each kind; 0 until then (the end only
+  // when the driver placed the WH_CALLWNDPROCRET hook).
   volatile LONG64 firstBegan[kFirstMessages];
   volatile LONG64 firstEnded[kFirstMessages];
 
