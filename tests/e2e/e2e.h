@@ -211,7 +211,7 @@ class Probe final : public GameProbe {
   const Game& game_;
 };
 
-// Plays a whole game on board index 1 (PlayWholeGame in outside.h) and checks every
+// Plays a whole game on board index 1 (tests/support/whole_game.h) and checks every
 // round as it goes: each playback replays the sequence so far and adds one square,
 // "Your turn" and the status panel of the skill shown as `skill` (1-based), each press
 // lit, "OK" after each repeat; then the won board after round `target`.
