@@ -123,16 +123,6 @@ int Close(HWND window) {
   return IsWindow(window) ? 1 : 0;
 }
 
-LONG64 FileTimeValue(const FILETIME& t) {
-  return static_cast<LONG64>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
-LONG64 SystemTime() {
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  return FileTimeValue(now);
-}
-
 int Ticks(const char* exe, double seconds, const char* logPath) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -144,11 +134,11 @@ int Ticks(const char* exe, double seconds, const char* logPath) {
     return 1;
   }
   // The probe sees the game from its first message on.
-  const LONG64 heldFrom = SystemTime();
+  const LONG64 heldFrom = ProbeSystemTime();
   int result = 1;
   {
     GameProbe probe(process.dwProcessId, process.dwThreadId, true);
-    const LONG64 heldFor = SystemTime() - heldFrom;
+    const LONG64 heldFor = ProbeSystemTime() - heldFrom;
     ResumeThread(process.hThread);
     HWND window = nullptr;
     WaitUntil(20000, [&] {

@@ -49,13 +49,6 @@ bool IsMainWindow(HWND window) {
   return true;
 }
 
-LONG64 SystemTime() {
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  return static_cast<LONG64>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) |
-                             now.dwLowDateTime);
-}
-
 int FirstMessageIndex(UINT message) {
   switch (message) {
     case WM_CREATE:
@@ -281,7 +274,7 @@ void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
     ReportMenu(block, message.hwnd);
   } else if (IsMainWindow(message.hwnd)) {
     const int first = FirstMessageIndex(message.message);
-    if (first >= 0 && block.firstBegan[first] == 0) block.firstBegan[first] = SystemTime();
+    if (first >= 0 && block.firstBegan[first] == 0) block.firstBegan[first] = ProbeSystemTime();
     if (message.message == WM_PAINT) {
       block.paints = block.paints + 1;
     } else if (message.message == countMessage) {
@@ -295,7 +288,7 @@ void OnHandled(GameProbeBlock& block, WPARAM, const CWPRETSTRUCT& message) {
   const int first = FirstMessageIndex(message.message);
   if (first >= 0 && block.firstBegan[first] != 0 && block.firstEnded[first] == 0 &&
       IsMainWindow(message.hwnd))
-    block.firstEnded[first] = SystemTime();
+    block.firstEnded[first] = ProbeSystemTime();
 }
 
 // What each hook does: hands the message it sees to `handle` once the block is open.

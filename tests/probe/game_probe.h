@@ -87,6 +87,16 @@ struct GameProbeBlock {
   int64_t tickTimes[kProbeTickTimes];
 };
 
+// A FILETIME as one number, and the system time so, in the 100 ns units of the block.
+inline LONG64 FileTimeValue(const FILETIME& t) {
+  return static_cast<LONG64>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+inline LONG64 ProbeSystemTime() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return FileTimeValue(now);
+}
+
 inline std::string GameProbeBlockName(DWORD gameProcessId) {
   return "ZirirarAduzoGameProbe." + std::to_string(static_cast<unsigned long>(gameProcessId));
 }

@@ -71,13 +71,13 @@ GamePlayed PlayWholeGame(BoardPlayer& player, const PlayChecks& checks, double a
     played.sequence = expected;
 
     // Repeat it, each press showing its square.
+    const Geometry g = Board1(player.Capture());
     for (size_t i = 0; i < played.sequence.size(); ++i) {
       const int square = played.sequence[i];
       askedAt = player.NowMs();
       if (checks.press) {
         checks.press(round, i, square);
       } else {
-        const Geometry g = Board1(player.Capture());
         player.Click(g.CentreX(square), g.CentreY(square));
       }
       const bool lit = player.WaitUntil(
