@@ -92,3 +92,10 @@ inline bool IsGameRunning(const GameSession& game) {
   return game.state == GameState::Watch || game.state == GameState::YourTurn ||
          game.state == GameState::SequenceOk;
 }
+
+// Whether a tick can change anything now: while a game runs (a playback, the player's
+// thinking time, the pause after "OK") and while the flash of a free-play press shows.
+// At rest (no game, a game over, free play between presses) ticks do nothing.
+inline bool GameNeedsTicks(const GameSession& game) {
+  return IsGameRunning(game) || (game.state == GameState::FreePlay && game.tickCounter < 0);
+}

@@ -7,11 +7,9 @@
 #include <cmath>
 
 #include "qt/qt_canvas.h"
-#include "ui/shell_rules.h"
-#include "view/painter.h"
+#include "rules/game_host.h"
 
-BoardWidget::BoardWidget(GameSession& game, BoardLayout& layout, ShellActions& shell)
-    : game_(game), layout_(layout), shell_(shell) {
+BoardWidget::BoardWidget(GameHost& host) : host_(host) {
   // The widget paints every pixel itself: the background first, then the board.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
@@ -32,12 +30,13 @@ void BoardWidget::FollowDeviceSize() {
   const double ratio = devicePixelRatioF();
   const int width = static_cast<int>(std::lround(this->width() * ratio));
   const int height = static_cast<int>(std::lround(this->height() * ratio));
-  if (width == layout_.clientWidth && height == layout_.clientHeight &&
+  const BoardLayout& layout = host_.Layout();
+  if (width == layout.clientWidth && height == layout.clientHeight &&
       fittedAt_ == PixelsPerInch())
     return;
   fittedAt_ = PixelsPerInch();
   QtCanvas measuring(nullptr, palette().color(QPalette::Text), fittedAt_);
-  OnResize(layout_, measuring, width, height);
+  host_.Resize(measuring, width, height);
   update();
 }
 
@@ -50,7 +49,7 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
   const double ratio = devicePixelRatioF();
   painter.scale(1 / ratio, 1 / ratio);
   QtCanvas canvas(&painter, palette().color(QPalette::Text), PixelsPerInch());
-  PaintWindow(game_, layout_, canvas);
+  host_.Paint(canvas);
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
@@ -62,7 +61,7 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
     return;
   }
-  OnTypedChar(game_, shell_, static_cast<char>(text[0].unicode()), event->isAutoRepeat());
+  host_.TypedChar(static_cast<char>(text[0].unicode()), event->isAutoRepeat());
 }
 
 void BoardWidget::mousePressEvent(QMouseEvent* event) {
@@ -70,6 +69,5 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const double ratio = devicePixelRatioF();
   const QPointF at = event->position() * ratio;
-  if (at.x() < 0 || at.y() < 0) return;
-  OnClick(game_, layout_, shell_, static_cast<uint16_t>(at.x()), static_cast<uint16_t>(at.y()));
+  host_.Click(static_cast<int32_t>(std::floor(at.x())), static_cast<int32_t>(std::floor(at.y())));
 }

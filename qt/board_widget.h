@@ -1,24 +1,22 @@
 // The central area of the game window: the board and the status panel, painted by the
 // view in device pixels, so that at any pixel ratio the layout follows the window's
 // size in device pixels and every line stays one pixel wide. Its keys and clicks go to
-// the shared input rules.
+// the hosted game.
 #pragma once
 
 #include <QWidget>
 
-#include "engine/game.h"
 #include "view/layout.h"
 
-class ShellActions;
+class GameHost;
 
 class BoardWidget final : public QWidget {
  public:
-  BoardWidget(GameSession& game, BoardLayout& layout, ShellActions& shell);
+  explicit BoardWidget(GameHost& host);
 
   // Repaints, with the background first, the part of the widget that covers `rect`
   // (device pixels); the whole widget when none is given.
   void Invalidate(const Rect& rect);
-  void InvalidateAll() { update(); }
 
   // Device pixels per inch, at which the status font's points become pixels.
   double PixelsPerInch() const { return logicalDpiY() * devicePixelRatioF(); }
@@ -34,8 +32,6 @@ class BoardWidget final : public QWidget {
   // size or the pixel ratio has changed since the last time.
   void FollowDeviceSize();
 
-  GameSession& game_;
-  BoardLayout& layout_;
-  ShellActions& shell_;
+  GameHost& host_;
   double fittedAt_ = 0;  // the pixel density the status font was fitted at
 };

@@ -15,7 +15,7 @@
 #include "resources/embedded_files.h"
 #include "resources/help_text.h"
 #include "resources/ui_texts.h"
-#include "ui/shell_rules.h"
+#include "rules/commands.h"
 
 // The Windows program's icon file, built in (qt/CMakeLists.txt).
 extern const EmbeddedFile kEmbeddedIcons[];

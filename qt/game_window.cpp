@@ -9,40 +9,24 @@
 #include "qt/dialogs.h"
 #include "resources/ui_texts.h"
 
-GameWindow::GameWindow(SoundBackend& sound) : output_(sound), player_(game_, sound) {
+GameWindow::GameWindow(SoundOutput& sound) : host_(*this, sound, Clock::RestsWhenIdle) {
   setWindowTitle(QString::fromLatin1(TEXT_TITLE));
   setWindowIcon(GameIcon());
-  board_ = new BoardWidget(game_, layout_, *this);
+  board_ = new BoardWidget(host_);
   setCentralWidget(board_);
   board_->setFocus();
   BuildMenus();
 
-  StartSession(game_, static_cast<uint32_t>(std::time(nullptr)));
   ticks_.setTimerType(Qt::PreciseTimer);
   ticks_.setInterval(kTickMs);
-  connect(&ticks_, &QTimer::timeout, this, [this] { OnTick(game_, *this, player_); });
-  ticks_.start();
+  connect(&ticks_, &QTimer::timeout, this, [this] { host_.Tick(); });
+  host_.Start(static_cast<uint32_t>(std::time(nullptr)));
 }
 
 void GameWindow::BuildMenus() {
-  struct Item {
-    const char* menu;
-    const char* text;  // with its mnemonic, and its shortcut key after a tab
-    uint16_t command;
-    bool separatorBefore;
-  };
-  static constexpr Item kItems[] = {
-      {TEXT_MENU_GAME, TEXT_GAME_NEW, ID_GAME_NEW, false},
-      {TEXT_MENU_GAME, TEXT_GAME_LEVEL, ID_GAME_LEVEL, false},
-      {TEXT_MENU_GAME, TEXT_GAME_FREEPLAY, ID_GAME_FREEPLAY, false},
-      {TEXT_MENU_GAME, TEXT_GAME_SOUND, ID_GAME_SOUND, true},
-      {TEXT_MENU_GAME, TEXT_GAME_QUIT, ID_GAME_QUIT, true},
-      {TEXT_MENU_HELP, TEXT_HELP_INSTRUCTIONS, ID_HELP_INSTRUCTIONS, false},
-      {TEXT_MENU_HELP, TEXT_HELP_ABOUT, ID_HELP_ABOUT, true},
-  };
   QMenu* menu = nullptr;
   const char* menuText = nullptr;
-  for (const Item& item : kItems) {
+  for (const MenuItem& item : kMenuItems) {
     if (item.menu != menuText) {
       menuText = item.menu;
       menu = menuBar()->addMenu(QString::fromLatin1(item.menu));
@@ -53,37 +37,25 @@ void GameWindow::BuildMenus() {
     QAction* action = menu->addAction(text);
     const QString key = text.section(QLatin1Char('\t'), 1);
     if (!key.isEmpty()) action->setShortcut(QKeySequence(key));
-    action->setCheckable(item.command == ID_GAME_SOUND);
-    const uint16_t command = item.command;
-    connect(action, &QAction::triggered, this, [this, command] {
-      RunCommand(game_, *this, command);
-      SyncMenu();
-    });
-    actions_[command] = action;
+    action->setCheckable(item.command == Command::Sound);
+    const Command command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] { host_.Run(command); });
+    actions_[static_cast<int>(command)] = action;
   }
   SyncMenu();
 }
 
 void GameWindow::SyncMenu() {
-  for (const auto& [command, action] : actions_) {
-    action->setEnabled(CommandAllowed(game_, command));
-  }
-  actions_.at(ID_GAME_SOUND)->setChecked(SoundChecked(game_));
+  const MenuState state = host_.Menu();
+  for (int i = 0; i < kCommandCount; ++i) actions_[i]->setEnabled(state.enabled[i]);
+  Action(Command::Sound)->setChecked(state.soundChecked);
 }
 
-void GameWindow::InvalidateSquare(int16_t square) {
-  board_->Invalidate(SquareRect(layout_, game_.boardIndex, square));
-}
+void GameWindow::Invalidate(const Rect& rect) { board_->Invalidate(rect); }
 
-void GameWindow::InvalidateStatusPanel() {
-  board_->Invalidate(StatusPanelRect(layout_));
-  SyncMenu();
-}
+void GameWindow::InvalidateAll() { board_->update(); }
 
-void GameWindow::RedrawAll() {
-  board_->repaint();
-  SyncMenu();
-}
+void GameWindow::RedrawAll() { board_->repaint(); }
 
 void GameWindow::ShowDialog(QDialog* dialog) {
   dialog_ = dialog;
@@ -99,12 +71,9 @@ void GameWindow::ShowDialog(QDialog* dialog) {
 }
 
 void GameWindow::OpenLevelDialog() {
-  QDialog* dialog = NewLevelDialog(this, game_.boardIndex, game_.skillIndex);
-  connect(dialog, &QDialog::accepted, this, [this, dialog] {
-    ApplyLevel(game_, player_, ChosenBoard(dialog), ChosenSkill(dialog));
-    board_->InvalidateAll();
-    SyncMenu();
-  });
+  QDialog* dialog = NewLevelDialog(this, Game().boardIndex, Game().skillIndex);
+  connect(dialog, &QDialog::accepted, this,
+          [this, dialog] { host_.ChooseLevel(ChosenBoard(dialog), ChosenSkill(dialog)); });
   ShowDialog(dialog);
 }
 
@@ -113,9 +82,6 @@ void GameWindow::OpenInstructions() { ShowDialog(NewInstructionsDialog(this)); }
 void GameWindow::OpenAbout() { ShowDialog(NewAboutBox(this)); }
 
 void GameWindow::closeEvent(QCloseEvent* event) {
-  if (!ended_) {
-    ended_ = true;
-    EndSession(*this, output_);
-  }
+  host_.End();
   event->accept();
 }

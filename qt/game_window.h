@@ -1,36 +1,30 @@
 // The game's main window on Linux: the menu bar of the Windows game, the board as its
-// central area, the 50 ms tick, and the three dialogs. It holds the one game record and
-// the one layout record, carries out the shared shell rules (ShellActions) and the
-// engine's repaint requests (GameView), and plays through the sound backend it is given.
+// central area, the 50 ms tick, and the three dialogs. It hosts the game (GameHost) and
+// carries out what the shared rules ask of a shell; its sound goes to the output it is
+// given.
 #pragma once
 
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
-#include <map>
 
-#include "engine/game.h"
+#include "rules/game_host.h"
 #include "sound/sound_player.h"
-#include "ui/shell_rules.h"
-#include "view/layout.h"
 
 class BoardWidget;
 class QAction;
 
-class GameWindow final : public QMainWindow,
-                         private ShellActions,
-                         private GameView,
-                         private TickSource {
+class GameWindow final : public QMainWindow, private Shell {
  public:
-  // Starts the session: the random source seeded from the clock, the tick running.
-  explicit GameWindow(SoundBackend& sound);
+  // Starts the session: the random source seeded from the clock.
+  explicit GameWindow(SoundOutput& sound);
 
   // What a test looks at and drives, as a player sees and uses them.
-  const GameSession& Game() const { return game_; }
-  const BoardLayout& Layout() const { return layout_; }
+  const GameSession& Game() const { return host_.Game(); }
+  const BoardLayout& Layout() const { return host_.Layout(); }
   BoardWidget* Board() const { return board_; }
-  QAction* Action(uint16_t command) const { return actions_.at(command); }
+  QAction* Action(Command command) const { return actions_[static_cast<int>(command)]; }
   QDialog* OpenDialog() const { return dialog_; }  // the dialog showing, or null
   const QTimer& Ticks() const { return ticks_; }
 
@@ -38,38 +32,29 @@ class GameWindow final : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // ShellActions
-  GameView& View() override { return *this; }
-  SoundPlayer& Sound() override { return player_; }
-  SoundBackend& SoundOutput() override { return output_; }
+  // Shell
+  void Invalidate(const Rect& rect) override;
+  void InvalidateAll() override;
+  void RedrawAll() override;
+  void StartTicks() override { ticks_.start(); }
+  void StopTicks() override { ticks_.stop(); }
   bool DialogOpen() override { return dialog_ != nullptr; }
   void OpenLevelDialog() override;
   void OpenInstructions() override;
   void OpenAbout() override;
   void CloseMainWindow() override { close(); }
-
-  // GameView: every change of the game's state asks for one of these.
-  void InvalidateSquare(int16_t square) override;
-  void InvalidateStatusPanel() override;
-  void RedrawAll() override;
-
-  // TickSource
-  void Stop() override { ticks_.stop(); }
+  void StatusChanged() override { SyncMenu(); }
 
   void BuildMenus();
-  // Greying and the check mark, from the shared rules: brought up to date whenever the
-  // game's state may have changed, and as a menu opens.
+  // Greying and the check mark, from the shared menu state: brought up to date whenever
+  // the game's state may have changed, and as a menu opens.
   void SyncMenu();
   // Shows a dialog modally without waiting for it: ticks and the game go on beneath.
   void ShowDialog(QDialog* dialog);
 
-  GameSession game_;
-  BoardLayout layout_;
-  SoundBackend& output_;
-  GatedSoundPlayer player_;
+  GameHost host_;
   QTimer ticks_;
   BoardWidget* board_;
-  std::map<uint16_t, QAction*> actions_;
+  QAction* actions_[kCommandCount] = {};
   QPointer<QDialog> dialog_;
-  bool ended_ = false;
 };

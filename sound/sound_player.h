@@ -42,6 +42,9 @@ class GatedSoundPlayer final : public SoundPlayer {
   SoundBackend& backend_;
 };
 
+// The interface a shell provides for sound, under the name the shared rules use.
+using SoundOutput = SoundBackend;
+
 // Flips soundOn; silences at once when it becomes 0.
 void ToggleSound(GameSession& game, SoundBackend& backend);
 // Silences whatever plays, whatever soundOn holds, and closes the backend.

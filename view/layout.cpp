@@ -59,9 +59,9 @@ Rect SquareRect(const BoardLayout& layout, int16_t board, int16_t square) {
               Add(MulThenDiv(r + 1, h, rows), -kInset)};
 }
 
-int16_t HitTest(const BoardLayout& layout, int16_t board, uint16_t x, uint16_t y) {
+int16_t HitTest(const BoardLayout& layout, int16_t board, int32_t x, int32_t y) {
   const int32_t w = BoardWidth(layout);
-  if (static_cast<int32_t>(x) > w) return -1;  // status panel or the strip before it
+  if (x < 0 || y < 0 || x > w) return -1;  // outside, the status panel or the strip before it
   const int32_t columns = BoardColumns(board);
   const int32_t rows = BoardRows(board);
   if (columns <= 0 || rows <= 0) return -1;
@@ -69,8 +69,8 @@ int16_t HitTest(const BoardLayout& layout, int16_t board, uint16_t x, uint16_t y
   const int32_t cellWidth = w / columns;
   const int32_t cellHeight = GridSpanY(layout) / rows;
   if (cellWidth <= 0 || cellHeight <= 0) return -1;  // too small to hold the grid
-  const int32_t c = static_cast<int32_t>(x) / cellWidth;
-  const int32_t r = static_cast<int32_t>(y) / cellHeight;
+  const int32_t c = x / cellWidth;
+  const int32_t r = y / cellHeight;
   if (c >= columns || r >= rows) return -1;
   return static_cast<int16_t>(r * columns + c);
 }

@@ -29,8 +29,8 @@ int32_t GridY(const BoardLayout& layout, int16_t board, int32_t j);  // ((H - 1)
 
 // Any square index is accepted; one the board does not have lies outside the grid.
 Rect SquareRect(const BoardLayout& layout, int16_t board, int16_t square);
-// The square under a client point, or -1.
-int16_t HitTest(const BoardLayout& layout, int16_t board, uint16_t x, uint16_t y);
+// The square under a client point, or -1 (also for a point left of or above the area).
+int16_t HitTest(const BoardLayout& layout, int16_t board, int32_t x, int32_t y);
 Rect StatusPanelRect(const BoardLayout& layout);
 // Status line k = 1..5 of the panel.
 Rect StatusLineRect(const BoardLayout& layout, int k);

@@ -2,10 +2,11 @@
 // service's own thread, only posts a tick (WM_TIMER, 0, 0) to the main window.
 #pragma once
 
-#include "engine/game.h"
-#include "ui/shell_rules.h"
+#include <windows.h>
 
-class TickTimer final : public TickSource {
+#include "engine/game.h"
+
+class TickTimer {
  public:
   static constexpr unsigned kPeriodMs = kTickMs;
   // Two different settings share the word "resolution": the system timer resolution
@@ -14,14 +15,12 @@ class TickTimer final : public TickSource {
   static constexpr unsigned kSystemResolutionMs = kPeriodMs;
   static constexpr unsigned kEventResolutionMs = 10;
 
-  // Asks for the system timer resolution and starts the periodic event.
-  void Start();
+  // Asks for the system timer resolution and starts the periodic event, which ticks
+  // `window`.
+  void Start(HWND window);
   // Kills the event and gives the system timer resolution back.
-  void Stop() override;
+  void Stop();
 
  private:
   unsigned eventId_ = 0;  // written and read on the user-interface thread only
 };
-
-// The main window's clock.
-TickTimer& MainTicks();

@@ -19,6 +19,7 @@
 
 #include "qt/board_widget.h"
 #include "qt/dialogs.h"
+#include "resources/command_ids.h"
 
 namespace {
 
@@ -105,10 +106,16 @@ screen::Frame QtPlayer::Capture() {
                        palette.color(QPalette::Text).rgb() & 0xFFFFFF);
 }
 
-void QtPlayer::Command(uint16_t command) {
+QAction* QtPlayer::ActionOf(uint16_t id) {
+  ::Command command;
+  if (!CommandOfId(id, command)) Fail("no command numbered " + std::to_string(id));
+  return window_->Action(command);
+}
+
+void QtPlayer::Command(uint16_t id) {
   // As a shortcut delivers it: straight to the action's handler, whatever state the
   // menu was last shown in.
-  emit window_->Action(command)->triggered(false);
+  emit ActionOf(id)->triggered(false);
 }
 
 void QtPlayer::Key(const std::string& key) {
@@ -151,9 +158,9 @@ void QtPlayer::Click(int x, int y) {
   QApplication::sendEvent(board, &release);
 }
 
-bool QtPlayer::MenuEnabled(uint16_t command) { return window_->Action(command)->isEnabled(); }
+bool QtPlayer::MenuEnabled(uint16_t id) { return ActionOf(id)->isEnabled(); }
 
-bool QtPlayer::SoundChecked() { return window_->Action(screen::kSound)->isChecked(); }
+bool QtPlayer::SoundChecked() { return ActionOf(screen::kSound)->isChecked(); }
 
 std::vector<std::string> QtPlayer::DialogCaptions() {
   std::vector<std::string> captions;

@@ -59,6 +59,7 @@ class QtPlayer final : public scenario::ScenarioPlayer {
 
  private:
   QDialog* Dialog();  // the one dialog open; fails without one
+  QAction* ActionOf(uint16_t id);  // the menu action of a command's number
 
   std::unique_ptr<GameWindow> window_;
   SoundBackend& sound_;
