@@ -12,9 +12,13 @@ TEST(Random, KnownSeedGivesTheGeneratorsSequence) {
   EXPECT_EQ(game.randomState, 0xFFFFFFFFu * 214013u + 2531011u) << "wraps modulo 2^32";
 }
 
-TEST(FlashPacing, ChangesOnlyAtTheTabledLengths) {
+TEST(FlashPacing, ChangesOnlyAtTheStepLengths) {
+  const struct {
+    int16_t length, ticks;
+  } kSteps[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
+                {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
   GameSession game;
-  for (const FlashStep& step : kFlashPacing) {
+  for (const auto& step : kSteps) {
     game.flashTicks = 77;
     game.sequenceLength = step.length;
     FlashPacing(game);
@@ -298,4 +302,35 @@ TEST(ApplyLevel, IgnoresIndicesOutsideTheTables) {
     EXPECT_EQ(h.game.skillIndex, 1);
   }
   EXPECT_TRUE(h.out.Take().empty());
+}
+
+// Ticks matter while a game runs and while a free-play flash shows; at rest they do
+// nothing, whatever the counter holds.
+TEST(GameNeedsTicks, ExactlyWhileSomethingTimedIsUnderWay) {
+  const struct {
+    GameState state;
+    int16_t tickCounter;
+    bool needs;
+  } kCases[] = {
+      {GameState::Idle, 0, false},      {GameState::Idle, -3, false},
+      {GameState::Watch, -1, true},     {GameState::YourTurn, 40, true},
+      {GameState::SequenceOk, 5, true}, {GameState::Wrong, 0, false},
+      {GameState::YouWin, 0, false},    {GameState::FreePlay, -1, true},
+      {GameState::FreePlay, 0, false},
+  };
+  for (const auto& c : kCases) {
+    GameSession game;
+    game.state = c.state;
+    game.tickCounter = c.tickCounter;
+    EXPECT_EQ(GameNeedsTicks(game), c.needs)
+        << "state " << static_cast<int>(c.state) << ", counter " << c.tickCounter;
+  }
+  // A free-play press needs ticks until its flash has ended, and no longer.
+  Harness h;
+  h.Free();
+  h.Press(0);
+  int ticks = 0;
+  while (GameNeedsTicks(h.game) && ticks < 100) h.Tick(), ++ticks;
+  EXPECT_EQ(ticks, h.game.flashTicks + 1);
+  EXPECT_EQ(h.game.litSquare, -1);
 }
