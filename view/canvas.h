@@ -1,6 +1,6 @@
-// The small drawing interface through which the view measures and paints. Its
-// Win32 implementation is a one-to-one mapping onto GDI calls; the tests run the view
-// on a model of a device context that records what is drawn.
+// What the view asks of a shell's drawing surface, in the game's own words: fill a
+// rectangle, draw a dotted grid line, write a line of the status panel, measure the
+// status font. Every shell carries these out on its own platform; the tests record them.
 #pragma once
 
 #include <cstdint>
@@ -8,29 +8,25 @@
 #include "engine/tables.h"
 #include "view/layout.h"
 
+enum class TextAlign { Left, Centre };  // a text line is always centred top to bottom
+
 class Canvas {
  public:
-  using Object = void*;  // a pen, font or brush; null when creation failed
-
-  // Background modes and DrawText flags, with the values GDI gives them.
-  static constexpr int kTransparent = 1;
-  static constexpr uint32_t kLeft = 0x0, kCenter = 0x1, kVCenter = 0x4, kSingleLine = 0x20,
-                            kNoClip = 0x100;
-
-  virtual int SetBkMode(int mode) = 0;                  // returns the previous mode
-  virtual Colour SetTextColor(Colour colour) = 0;       // returns the previous colour
-  virtual Colour WindowTextColour() = 0;                // the system window-text colour
-  virtual Object CreateDotPen(Colour colour) = 0;       // PS_DOT, width 0
-  virtual Object CreateStatusFont(int16_t points) = 0;  // Arial at a point size
-  virtual Object CreateSolidBrush(Colour colour) = 0;
-  virtual Object SelectObject(Object object) = 0;  // returns the one replaced
-  virtual void DeleteObject(Object object) = 0;
-  virtual int32_t AverageCharWidth() = 0;  // of the selected font
-  virtual void MoveTo(int32_t x, int32_t y) = 0;
-  virtual void LineTo(int32_t x, int32_t y) = 0;
-  // DrawTextA; not called DrawText, which <windows.h> defines as a macro.
-  virtual void WriteText(const char* text, int length, const Rect& rect, uint32_t flags) = 0;
-  virtual void FillRect(const Rect& rect, Object brush) = 0;
+  // The user's colour for window text, read afresh at every paint.
+  virtual Colour WindowTextColour() = 0;
+  // Right and bottom edges left out; empty fills nothing.
+  virtual void FillRect(const Rect& rect, Colour colour) = 0;
+  // A dotted line one pixel wide, horizontal or vertical, from (x0, y0) up to but not
+  // including (x1, y1); its gaps keep what lies beneath them.
+  virtual void DottedLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Colour colour) = 0;
+  // One line of `length` characters (Latin-1) in the status font at `points`, centred
+  // vertically in `rect`, at its left or centred across it, not clipped to it, nothing
+  // drawn behind the letters.
+  virtual void WriteText(const char* text, int length, const Rect& rect, Colour colour,
+                         int16_t points, TextAlign align) = 0;
+  // The status font's average character width at `points`, in pixels; 0 or less when no
+  // such font can be made or measured.
+  virtual int32_t AverageCharWidth(int16_t points) = 0;
 
  protected:
   ~Canvas() = default;

@@ -100,12 +100,7 @@ void FitStatusFont(BoardLayout& layout, Canvas& canvas) {
   int16_t fits = kLeastFontSize;
   while (fits < std::numeric_limits<int16_t>::max()) {
     const int16_t next = static_cast<int16_t>(fits + 1);
-    Canvas::Object font = canvas.CreateStatusFont(next);
-    if (font == nullptr) break;
-    Canvas::Object previous = canvas.SelectObject(font);
-    const int32_t average = canvas.AverageCharWidth();
-    canvas.SelectObject(previous);
-    canvas.DeleteObject(font);
+    const int32_t average = canvas.AverageCharWidth(next);
     if (average <= 0 || bound <= 12 * static_cast<int64_t>(average)) break;
     fits = next;
   }

@@ -15,7 +15,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include "qt/board_widget.h"
 #include "qt/pulse_sound_backend.h"
@@ -24,61 +23,13 @@
 #include "tests/qt/qt_player.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/frame.h"
+#include "tests/support/recording_canvas.h"
 #include "view/painter.h"
 
 namespace {
 
 QtMessageHandler g_testHandler = nullptr;
 void WithoutPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& text);
-
-// What the view draws, recorded: fills and line segments in device pixels.
-class DrawingRecord final : public Canvas {
- public:
-  struct Fill {
-    Rect rect;
-    Colour colour;
-  };
-  struct Segment {
-    int32_t x0, y0, x1, y1;  // x1, y1 itself not drawn
-  };
-  std::vector<Fill> fills;
-  std::vector<Segment> segments;
-  std::vector<Rect> texts;
-
-  explicit DrawingRecord(QtCanvas& measure) : measure_(measure) {}
-  int SetBkMode(int mode) override { return mode; }
-  Colour SetTextColor(Colour colour) override { return colour; }
-  Colour WindowTextColour() override { return 0; }
-  Object CreateDotPen(Colour) override { return this; }
-  Object CreateStatusFont(int16_t points) override { return measure_.CreateStatusFont(points); }
-  Object CreateSolidBrush(Colour colour) override {
-    brushes_.push_back(std::make_unique<Colour>(colour));
-    return brushes_.back().get();
-  }
-  Object SelectObject(Object object) override { return object; }
-  void DeleteObject(Object object) override {
-    // Fonts are the measuring canvas's; pens and brushes this record's own.
-    if (object == this) return;
-    for (const auto& brush : brushes_)
-      if (brush.get() == object) return;
-    measure_.DeleteObject(object);
-  }
-  int32_t AverageCharWidth() override { return measure_.AverageCharWidth(); }
-  void MoveTo(int32_t x, int32_t y) override { x_ = x, y_ = y; }
-  void LineTo(int32_t x, int32_t y) override {
-    segments.push_back({x_, y_, x, y});
-    MoveTo(x, y);
-  }
-  void WriteText(const char*, int, const Rect& rect, uint32_t) override { texts.push_back(rect); }
-  void FillRect(const Rect& rect, Object brush) override {
-    fills.push_back({rect, *static_cast<Colour*>(brush)});
-  }
-
- private:
-  QtCanvas& measure_;
-  std::vector<std::unique_ptr<Colour>> brushes_;
-  int32_t x_ = 0, y_ = 0;
-};
 
 QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame) {
   const BoardLayout& layout = window.Layout();
@@ -88,8 +39,16 @@ QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame)
         .arg(frame.Height())
         .arg(layout.clientWidth)
         .arg(layout.clientHeight);
+  // The status font is the one fitted with the Qt canvas at the device's density.
   QtCanvas measure(nullptr, Qt::black, window.Board()->PixelsPerInch());
-  DrawingRecord view(measure);
+  RecordingCanvas view;
+  view.averageWidth = [&](int16_t points) { return measure.AverageCharWidth(points); };
+  BoardLayout fitted = layout;
+  FitStatusFont(fitted, view);
+  if (fitted.statusFontSize != layout.statusFontSize)
+    return QStringLiteral("status font of %1 points, fitted %2")
+        .arg(layout.statusFontSize)
+        .arg(fitted.statusFontSize);
   PaintWindow(window.Game(), layout, view);
   // Every pixel: what the view put there, the background where it put nothing.
   enum Mark : char { kBackground, kFill, kLine, kText };
@@ -102,13 +61,13 @@ QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame)
     mark[at] = what;
     fillColour[at] = colour;
   };
-  for (const auto& s : view.segments) {
+  for (const auto& s : view.lines) {
     const int dx = (s.x1 > s.x0) - (s.x1 < s.x0), dy = (s.y1 > s.y0) - (s.y1 < s.y0);
     for (int x = s.x0, y = s.y0; x != s.x1 || y != s.y1; x += dx, y += dy) set(x, y, kLine);
   }
-  for (const Rect& r : view.texts) {  // text may spill: a wide band around its line
-    for (int y = r.top - 20; y < r.bottom + 20; ++y)
-      for (int x = r.left; x < r.right; ++x) set(x, y, kText);
+  for (const auto& t : view.texts) {  // text may spill: a wide band around its line
+    for (int y = t.rect.top - 20; y < t.rect.bottom + 20; ++y)
+      for (int x = t.rect.left; x < t.rect.right; ++x) set(x, y, kText);
   }
   for (const auto& f : view.fills)
     for (int y = f.rect.top; y < f.rect.bottom; ++y)
@@ -143,8 +102,8 @@ QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame)
                                      : QStringLiteral("nothing"));
     }
   }
-  if (lineDots * 4 < static_cast<int>(view.segments.size()) * 50)
-    return QStringLiteral("only %1 dots on %2 lines").arg(lineDots).arg(view.segments.size());
+  if (lineDots * 4 < static_cast<int>(view.lines.size()) * 50)
+    return QStringLiteral("only %1 dots on %2 lines").arg(lineDots).arg(view.lines.size());
   return {};
 }
 

@@ -3,17 +3,17 @@
 
 #include <climits>
 
-#include "tests/support/model_canvas.h"
+#include "tests/support/recording_canvas.h"
 #include "view/layout.h"
 
 namespace {
 
-int16_t Fit(ModelCanvas& canvas, int32_t clientWidth) {
+int16_t Fit(RecordingCanvas& canvas, int32_t clientWidth) {
   BoardLayout layout;
   OnResize(layout, canvas, clientWidth, 300);
   EXPECT_EQ(layout.clientWidth, clientWidth);
   EXPECT_EQ(layout.clientHeight, 300);
-  canvas.CheckRestored();  // every font deleted, the previous one selected again
+  EXPECT_EQ(canvas.fault, "");
   return layout.statusFontSize;
 }
 
@@ -25,77 +25,67 @@ int32_t Table(int16_t p) {
 }
 
 TEST(FitStatusFont, KeepsGrowingWhileTwelveCharactersFit) {
-  ModelCanvas canvas;
+  RecordingCanvas canvas;
   canvas.averageWidth = Table;
   EXPECT_EQ(Fit(canvas, 640), 17);  // bound 155: 12 x 12 = 144 fits, 12 x 13 = 156 does not
   const std::vector<int16_t> tried = {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-  EXPECT_EQ(canvas.fontSizesCreated, tried);
-  EXPECT_EQ(canvas.created(), 15);
+  EXPECT_EQ(canvas.fontSizesMeasured, tried);
 }
 
 TEST(FitStatusFont, BoundIsAStrictComparison) {
-  ModelCanvas canvas;
+  RecordingCanvas canvas;
   canvas.averageWidth = Table;
   EXPECT_EQ(Fit(canvas, 599), 13);  // bound 144 is not more than 12 x 12
-  ModelCanvas wider;
+  RecordingCanvas wider;
   wider.averageWidth = Table;
   EXPECT_EQ(Fit(wider, 600), 17);  // bound 145 is
 }
 
 TEST(FitStatusFont, NarrowWindowsGetTheLeastSize) {
   for (int32_t width : {0, 1, 79, -100, INT32_MIN}) {
-    ModelCanvas canvas;
+    RecordingCanvas canvas;
     EXPECT_EQ(Fit(canvas, width), 3) << width;
-    EXPECT_EQ(canvas.created(), 1);
+    EXPECT_EQ(canvas.fontSizesMeasured.size(), 1u);
   }
 }
 
+// A font that cannot be made or measured: width 0 or less.
 TEST(FitStatusFont, UnmeasurableFontsEndTheSearch) {
-  ModelCanvas zero;
+  RecordingCanvas zero;
   zero.averageWidth = [](int16_t) { return 0; };
   EXPECT_EQ(Fit(zero, 640), 3);
-  EXPECT_EQ(zero.created(), 1);
+  EXPECT_EQ(zero.fontSizesMeasured.size(), 1u);
 
-  ModelCanvas negative;
+  RecordingCanvas fromSeven;
+  fromSeven.averageWidth = [](int16_t p) { return p >= 7 ? 0 : p; };
+  EXPECT_EQ(Fit(fromSeven, 640), 6);  // the last size measured and found to fit
+  EXPECT_EQ(fromSeven.fontSizesMeasured, (std::vector<int16_t>{4, 5, 6, 7}));
+
+  RecordingCanvas negative;
   negative.averageWidth = [](int16_t p) { return p < 9 ? 1 : -5; };
   EXPECT_EQ(Fit(negative, 640), 8);
 }
 
-TEST(FitStatusFont, FontsThatCannotBeMadeEndTheSearch) {
-  ModelCanvas none;
-  none.creationFails = [](ModelCanvas::Kind kind, int16_t) { return kind == ModelCanvas::kFont; };
-  EXPECT_EQ(Fit(none, 640), 3);
-  EXPECT_EQ(none.fontSizesCreated.size(), 1u);
-
-  ModelCanvas fromSeven;
-  fromSeven.creationFails = [](ModelCanvas::Kind kind, int16_t p) {
-    return kind == ModelCanvas::kFont && p >= 7;
-  };
-  EXPECT_EQ(Fit(fromSeven, 640), 6);  // the last size measured and found to fit
-  EXPECT_EQ(fromSeven.created(), 3);
-}
-
 TEST(FitStatusFont, NoMetricsCanRunItForeverOrOverflow) {
-  ModelCanvas tiny;
+  RecordingCanvas tiny;
   tiny.averageWidth = [](int16_t) { return 1; };
   EXPECT_EQ(Fit(tiny, INT32_MAX), INT16_MAX);
-  EXPECT_EQ(tiny.fontSizesCreated.back(), INT16_MAX);
+  EXPECT_EQ(tiny.fontSizesMeasured.back(), INT16_MAX);
 
-  ModelCanvas enormous;
+  RecordingCanvas enormous;
   enormous.averageWidth = [](int16_t) { return INT32_MAX; };
   EXPECT_EQ(Fit(enormous, INT32_MAX), 3);
 }
 
 TEST(FitStatusFont, ResizeFitsAnew) {
   BoardLayout layout;
-  ModelCanvas canvas;
+  RecordingCanvas canvas;
   OnResize(layout, canvas, 640, 480);
   EXPECT_EQ(layout.statusFontSize, 12);  // average width = points: 13 x 12 = 156
   OnResize(layout, canvas, 0, 0);
   EXPECT_EQ(layout.statusFontSize, 3);
   OnResize(layout, canvas, 1000, 700);  // bound 245: 20 x 12 = 240 fits
   EXPECT_EQ(layout.statusFontSize, 20);
-  canvas.CheckRestored();
 }
 
 }  // namespace

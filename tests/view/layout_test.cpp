@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "tests/support/model_canvas.h"
+#include "tests/support/recording_canvas.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST(Layout, TooShortForFourRowsHitsNothing) {
 TEST(Layout, MinimisedClientIsHarmless) {
   BoardLayout l;
   EXPECT_EQ(l.statusFontSize, 10);  // until the first resize
-  ModelCanvas canvas;
+  RecordingCanvas canvas;
   OnResize(l, canvas, 0, 0);
   EXPECT_EQ(l.statusFontSize, 3);
   for (int16_t b = 0; b < kBoardCount; ++b) {
