@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/perfect_player.h"
+#include "tests/support/recording_canvas.h"
 #include "tests/support/recorder.h"
 
 namespace {
@@ -41,7 +42,7 @@ struct Hosted {
 
   explicit Hosted(uint32_t seed = 12345) {
     host.Start(seed);
-    RecordingCanvasForResize();
+    RecordingCanvasForResize();  // a 640 x 480 board
   }
   void RecordingCanvasForResize();
   const GameSession& Game() const { return host.Game(); }
@@ -82,18 +83,8 @@ struct Hosted {
   }
 };
 
-// The host measures the status font through the canvas at every resize.
-class FixedWidthCanvas final : public Canvas {
- public:
-  Colour WindowTextColour() override { return 0; }
-  void FillRect(const Rect&, Colour) override {}
-  void DottedLine(int32_t, int32_t, int32_t, int32_t, Colour) override {}
-  void WriteText(const char*, int, const Rect&, Colour, int16_t, TextAlign) override {}
-  int32_t AverageCharWidth(int16_t points) override { return points; }
-};
-
 void Hosted::RecordingCanvasForResize() {
-  FixedWidthCanvas canvas;
+  RecordingCanvas canvas;
   host.Resize(canvas, 640, 480);
 }
 
