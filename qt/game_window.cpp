@@ -9,7 +9,7 @@
 #include "qt/dialogs.h"
 #include "resources/ui_texts.h"
 
-GameWindow::GameWindow(SoundBackend& sound) : output_(sound), player_(game_, sound) {
+GameWindow::GameWindow(SoundOutput& sound) : output_(sound), player_(game_, sound) {
   setWindowTitle(QString::fromLatin1(TEXT_TITLE));
   setWindowIcon(GameIcon());
   board_ = new BoardWidget(game_, layout_, *this);

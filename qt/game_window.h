@@ -1,7 +1,7 @@
 // The game's main window on Linux: the menu bar of the Windows game, the board as its
 // central area, the 50 ms tick, and the three dialogs. It holds the one game record and
 // the one layout record, carries out the shared shell rules (ShellActions) and the
-// engine's repaint requests (GameView), and plays through the sound backend it is given.
+// engine's repaint requests (GameView), and plays through the sound output it is given.
 #pragma once
 
 #include <QDialog>
@@ -24,7 +24,7 @@ class GameWindow final : public QMainWindow,
                          private TickSource {
  public:
   // Starts the session: the random source seeded from the clock, the tick running.
-  explicit GameWindow(SoundBackend& sound);
+  explicit GameWindow(SoundOutput& sound);
 
   // What a test looks at and drives, as a player sees and uses them.
   const GameSession& Game() const { return game_; }
@@ -41,7 +41,7 @@ class GameWindow final : public QMainWindow,
   // ShellActions
   GameView& View() override { return *this; }
   SoundPlayer& Sound() override { return player_; }
-  SoundBackend& SoundOutput() override { return output_; }
+  SoundOutput& Output() override { return output_; }
   bool DialogOpen() override { return dialog_ != nullptr; }
   void OpenLevelDialog() override;
   void OpenInstructions() override;
@@ -65,7 +65,7 @@ class GameWindow final : public QMainWindow,
 
   GameSession game_;
   BoardLayout layout_;
-  SoundBackend& output_;
+  SoundOutput& output_;
   GatedSoundPlayer player_;
   QTimer ticks_;
   BoardWidget* board_;

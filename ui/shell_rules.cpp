@@ -30,7 +30,7 @@ void RunCommand(GameSession& game, ShellActions& shell, uint16_t command) {
       StartFreePlay(game, shell.View(), shell.Sound());
       break;
     case ID_GAME_SOUND:
-      ToggleSound(game, shell.SoundOutput());
+      ToggleSound(game, shell.Output());
       break;
     case ID_GAME_QUIT:
       shell.CloseMainWindow();
@@ -73,7 +73,7 @@ void StartSession(GameSession& game, uint32_t secondsSince1970) {
   SeedRandom(game, secondsSince1970);
 }
 
-void EndSession(TickSource& ticks, SoundBackend& sound) {
+void EndSession(TickSource& ticks, SoundOutput& sound) {
   ticks.Stop();
   ShutdownSound(sound);
 }

@@ -16,10 +16,10 @@
 class ShellActions {
  public:
   virtual GameView& View() = 0;
-  virtual SoundPlayer& Sound() = 0;         // gated on soundOn
-  virtual SoundBackend& SoundOutput() = 0;  // what the sound switch silences
-  virtual bool DialogOpen() = 0;            // one of the three below is showing
-  virtual void OpenLevelDialog() = 0;       // OK applies the level and repaints
+  virtual SoundPlayer& Sound() = 0;    // gated on soundOn
+  virtual SoundOutput& Output() = 0;   // what the sound switch silences
+  virtual bool DialogOpen() = 0;       // one of the three below is showing
+  virtual void OpenLevelDialog() = 0;  // OK applies the level and repaints
   virtual void OpenInstructions() = 0;
   virtual void OpenAbout() = 0;
   virtual void CloseMainWindow() = 0;  // as the close box does
@@ -73,4 +73,4 @@ class TickSource {
 };
 // The end of a session: the ticks stop first, so that none reaches the game after,
 // then the sound is silenced and its output closed.
-void EndSession(TickSource& ticks, SoundBackend& sound);
+void EndSession(TickSource& ticks, SoundOutput& sound);

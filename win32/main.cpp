@@ -1,6 +1,6 @@
 // Entry point and main window: class registration, start-up, the message loop, the
 // window procedure that turns window messages into calls on the game, and the parts
-// of the shell that the game talks to (the view, the sound backend and player).
+// of the shell that the game talks to (the view, the sound output and player).
 #include <windows.h>
 
 #include <atomic>
@@ -10,9 +10,9 @@
 #include "resources/ui_texts.h"
 #include "ui/shell_rules.h"
 #include "view/painter.h"
-#include "win32/audio_stream_backend.h"
+#include "win32/audio_stream_output.h"
 #include "win32/gdi_canvas.h"
-#include "win32/playsound_backend.h"
+#include "win32/playsound_output.h"
 #include "win32/running_under_wine.h"
 #include "win32/shell.h"
 #include "win32/tick_timer.h"
@@ -76,7 +76,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       MainTicks().Start();
       return 0;
     case WM_DESTROY:
-      EndSession(MainTicks(), MainSoundBackend());
+      EndSession(MainTicks(), MainSoundOutput());
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:
@@ -128,12 +128,12 @@ bool RegisterMainClass(HINSTANCE instance) {
 // PlaySoundA on Windows; under wine, whose PlaySoundA leaves a gap after each
 // repetition of a looped note, our own streaming service. Both find the sounds among
 // the program's WAVE resources.
-SoundBackend& ChooseSoundBackend(HINSTANCE module) {
+SoundOutput& ChooseSoundOutput(HINSTANCE module) {
   if (RunningUnderWine()) {
-    static AudioStreamBackend stream(module);
+    static AudioStreamOutput stream(module);
     return stream;
   }
-  static PlaySoundBackend playSound(module);
+  static PlaySoundOutput playSound(module);
   return playSound;
 }
 
@@ -161,13 +161,13 @@ GameView& MainView() {
   return view;
 }
 
-SoundBackend& MainSoundBackend() {
-  static SoundBackend& backend = ChooseSoundBackend(ModuleInstance());  // once
-  return backend;
+SoundOutput& MainSoundOutput() {
+  static SoundOutput& output = ChooseSoundOutput(ModuleInstance());  // once
+  return output;
 }
 
 SoundPlayer& MainSound() {
-  static GatedSoundPlayer player(g_game, MainSoundBackend());
+  static GatedSoundPlayer player(g_game, MainSoundOutput());
   return player;
 }
 

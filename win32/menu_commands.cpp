@@ -88,7 +88,7 @@ class WindowsShell final : public ShellActions {
  public:
   GameView& View() override { return MainView(); }
   SoundPlayer& Sound() override { return MainSound(); }
-  SoundBackend& SoundOutput() override { return MainSoundBackend(); }
+  SoundOutput& Output() override { return MainSoundOutput(); }
   bool DialogOpen() override { return g_modalOpen; }
 
   void OpenLevelDialog() override {

@@ -15,10 +15,10 @@ extern BoardLayout g_layout;
 
 HINSTANCE ModuleInstance();
 HWND MainWindow();
-HMENU MainMenu();                  // the menu bar, taken once the window is shown
-GameView& MainView();              // repaints on the main window
-SoundPlayer& MainSound();          // gated on g_game.soundOn
-SoundBackend& MainSoundBackend();  // for ToggleSound and ShutdownSound
+HMENU MainMenu();                // the menu bar, taken once the window is shown
+GameView& MainView();            // repaints on the main window
+SoundPlayer& MainSound();        // gated on g_game.soundOn
+SoundOutput& MainSoundOutput();  // for ToggleSound and ShutdownSound
 
 // Menu side (menu_commands.cpp): the shared rules' actions on this shell (its
 // dialogs), and the greying and check mark of the menu for WM_INITMENU.

@@ -16,7 +16,7 @@ class RecordingShell final : public ShellActions, public TickSource {
 
   GameView& View() override { return engine; }
   SoundPlayer& Sound() override { return engine; }
-  SoundBackend& SoundOutput() override { return actions; }
+  SoundOutput& Output() override { return actions; }
   bool DialogOpen() override { return dialogOpen; }
   void OpenLevelDialog() override { actions.Add("level"); }
   void OpenInstructions() override { actions.Add("instructions"); }
@@ -68,7 +68,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
       {ID_HELP_INSTRUCTIONS, {"instructions"}, {}},
       {ID_HELP_ABOUT, {"about"}, {}},
       {ID_GAME_QUIT, {"close"}, {"close"}},
-      {ID_GAME_SOUND, {kPurgeCall}, {kPurgeCall}},  // switched off: silenced at once
+      {ID_GAME_SOUND, {kSilence}, {kSilence}},  // switched off: silenced at once
       {525, {}, {}},
       {532, {}, {}},
   };
@@ -92,7 +92,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
   RunCommand(game, shell, ID_GAME_SOUND);
   RunCommand(game, shell, ID_GAME_SOUND);
   EXPECT_TRUE(SoundChecked(game));
-  EXPECT_EQ(shell.actions.events, Events{kPurgeCall});
+  EXPECT_EQ(shell.actions.events, Events{kSilence});
 }
 
 TEST(Input, KeysAndClicksPressOnlyWhileTheGameTakesPresses) {
@@ -147,5 +147,5 @@ TEST(LevelDialog, ListsEveryBoardAndSkillAtThePositionOfItsIndex) {
 TEST(Session, EndsWithTheTicksStoppedBeforeTheSoundIsSilencedAndClosed) {
   RecordingShell shell;
   EndSession(shell, shell.actions);
-  EXPECT_EQ(shell.actions.events, (Events{"stop ticks", kPurgeCall, "close sound"}));
+  EXPECT_EQ(shell.actions.events, (Events{"stop ticks", kSilence, "close sound"}));
 }
