@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "pulse/pulse_sound_output.h"
 #include "qt/game_window.h"
-#include "qt/pulse_sound_backend.h"
 #include "sound/embedded_sounds.h"
 
 namespace {
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(&WriteMessage);
   QApplication application(argc, argv);  // without a display, Qt says so and exits
   EmbeddedSounds sounds;
-  PulseSoundBackend sound(sounds);
+  PulseSoundOutput sound(sounds);
   GameWindow window(sound);
   window.resize(640, 480 + window.menuBar()->sizeHint().height());
   window.show();

@@ -11,7 +11,7 @@
 struct SoundRequest {
   enum Kind : uint32_t { Stop = 0, Once = 1, Loop = 2 };
   Kind kind = Stop;
-  uint32_t sound = 0;  // index in the sound library; 0 for a stop
+  uint32_t sound = 0;  // the sound's id (sound/sounds.h); 0 for a stop
 
   static constexpr uint32_t kMaxSound = 1023;
 };

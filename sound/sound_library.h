@@ -1,6 +1,5 @@
-// The sounds the streaming service has read from the program, found by name without
-// regard to case, each read once on its first request and kept for the life of the
-// program.
+// The sounds the streaming service has read from the program, by id, each read once on
+// its first request and kept for the life of the program.
 #pragma once
 
 #include <array>
@@ -8,12 +7,15 @@
 #include <cstdint>
 #include <vector>
 
-// Where the sound images come from: the program's WAVE resources on Windows.
+#include "sound/sounds.h"
+
+// Where the sound images come from: the program's WAVE resources on Windows, the files
+// built into the Linux game.
 class WaveSource {
  public:
-  // The whole image of the WAVE sound `name` (case ignored), or false if there is
-  // none. The bytes must stay valid for the call; they are copied.
-  virtual bool Find(const char* name, const uint8_t*& bytes, size_t& size) = 0;
+  // The whole WAVE image of `sound` (an id of the table), or false if there is none.
+  // The bytes must stay valid for the call; they are copied.
+  virtual bool Find(SoundId sound, const uint8_t*& bytes, size_t& size) = 0;
 
  protected:
   ~WaveSource() = default;
@@ -21,34 +23,26 @@ class WaveSource {
 
 class SoundLibrary {
  public:
-  static constexpr int kCapacity = 64;  // distinct names remembered, playable or not
-  // Longest name kept, in characters. The game's names have at most four; a longer
-  // one plays nothing and takes no place.
-  static constexpr int kLongestName = 31;
-
   explicit SoundLibrary(WaveSource& source) : source_(source) {}
 
-  // Index of the playable sound of this name, or -1 when there is none (no such
-  // sound, a malformed image or a format the output cannot play). Called on the
-  // user-interface thread only; the first request of a name reads it, later ones
-  // (in any case) find it in the table.
-  int Lookup(const char* name);
+  // Whether `sound` can be played: false for an id outside the table, a sound the source
+  // has not got, a malformed image or a format the output cannot play. Called on the
+  // user-interface thread only; the first request of a sound reads it, later ones find
+  // what that read gave.
+  bool Load(SoundId sound);
 
-  // The samples of a sound that Lookup returned. Safe on another thread once the
-  // index has been handed over with release/acquire ordering: entries are never
-  // changed or moved after they are filled.
-  const std::vector<int16_t>& Samples(int index) const { return entries_[index].samples; }
-
-  int Size() const { return count_; }
+  // The samples of a sound that Load accepted. Safe on another thread once the id has
+  // been handed over with release/acquire ordering: a sound is never changed after it
+  // is read.
+  const std::vector<int16_t>& Samples(SoundId sound) const { return entries_[sound].samples; }
 
  private:
+  enum class State : uint8_t { Unread, Playable, Unplayable };
   struct Entry {
-    char key[kLongestName + 1] = {};  // upper-case name
-    bool playable = false;
+    State state = State::Unread;
     std::vector<int16_t> samples;
   };
 
   WaveSource& source_;
-  std::array<Entry, kCapacity> entries_;
-  int count_ = 0;
+  std::array<Entry, kSoundCount> entries_;
 };

@@ -8,7 +8,7 @@ bool StreamFeeder::Update() {
   if (request.kind == SoundRequest::Stop) {
     voice_.Stop();
   } else {
-    const std::vector<int16_t>& samples = library_.Samples(static_cast<int>(request.sound));
+    const std::vector<int16_t>& samples = library_.Samples(static_cast<SoundId>(request.sound));
     voice_.Start(samples.data(), samples.size(), request.kind == SoundRequest::Loop);
   }
   return true;

@@ -1,9 +1,7 @@
-// The user-interface side of the streaming sound service: it takes the three request
-// patterns of the game's SoundBackend, finds the sound, and hands the request to the
-// sound thread through a RequestSlot, waking the thread only when something changed.
+// The user-interface side of the streaming sound service: a SoundOutput that finds the
+// sound and hands the request to the sound thread through a RequestSlot, waking the
+// thread only when something changed.
 #pragma once
-
-#include <cstdint>
 
 #include "sound/request_slot.h"
 #include "sound/sound_library.h"
@@ -17,18 +15,19 @@ class Waker {
   ~Waker() = default;
 };
 
-class StreamRequests final : public SoundBackend {
+class StreamRequests final : public SoundOutput {
  public:
   StreamRequests(SoundLibrary& library, RequestSlot& slot, Waker& waker)
       : library_(library), slot_(slot), waker_(waker) {}
 
-  // A null name is the silence request. A resource name in the program's module
-  // plays that sound, looped with the loop flag, once without. Any other request
-  // (an unknown name, a sound that cannot be read, a file name) stops what plays and
-  // plays nothing: every new sound replaces the old one, and none is substituted.
-  void Play(const char* name, bool fromModule, uint32_t flags) override;
+  // A sound that cannot be played stops what plays and plays nothing: every new sound
+  // replaces the old one, and none is substituted.
+  void Play(SoundId sound, bool loop) override;
+  void Stop() override;
 
  private:
+  void Post(SoundRequest request);
+
   SoundLibrary& library_;
   RequestSlot& slot_;
   Waker& waker_;

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "resources/ui_texts.h"
-#include "win32/audio_stream_backend.h"
+#include "win32/audio_stream_output.h"
 #include "win32/main_window.h"
-#include "win32/playsound_backend.h"
+#include "win32/playsound_output.h"
 #include "win32/running_under_wine.h"
 #include "win32/window_class.h"
 
@@ -108,9 +108,9 @@ int RunGame(HINSTANCE instance, int showCommand, SoundOutput& sound) {
 // among the program's WAVE resources.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (RunningUnderWine()) {
-    AudioStreamBackend stream(instance);
+    AudioStreamOutput stream(instance);
     return RunGame(instance, showCommand, stream);
   }
-  PlaySoundBackend playSound(instance);
+  PlaySoundOutput playSound(instance);
   return RunGame(instance, showCommand, playSound);
 }

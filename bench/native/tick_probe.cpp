@@ -15,15 +15,15 @@
 #include <vector>
 
 #include "engine/game.h"
+#include "pulse/pulse_sound_output.h"
 #include "qt/game_window.h"
-#include "qt/pulse_sound_backend.h"
 #include "sound/embedded_sounds.h"
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
   QApplication application(argc, argv);
   EmbeddedSounds sounds;
-  PulseSoundBackend sound(sounds);
+  PulseSoundOutput sound(sounds);
   GameWindow window(sound);
   window.show();
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Measures what the player hears from the Linux game's sound service (PulseSoundBackend,
+# Measures what the player hears from the Linux game's sound service (PulseSoundOutput,
 # through GatedSoundPlayer as the game drives it) on a private PulseAudio server whose
 # only sink is a null sink: the same programme and measures as measure.sh under wine
 # (held note, gaps, start and stop latency, pitch, steps at stops and replacements),

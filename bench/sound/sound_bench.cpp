@@ -1,5 +1,5 @@
 // Plays the sound benchmark's programme of the game's requests (programme.h) through
-// one backend and prints the wall-clock time of every request, for alignment with a
+// one output and prints the wall-clock time of every request, for alignment with a
 // capture of the output:
 //   sound_bench stream|playsound
 // Each line: "<event> <unix time in microseconds> <name>". Also prints how long the
@@ -15,8 +15,8 @@
 #include "bench/sound/programme.h"
 #include "bench/unix_time.h"
 #include "sound/sound_player.h"
-#include "win32/audio_stream_backend.h"
-#include "win32/playsound_backend.h"
+#include "win32/audio_stream_output.h"
+#include "win32/playsound_output.h"
 #include "win32/running_under_wine.h"
 
 namespace {
@@ -32,13 +32,11 @@ int64_t ProcessCpuMicroseconds() {
 
 class Bench {
  public:
-  explicit Bench(SoundBackend& backend) : backend_(backend) {
-    QueryPerformanceFrequency(&frequency_);
-  }
+  explicit Bench(SoundOutput& output) : output_(output) { QueryPerformanceFrequency(&frequency_); }
 
-  void Note(const char* name) { Request("play", name, true, kNoteFlags); }
-  void Effect(const char* name) { Request("effect", name, true, kEffectFlags); }
-  void Stop() { Request("stop", nullptr, false, kPurgeFlags); }
+  void Note(const char* name) { Request("play", name, Named(name), true); }
+  void Effect(const char* name) { Request("effect", name, Named(name), false); }
+  void Stop() { Request("stop", nullptr, kNoSound, false); }
 
   void Wait(DWORD ms) { Sleep(ms); }
 
@@ -71,11 +69,23 @@ class Bench {
   }
 
  private:
-  void Request(const char* event, const char* name, bool fromModule, uint32_t flags) {
+  static SoundId Named(const char* name) {
+    for (SoundId sound = 0; sound < kSoundCount; ++sound) {
+      if (std::strcmp(SoundName(sound), name) == 0) return sound;
+    }
+    return kNoSound;
+  }
+
+  // A play of `sound`, or a stop without a name.
+  void Request(const char* event, const char* name, SoundId sound, bool loop) {
     LARGE_INTEGER before, after;
     const int64_t at = UnixMicroseconds();
     QueryPerformanceCounter(&before);
-    backend_.Play(name, fromModule, flags);
+    if (name != nullptr) {
+      output_.Play(sound, loop);
+    } else {
+      output_.Stop();
+    }
     QueryPerformanceCounter(&after);
     const double ms = 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
                       static_cast<double>(frequency_.QuadPart);
@@ -86,7 +96,7 @@ class Bench {
     if (ms > longestMs_) longestMs_ = ms;
   }
 
-  SoundBackend& backend_;
+  SoundOutput& output_;
   LARGE_INTEGER frequency_;
   int calls_ = 0;
   double totalMs_ = 0, longestMs_ = 0;
@@ -102,17 +112,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   HMODULE module = GetModuleHandleA(nullptr);
-  PlaySoundBackend playSoundBackend(module);
-  std::unique_ptr<AudioStreamBackend> streamBackend;
-  if (stream) streamBackend.reset(new AudioStreamBackend(module));
-  SoundBackend& backend = stream ? static_cast<SoundBackend&>(*streamBackend)
-                                 : static_cast<SoundBackend&>(playSoundBackend);
+  PlaySoundOutput playSoundOutput(module);
+  std::unique_ptr<AudioStreamOutput> streamOutput;
+  if (stream) streamOutput.reset(new AudioStreamOutput(module));
+  SoundOutput& output = stream ? static_cast<SoundOutput&>(*streamOutput)
+                               : static_cast<SoundOutput&>(playSoundOutput);
   std::printf("backend %s wine %d\n", stream ? "stream" : "playsound", RunningUnderWine() ? 1 : 0);
-  Bench bench(backend);
+  Bench bench(output);
   PlayProgramme(bench);
   bench.Report();
   const int64_t closing = UnixMicroseconds();
-  ShutdownSound(backend);
+  ShutdownSound(output);
   std::printf("shutdown %.3f ms\n", (UnixMicroseconds() - closing) / 1000.0);
   return 0;
 }

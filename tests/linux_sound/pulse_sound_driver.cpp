@@ -1,5 +1,5 @@
 // Makes the game's sound requests through the Linux sound service as the game does
-// (GatedSoundPlayer over PulseSoundBackend with the built-in sounds) and prints each
+// (GatedSoundPlayer over PulseSoundOutput with the built-in sounds) and prints each
 // with its wall-clock time, for alignment with a capture of the server's output:
 //   pulse_sound_driver test       a short programme for the test (check_sound.py)
 //   pulse_sound_driver bench      the sound benchmark's programme (bench/sound/)
@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "bench/sound/programme.h"
-#include "qt/pulse_sound_backend.h"
+#include "pulse/pulse_sound_output.h"
 #include "sound/embedded_sounds.h"
 #include "sound/sound_player.h"
 
@@ -119,10 +119,10 @@ class Driver {
 
   // Ends the sound as the game does when it closes (ShutdownSound), printed as a stop
   // request with how long it took.
-  void Shutdown(SoundBackend& backend) {
+  void Shutdown(SoundOutput& output) {
     const int64_t at = Microseconds(CLOCK_REALTIME);
     const int64_t before = Microseconds(CLOCK_MONOTONIC);
-    ShutdownSound(backend);
+    ShutdownSound(output);
     const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
     std::printf("stop %lld -\nshutdown %.3f ms\n", static_cast<long long>(at), took / 1000.0);
   }
@@ -199,9 +199,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   EmbeddedSounds sounds;
-  PulseSoundBackend backend(sounds);
+  PulseSoundOutput output(sounds);
   GameSession game;
-  GatedSoundPlayer player(game, backend);
+  GatedSoundPlayer player(game, output);
   Driver driver(player);
   if (std::strcmp(programme, "test") == 0) {
     TestProgramme(driver);
@@ -217,6 +217,6 @@ int main(int argc, char** argv) {
     driver.Mixed();
   }
   driver.Report();
-  driver.Shutdown(backend);
+  driver.Shutdown(output);
   return 0;
 }

@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "pulse/pulse_sound_output.h"
 #include "qt/board_widget.h"
-#include "qt/pulse_sound_backend.h"
 #include "qt/qt_canvas.h"
 #include "sound/embedded_sounds.h"
 #include "tests/qt/qt_player.h"
@@ -133,7 +133,7 @@ class GameWindowTest final : public QObject {
 
   void scenarios() {
     QFETCH(int, index);
-    SilentBackend sound;
+    Recorder sound;
     QtPlayer player(sound);
     try {
       scenario::RunScenario(scenario::AllScenarios()[index], player);
@@ -156,7 +156,7 @@ class GameWindowTest final : public QObject {
     double closeMs = 0;
     {
       EmbeddedSounds sounds;
-      PulseSoundBackend sound(sounds);
+      PulseSoundOutput sound(sounds);
       QtPlayer player(sound);
       try {
         for (const scenario::Scenario& s : scenario::AllScenarios()) {
@@ -188,7 +188,7 @@ class GameWindowTest final : public QObject {
   // elsewhere but the status text. On the largest board at an odd size, where every
   // rounding shows.
   void paintedFrameIsWhatTheViewDraws() {
-    SilentBackend sound;
+    Recorder sound;
     QtPlayer player(sound, 643, 471);
     try {
       player.Command(screen::kLevel);
@@ -209,7 +209,7 @@ class GameWindowTest final : public QObject {
   // The menu bar of the Windows game: the same items in the same order, with their
   // mnemonics, separators and shortcut keys; Sound is the one item with a check mark.
   void menuBarAsTheWindowsGame() {
-    SilentBackend sound;
+    Recorder sound;
     QtPlayer player(sound);
     QStringList shown;
     for (QAction* menu : player.Window().menuBar()->actions()) {
@@ -266,7 +266,7 @@ class GameWindowTest final : public QObject {
   // read-only, wrapped and opened at their first line, the About box with the game's
   // icon, which is the window's too.
   void dialogsAndIcon() {
-    SilentBackend sound;
+    Recorder sound;
     QtPlayer player(sound);
     GameWindow& window = player.Window();
     QVERIFY(!window.windowIcon().isNull());

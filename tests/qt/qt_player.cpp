@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -51,7 +52,7 @@ QKeySequence Sequence(const std::string& key) {
 
 }  // namespace
 
-QtPlayer::QtPlayer(SoundBackend& sound, int width, int height) : sound_(sound) {
+QtPlayer::QtPlayer(SoundOutput& sound, int width, int height) : sound_(sound) {
   clock_.start();
   window_ = std::make_unique<GameWindow>(sound);
   window_->show();
@@ -249,13 +250,15 @@ std::string QtPlayer::CheckPanel(const screen::Frame& frame, const screen::Geome
 }
 
 int QtPlayer::QuitAndWait() {
-  SilentBackend* counted = dynamic_cast<SilentBackend*>(&sound_);
-  const int closesBefore = counted != nullptr ? counted->closes : 0;
+  Recorder* recorded = dynamic_cast<Recorder*>(&sound_);
+  if (recorded != nullptr) recorded->Take();
   Command(screen::kQuit);
   const bool ended = WaitUntil(
       2000, [&] { return !window_->isVisible(); }, 10);
   // The session ended with it: the sound output closed once.
-  const bool soundClosed = counted == nullptr || counted->closes == closesBefore + 1;
+  const Events calls = recorded != nullptr ? recorded->Take() : Events{};
+  const bool soundClosed =
+      recorded == nullptr || std::count(calls.begin(), calls.end(), "close sound") == 1;
   return ended && soundClosed ? 0 : -1;
 }
 

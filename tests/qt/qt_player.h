@@ -12,14 +12,7 @@
 #include "qt/game_window.h"
 #include "sound/sound_player.h"
 #include "tests/scenarios/scenarios.h"
-
-// A sound backend that only counts what it is asked.
-class SilentBackend final : public SoundBackend {
- public:
-  int plays = 0, silences = 0, closes = 0;
-  void Play(const char* name, bool, uint32_t) override { ++(name != nullptr ? plays : silences); }
-  void Close() override { ++closes; }
-};
+#include "tests/support/recorder.h"
 
 // Thrown by Fail; the test catches it and reports the message.
 struct ScenarioFailure : std::runtime_error {
@@ -30,7 +23,8 @@ class QtPlayer final : public scenario::ScenarioPlayer {
  public:
   // Opens a new game window (a new session, as a new start of the program) at a board
   // area of `width` x `height` pixels of the window's own.
-  explicit QtPlayer(SoundBackend& sound, int width = 640, int height = 480);
+  // A Recorder as `sound` plays silently and shows that quitting closes it.
+  explicit QtPlayer(SoundOutput& sound, int width = 640, int height = 480);
   ~QtPlayer();
 
   GameWindow& Window() { return *window_; }
@@ -62,6 +56,6 @@ class QtPlayer final : public scenario::ScenarioPlayer {
   QAction* ActionOf(uint16_t id);  // the menu action of a command's number
 
   std::unique_ptr<GameWindow> window_;
-  SoundBackend& sound_;
+  SoundOutput& sound_;
   QElapsedTimer clock_;
 };

@@ -56,7 +56,7 @@ int16_t ExpectedFontSize(int32_t clientWidth) {
 
 // Records the sound requests as the platform's sound service would see them and
 // keeps what would be playing: silence, a looping note or an effect.
-class RecordingBackend final : public SoundBackend {
+class RecordingBackend final : public SoundOutput {
  public:
   enum Playing { kSilent, kNote, kEffect };
 
@@ -69,30 +69,29 @@ class RecordingBackend final : public SoundBackend {
   int64_t notes = 0;  // note requests so far
   std::string fault;  // the first malformed or untimely request
 
-  void Play(const char* name, bool fromModule, uint32_t flags) override {
+  void Play(SoundId sound, bool loop) override {
     ++requests;
-    if (name == nullptr) {
-      if (fromModule || flags != kPurgeFlags) Fault("a silence with a module or other flags");
-      playing = kSilent;
-      return;
-    }
-    if (!fromModule) Fault("a sound outside the program's module");
-    if (game_.soundOn == 0) Fault(std::string("\"") + name + "\" requested with sound off");
-    if (flags == kNoteFlags) {
-      const bool wellFormed = std::strlen(name) == 3 && name[0] == 'a' && name[1] >= '0' &&
-                              name[1] <= '9' && name[2] >= '0' && name[2] <= '9';
-      note = wellFormed ? (name[1] - '0') * 10 + (name[2] - '0') : -1;
-      if (note < 53 || note > 72) Fault(std::string("note name \"") + name + "\"");
+    const std::string id = std::to_string(sound);
+    if (game_.soundOn == 0) Fault("sound " + id + " requested with sound off");
+    if (loop) {
+      note = -1;
+      for (int16_t n = kLowestNote; n <= kHighestNote; ++n) {
+        if (NoteSound(n) == sound) note = n;
+      }
+      if (note == -1) Fault("looped sound " + id + " is no note's");
       playing = kNote;
       ++notes;
-    } else if (flags == kEffectFlags) {
-      effect = name;
-      if (effect != "buzz" && effect != "ding" && effect != "win")
-        Fault("effect \"" + effect + "\"");
-      playing = kEffect;
     } else {
-      Fault("flags " + std::to_string(flags));
+      effect = SoundName(sound) ? SoundName(sound) : "";
+      if (sound != EffectSound(SoundEffect::Buzz) && sound != EffectSound(SoundEffect::Ding) &&
+          sound != EffectSound(SoundEffect::Win))
+        Fault("effect sound " + id);
+      playing = kEffect;
     }
+  }
+  void Stop() override {
+    ++requests;
+    playing = kSilent;
   }
 
  private:

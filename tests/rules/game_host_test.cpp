@@ -136,7 +136,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
       {Command::About, {"about", "status"}, {}},
       {Command::Quit, {"close"}, {"close"}},
       // switched off: silenced at once
-      {Command::Sound, {kPurgeCall, "status"}, {kPurgeCall, "status"}},
+      {Command::Sound, {kSilence, "status"}, {kSilence, "status"}},
   };
   for (const auto& c : kCases) {
     for (bool open : {false, true}) {
@@ -203,7 +203,7 @@ TEST(Level, ChoosingAppliesTheLevelAndRepaintsTheWholeBoard) {
   EXPECT_EQ(h.Game().boardIndex, 6);
   EXPECT_EQ(h.Game().skillIndex, 11);
   EXPECT_EQ(h.Game().state, GameState::Idle);
-  EXPECT_EQ(h.shell.log.Take(), (Events{kPurgeCall, "invalidate all", "status", "stop ticks"}));
+  EXPECT_EQ(h.shell.log.Take(), (Events{kSilence, "invalidate all", "status", "stop ticks"}));
   h.host.ChooseLevel(7, 0);
   EXPECT_EQ(h.Game().boardIndex, 6);
 }
@@ -247,7 +247,7 @@ TEST(Clock, RunsWhileTheGameNeedsTicksAndStopsForGoodAtTheEnd) {
   h.host.TypedChar('f', false);
   const Events end = h.shell.log.Take();
   ASSERT_GE(end.size(), 3u);
-  EXPECT_EQ(Events(end.begin(), end.begin() + 3), (Events{"stop ticks", kPurgeCall, "close sound"}));
+  EXPECT_EQ(Events(end.begin(), end.begin() + 3), (Events{"stop ticks", kSilence, "close sound"}));
   EXPECT_EQ(std::count(end.begin(), end.end(), "start ticks"), 0) << "no tick after the end";
 
   RecordingShell shell;

@@ -14,29 +14,25 @@
 #include "sound/wave_reader.h"
 #include "soundgen/sound_set.h"
 #include "tests/sound/wave_image.h"
-#include "tests/support/recorder.h"
 
 using namespace wave_image;
 
 namespace {
 
-// The program's WAVE resources as the Win32 side finds them: by name, ignoring case.
+// The program's sounds as an output finds them: by id.
 class FileSource final : public WaveSource {
  public:
-  std::map<std::string, std::vector<uint8_t>> images;
-  std::map<std::string, int> finds;  // per upper-case name
+  std::vector<std::vector<uint8_t>> images;
+  std::map<SoundId, int> finds;
 
   FileSource() {
-    for (const SoundFile& file : CommittedSounds()) images[file.name] = file.bytes;
+    for (const SoundFile& file : CommittedSounds()) images.push_back(file.bytes);
   }
-  bool Find(const char* name, const uint8_t*& bytes, size_t& size) override {
-    std::string key(name);
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    ++finds[key];
-    auto found = images.find(key);
-    if (found == images.end()) return false;
-    bytes = found->second.data();
-    size = found->second.size();
+  bool Find(SoundId sound, const uint8_t*& bytes, size_t& size) override {
+    ++finds[sound];
+    if (sound < 0 || sound >= static_cast<SoundId>(images.size())) return false;
+    bytes = images[sound].data();
+    size = images[sound].size();
     return true;
   }
 };
@@ -47,12 +43,11 @@ class CountingWaker final : public Waker {
   void Wake() override { ++wakes; }
 };
 
-std::vector<int16_t> SamplesOf(const std::string& name) {
-  for (const SoundFile& file : CommittedSounds()) {
-    if (file.name == name) return ReadWaveImage(file.bytes.data(), file.bytes.size()).samples;
-  }
-  return {};
+std::vector<int16_t> SamplesOf(SoundId sound) {
+  const std::vector<uint8_t>& bytes = CommittedSounds()[sound].bytes;
+  return ReadWaveImage(bytes.data(), bytes.size()).samples;
 }
+std::vector<int16_t> NoteSamples(int16_t note) { return SamplesOf(NoteSound(note)); }
 
 // The whole service without a device: requests on one side, filled buffers on the other.
 struct Service {
@@ -63,9 +58,9 @@ struct Service {
   StreamRequests requests{library, slot, waker};
   StreamFeeder feeder{library, slot};
 
-  void Note(const char* name) { requests.Play(name, true, kNoteFlags); }
-  void Effect(const char* name) { requests.Play(name, true, kEffectFlags); }
-  void Stop() { requests.Play(nullptr, false, kPurgeFlags); }
+  void Note(int16_t note) { requests.Play(NoteSound(note), true); }
+  void Effect(SoundEffect effect) { requests.Play(EffectSound(effect), false); }
+  void Stop() { requests.Stop(); }
 
   std::vector<int16_t> Fill(size_t count) {
     std::vector<int16_t> out(count);
@@ -82,51 +77,32 @@ std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length,
 
 }  // namespace
 
-TEST(SoundLibrary, FindsSoundsWithoutRegardToCaseAndReadsEachOnce) {
+TEST(SoundLibrary, ReadsEachSoundOnItsFirstRequestAndKeepsIt) {
   FileSource source;
   SoundLibrary library(source);
-  const int a53 = library.Lookup("a53");
-  ASSERT_GE(a53, 0);
-  EXPECT_EQ(library.Lookup("A53"), a53);
-  EXPECT_EQ(library.Lookup("A53"), a53);
-  EXPECT_EQ(source.finds["A53"], 1) << "read once, then kept";
-  EXPECT_EQ(library.Samples(a53), SamplesOf("A53"));
+  EXPECT_TRUE(source.finds.empty()) << "nothing is read before it is asked for";
+  const SoundId a53 = NoteSound(53), win = EffectSound(SoundEffect::Win);
+  ASSERT_TRUE(library.Load(a53));
+  ASSERT_TRUE(library.Load(a53));
+  EXPECT_EQ(source.finds, (std::map<SoundId, int>{{a53, 1}})) << "read once, then kept";
+  EXPECT_EQ(library.Samples(a53), NoteSamples(53));
 
-  const int win = library.Lookup("Win");
-  ASSERT_GE(win, 0);
-  EXPECT_NE(win, a53);
-  EXPECT_EQ(library.Lookup("WIN"), win);
-  EXPECT_EQ(library.Lookup("win"), win);
+  ASSERT_TRUE(library.Load(win));
   EXPECT_EQ(library.Samples(win).size(), kWinSamples);
-  EXPECT_EQ(library.Samples(a53), SamplesOf("A53")) << "an earlier sound is left as it was";
+  EXPECT_EQ(library.Samples(a53), NoteSamples(53)) << "an earlier sound is left as it was";
 }
 
-TEST(SoundLibrary, UnknownAndMalformedSoundsAreNotPlayableAndNotReadAgain) {
+TEST(SoundLibrary, MissingAndMalformedSoundsAreNotPlayableAndNotReadAgain) {
   FileSource source;
-  std::vector<uint8_t> broken = source.images["A60"];
-  broken.resize(broken.size() - 1);  // the data chunk now runs past the end
-  source.images["BROKEN"] = broken;
+  source.images[NoteSound(60)].pop_back();  // the data chunk now runs past the end
+  source.images.pop_back();                 // no "win"
   SoundLibrary library(source);
-  EXPECT_EQ(library.Lookup("a99"), -1);
-  EXPECT_EQ(library.Lookup("A99"), -1);
-  EXPECT_EQ(source.finds["A99"], 1);
-  EXPECT_EQ(library.Lookup("broken"), -1);
-  EXPECT_EQ(library.Lookup(nullptr), -1);
-  EXPECT_EQ(library.Lookup("a60"), 2) << "failures take a place; the next sound follows them";
-}
-
-TEST(SoundLibrary, AFullTableRefusesNewNamesButKeepsTheOldOnes) {
-  FileSource source;
-  SoundLibrary library(source);
-  const int first = library.Lookup("a53");
-  for (int i = 1; i < SoundLibrary::kCapacity; ++i) {
-    EXPECT_EQ(library.Lookup(("missing" + std::to_string(i)).c_str()), -1);
+  for (SoundId sound : {NoteSound(60), EffectSound(SoundEffect::Win)}) {
+    EXPECT_FALSE(library.Load(sound));
+    EXPECT_FALSE(library.Load(sound));
+    EXPECT_EQ(source.finds[sound], 1);
   }
-  EXPECT_EQ(library.Size(), SoundLibrary::kCapacity);
-  EXPECT_EQ(library.Lookup("a72"), -1);
-  EXPECT_EQ(library.Size(), SoundLibrary::kCapacity);
-  EXPECT_EQ(library.Lookup("A53"), first);
-  EXPECT_EQ(library.Samples(first), SamplesOf("A53"));
+  EXPECT_TRUE(library.Load(NoteSound(61)));
 }
 
 TEST(RequestSlot, EveryRequestButARepeatedStopIsANewGeneration) {
@@ -167,13 +143,13 @@ TEST(RequestSlot, GenerationsWrapWithoutLosingARequest) {
 
 TEST(StreamService, PlaysTheNoteAndLoopsItUntilStopped) {
   Service s;
-  s.Note("a57");
+  s.Note(57);
   EXPECT_EQ(s.waker.wakes, 1);
   EXPECT_FALSE(s.feeder.Playing()) << "the sound thread has not looked yet";
   ASSERT_TRUE(s.feeder.Update());
-  EXPECT_EQ(s.Fill(1000), Repeated(SamplesOf("A57"), 1000));
+  EXPECT_EQ(s.Fill(1000), Repeated(NoteSamples(57), 1000));
   EXPECT_FALSE(s.feeder.Update()) << "no new request: the note goes on";
-  EXPECT_EQ(s.Fill(1000), Repeated(SamplesOf("A57"), 1000, 1000));
+  EXPECT_EQ(s.Fill(1000), Repeated(NoteSamples(57), 1000, 1000));
   s.Stop();
   ASSERT_TRUE(s.feeder.Update());
   EXPECT_FALSE(s.feeder.Playing());
@@ -182,38 +158,38 @@ TEST(StreamService, PlaysTheNoteAndLoopsItUntilStopped) {
 
 TEST(StreamService, AnEffectPlaysOnceAndANewSoundReplacesTheOld) {
   Service s;
-  s.Note("a53");
+  s.Note(53);
   s.feeder.Update();
   s.Fill(300);
-  s.Effect("ding");
+  s.Effect(SoundEffect::Ding);
   ASSERT_TRUE(s.feeder.Update());
-  const std::vector<int16_t> ding = SamplesOf("DING");
+  const std::vector<int16_t> ding = SamplesOf(EffectSound(SoundEffect::Ding));
   std::vector<int16_t> expected = ding;
   expected.resize(ding.size() + 500, 0);
   EXPECT_EQ(s.Fill(expected.size()), expected) << "the note gives way at once; the effect ends";
   EXPECT_FALSE(s.feeder.Playing());
 
-  s.Note("A72");
+  s.Note(72);
   s.feeder.Update();
   s.Fill(10);
-  s.Note("a60");  // a different note without a stop in between
+  s.Note(60);  // a different note without a stop in between
   s.feeder.Update();
-  EXPECT_EQ(s.Fill(200), Repeated(SamplesOf("A60"), 200));
+  EXPECT_EQ(s.Fill(200), Repeated(NoteSamples(60), 200));
 }
 
 TEST(StreamService, StopThenPlayOnTheSameTickEndsWithTheNewSound) {
   Service s;
-  s.Note("a60");
+  s.Note(60);
   s.feeder.Update();
   s.Fill(500);
   // Both requests come before the sound thread looks again.
   s.Stop();
-  s.Note("a65");
+  s.Note(65);
   ASSERT_TRUE(s.feeder.Update());
   EXPECT_TRUE(s.feeder.Playing());
-  EXPECT_EQ(s.Fill(300), Repeated(SamplesOf("A65"), 300));
+  EXPECT_EQ(s.Fill(300), Repeated(NoteSamples(65), 300));
   // And a play then a stop before it looks: silence.
-  s.Note("a53");
+  s.Note(53);
   s.Stop();
   ASSERT_TRUE(s.feeder.Update());
   EXPECT_FALSE(s.feeder.Playing());
@@ -221,11 +197,11 @@ TEST(StreamService, StopThenPlayOnTheSameTickEndsWithTheNewSound) {
 
 TEST(StreamService, TheSameNoteAgainRestartsFromItsFirstSample) {
   Service s;
-  const std::vector<int16_t> a61 = SamplesOf("A61");
-  s.Note("a61");
+  const std::vector<int16_t> a61 = NoteSamples(61);
+  s.Note(61);
   s.feeder.Update();
   s.Fill(37);  // part way into the period
-  s.Note("a61");
+  s.Note(61);
   ASSERT_TRUE(s.feeder.Update()) << "a repeated request is still a request";
   EXPECT_EQ(s.Fill(a61.size()), a61);
 }
@@ -238,7 +214,7 @@ TEST(StreamService, StopWithNothingPlayingCostsNoWakeUp) {
 
   // After an effect has ended by itself, the first stop is passed on (the output
   // may still hold its tail), the following ones are not.
-  s.Effect("ding");
+  s.Effect(SoundEffect::Ding);
   s.feeder.Update();
   s.Fill(2000);
   EXPECT_FALSE(s.feeder.Playing());
@@ -251,39 +227,29 @@ TEST(StreamService, StopWithNothingPlayingCostsNoWakeUp) {
 
 TEST(StreamService, WhatCannotBePlayedSilencesAndSubstitutesNothing) {
   Service s;
-  const auto playing = [&s](const char* what) {
-    s.Note("a53");
+  s.source.images[NoteSound(60)].resize(10);  // not a WAVE image
+  for (SoundId sound : {kNoSound, kSoundCount, NoteSound(60)}) {
+    s.Note(53);
     s.feeder.Update();
-    EXPECT_TRUE(s.feeder.Playing()) << what;
-    return s.waker.wakes;
-  };
-  int wakes = playing("unknown name");
-  s.Note("a99");
-  EXPECT_EQ(s.waker.wakes, wakes + 1);
-  s.feeder.Update();
-  EXPECT_FALSE(s.feeder.Playing());
-
-  playing("not from the module");
-  s.requests.Play("a53", false, kNoteFlags);
-  s.feeder.Update();
-  EXPECT_FALSE(s.feeder.Playing());
-
-  playing("not a resource request");
-  s.requests.Play("a53", true, 0x9);  // SND_ASYNC | SND_LOOP: a file or alias name
-  s.feeder.Update();
-  EXPECT_FALSE(s.feeder.Playing());
+    ASSERT_TRUE(s.feeder.Playing());
+    const int wakes = s.waker.wakes;
+    s.requests.Play(sound, true);
+    EXPECT_EQ(s.waker.wakes, wakes + 1) << sound;
+    s.feeder.Update();
+    EXPECT_FALSE(s.feeder.Playing()) << sound;
+  }
 }
 
-TEST(StreamService, TheGatedPlayerDrivesItThroughTheThreePatterns) {
+TEST(StreamService, TheGatedPlayerDrivesIt) {
   Service s;
   GameSession game;
   GatedSoundPlayer player(game, s.requests);
   player.PlayNote(69);
   s.feeder.Update();
-  EXPECT_EQ(s.Fill(120), Repeated(SamplesOf("A69"), 120));
+  EXPECT_EQ(s.Fill(120), Repeated(NoteSamples(69), 120));
   player.PlayEffect(SoundEffect::Buzz);
   s.feeder.Update();
-  const std::vector<int16_t> buzz = SamplesOf("BUZZ");
+  const std::vector<int16_t> buzz = SamplesOf(EffectSound(SoundEffect::Buzz));
   EXPECT_EQ(s.Fill(50), std::vector<int16_t>(buzz.begin(), buzz.begin() + 50));
   ToggleSound(game, s.requests);  // off: silence at once
   s.feeder.Update();
@@ -305,7 +271,8 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
   // thread is paused and must be playing the burst's last request, from the start of
   // a note's period or part way through it, whatever it missed in between.
   Service s;
-  const char* names[] = {"a53", "a60", "a72", nullptr};
+  const int16_t notes[] = {53, 60, 72, 0};  // 0 asks for a stop
+
   std::atomic<int> pause{0};   // burst number the consumer is asked to pause after
   std::atomic<int> paused{0};  // burst number it has paused after
   std::atomic<bool> done{false};
@@ -333,11 +300,11 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
   for (int burst = 1; burst <= 300; ++burst) {
     state = state * 1103515245 + 12345;
     const int length = 1 + static_cast<int>((state >> 16) % 6);
-    const char* last = nullptr;
+    int16_t last = 0;
     for (int i = 0; i < length; ++i) {
       state = state * 1103515245 + 12345;
-      last = names[(state >> 16) % 4];
-      if (last) {
+      last = notes[(state >> 16) % 4];
+      if (last != 0) {
         s.Note(last);
       } else {
         s.Stop();
@@ -345,13 +312,11 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
     }
     pause.store(burst);
     while (paused.load() != burst) std::this_thread::yield();
-    if (last == nullptr) {
+    if (last == 0) {
       EXPECT_FALSE(snapshotPlaying) << "burst " << burst;
     } else {
       EXPECT_TRUE(snapshotPlaying) << "burst " << burst;
-      std::string upper(last);
-      upper[0] = 'A';
-      const std::vector<int16_t> period = SamplesOf(upper);
+      const std::vector<int16_t> period = NoteSamples(last);
       bool slice = false;
       for (size_t from = 0; from < period.size() && !slice; ++from) {
         slice = snapshot == Repeated(period, snapshot.size(), from);
@@ -364,10 +329,4 @@ TEST(StreamServiceThreads, TheSoundThreadSettlesOnTheLatestRequest) {
   pause.store(-1);
   consumer.join();
   EXPECT_GT(restarts, 0);
-}
-
-TEST(ShutdownSoundCloses, SilencesFirstThenClosesTheBackendOnce) {
-  Recorder recorder;
-  ShutdownSound(recorder);
-  EXPECT_EQ(recorder.events, (Events{kPurgeCall, "close sound"}));
 }

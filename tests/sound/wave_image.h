@@ -40,7 +40,8 @@ struct SoundFile {
   std::vector<uint8_t> bytes;
 };
 
-// The 23 files under resources/sounds/, as the resource script embeds them.
+// The 23 files under resources/sounds/, as the resource script embeds them, in the
+// order of their ids (sound/sounds.h).
 inline const std::vector<SoundFile>& CommittedSounds() {
   static const std::vector<SoundFile> files = [] {
     std::vector<SoundFile> all;

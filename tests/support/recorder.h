@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,12 +12,13 @@
 
 using Events = std::vector<std::string>;
 
+inline const std::string kSilence = "silence";
+
 // Every request made of it, in one log in the order they came, as short words:
 // repaints ("square 2", "panel", "redraw"), the engine's sound requests ("note 58",
-// "effect ding", "stop") and the calls that reach a sound backend
-// ("sound a58 module 0x4000D", "sound (null) - 0x40", "close sound"). A test may add
-// words of its own with Add.
-class Recorder final : public GameView, public SoundPlayer, public SoundBackend {
+// "effect ding", "stop") and the calls that reach a sound output ("play a58 loop",
+// "play ding once", "silence", "close sound"). A test may add words of its own with Add.
+class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
  public:
   Events events;
 
@@ -32,12 +32,11 @@ class Recorder final : public GameView, public SoundPlayer, public SoundBackend 
                                       : "effect win");
   }
   void StopSound() override { Add("stop"); }
-  void Play(const char* name, bool fromModule, uint32_t flags) override {
-    char text[64];
-    std::snprintf(text, sizeof text, "sound %s %s 0x%X", name ? name : "(null)",
-                  fromModule ? "module" : "-", static_cast<unsigned>(flags));
-    Add(text);
+  void Play(SoundId sound, bool loop) override {
+    const char* name = SoundName(sound);
+    Add(std::string("play ") + (name ? name : std::to_string(sound)) + (loop ? " loop" : " once"));
   }
+  void Stop() override { Add(kSilence); }
   void Close() override { Add("close sound"); }
 
   void Add(std::string event) { events.push_back(std::move(event)); }
@@ -50,16 +49,9 @@ class Recorder final : public GameView, public SoundPlayer, public SoundBackend 
   }
 };
 
-// The backend calls of the three request patterns, as the Recorder words them.
-inline std::string NoteCall(int note) {
-  char name[20];
-  std::snprintf(name, sizeof name, "a%02d", note);
-  return std::string("sound ") + name + " module 0x4000D";
-}
-inline std::string EffectCall(const char* name) {
-  return std::string("sound ") + name + " module 0x40005";
-}
-inline const std::string kPurgeCall = "sound (null) - 0x40";
+// The output calls of a note and an effect, as the Recorder words them.
+inline std::string NoteCall(int note) { return "play a" + std::to_string(note) + " loop"; }
+inline std::string EffectCall(const char* name) { return std::string("play ") + name + " once"; }
 
 struct Harness {
   GameSession game;

@@ -1,4 +1,4 @@
-#include "qt/pulse_sound_backend.h"
+#include "pulse/pulse_sound_output.h"
 
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
@@ -309,7 +309,7 @@ class StreamThread {
 
 // What the user-interface thread and the sound thread share. A sound thread that does
 // not end within Close's wait is left with it to the end of the process.
-class PulseSoundBackend::Service final : private Waker {
+class PulseSoundOutput::Service final : private Waker {
  public:
   explicit Service(WaveSource& sounds) : library_(sounds), requests_(library_, slot_, *this) {}
   Service(const Service&) = delete;
@@ -318,12 +318,12 @@ class PulseSoundBackend::Service final : private Waker {
     if (mainloop_) pa_mainloop_free(mainloop_);
   }
 
-  void Play(const char* name, bool fromModule, uint32_t flags) {
-    // The thread, and with it the connection to the server, starts with the first
-    // request: a new game or free play asks for silence a tick before its first note,
-    // which covers the connection's first round trips.
+  // The thread, and with it the connection to the server, starts with the first
+  // request: a new game or free play asks for silence a tick before its first note,
+  // which covers the connection's first round trips.
+  StreamRequests& Requests() {
     if (!mainloop_ && !closed_) Start();
-    requests_.Play(name, fromModule, flags);
+    return requests_;
   }
 
   // Whether the sound thread has ended (it had 1 s to silence and disconnect).
@@ -331,7 +331,7 @@ class PulseSoundBackend::Service final : private Waker {
     if (closed_) return true;
     closed_ = true;
     if (!thread_.joinable()) return true;
-    requests_.Play(nullptr, false, kPurgeFlags);
+    requests_.Stop();
     quit_.store(true);
     pa_mainloop_wakeup(mainloop_);
     if (ended_.wait_for(kCloseWait) != std::future_status::ready) {
@@ -375,15 +375,19 @@ class PulseSoundBackend::Service final : private Waker {
   bool closed_ = false;  // after Close nothing starts the thread again
 };
 
-PulseSoundBackend::PulseSoundBackend(WaveSource& sounds) : service_(new Service(sounds)) {}
+PulseSoundOutput::PulseSoundOutput(WaveSource& sounds) : service_(new Service(sounds)) {}
 
-PulseSoundBackend::~PulseSoundBackend() { Close(); }
+PulseSoundOutput::~PulseSoundOutput() { Close(); }
 
-void PulseSoundBackend::Play(const char* name, bool fromModule, uint32_t flags) {
-  if (service_) service_->Play(name, fromModule, flags);
+void PulseSoundOutput::Play(SoundId sound, bool loop) {
+  if (service_) service_->Requests().Play(sound, loop);
 }
 
-void PulseSoundBackend::Close() {
+void PulseSoundOutput::Stop() {
+  if (service_) service_->Requests().Stop();
+}
+
+void PulseSoundOutput::Close() {
   // A sound thread stuck past the wait keeps what it uses: it is left, not freed.
   if (service_ && !service_->Close()) service_.release();
 }

@@ -1,4 +1,4 @@
-#include "win32/audio_stream_backend.h"
+#include "win32/audio_stream_output.h"
 
 #include <audioclient.h>
 #include <mmdeviceapi.h>
@@ -163,31 +163,37 @@ class AudioOutput {
 
 }  // namespace
 
-AudioStreamBackend::AudioStreamBackend(HMODULE module)
+AudioStreamOutput::AudioStreamOutput(HMODULE module)
     : module_(module), library_(*this), requests_(library_, slot_, *this) {
   wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
 
-AudioStreamBackend::~AudioStreamBackend() {
+AudioStreamOutput::~AudioStreamOutput() {
   Close();
   if (wake_) CloseHandle(wake_);
 }
 
-void AudioStreamBackend::Play(const char* name, bool fromModule, uint32_t flags) {
-  // A numeric resource id is not a name this service knows: like an unknown name, it
-  // silences what plays.
-  if (name != nullptr && IS_INTRESOURCE(name)) name = "";
+void AudioStreamOutput::Play(SoundId sound, bool loop) {
+  StartThread();
+  requests_.Play(sound, loop);
+}
+
+void AudioStreamOutput::Stop() {
+  StartThread();
+  requests_.Stop();
+}
+
+void AudioStreamOutput::StartThread() {
   // The thread, and with it the audio stack, starts with the first request: a window
   // left idle or a game played without sound never loads it. A new game or free play
   // asks for silence first, a tick before its first note, which covers the slow
   // first opening of the output.
   if (!thread_ && !closed_ && wake_) {
-    thread_ = CreateThread(nullptr, 0, &AudioStreamBackend::ThreadMain, this, 0, nullptr);
+    thread_ = CreateThread(nullptr, 0, &AudioStreamOutput::ThreadMain, this, 0, nullptr);
   }
-  requests_.Play(name, fromModule, flags);
 }
 
-void AudioStreamBackend::Close() {
+void AudioStreamOutput::Close() {
   closed_ = true;
   if (!thread_) return;
   quit_.store(true);
@@ -198,8 +204,9 @@ void AudioStreamBackend::Close() {
   thread_ = nullptr;
 }
 
-bool AudioStreamBackend::Find(const char* name, const uint8_t*& bytes, size_t& size) {
-  HRSRC found = FindResourceA(module_, name, "WAVE");  // case is ignored
+bool AudioStreamOutput::Find(SoundId sound, const uint8_t*& bytes, size_t& size) {
+  const char* name = SoundName(sound);
+  HRSRC found = name ? FindResourceA(module_, name, "WAVE") : nullptr;
   if (!found) return false;
   HGLOBAL loaded = LoadResource(module_, found);
   const void* data = loaded ? LockResource(loaded) : nullptr;
@@ -209,14 +216,14 @@ bool AudioStreamBackend::Find(const char* name, const uint8_t*& bytes, size_t& s
   return true;
 }
 
-void AudioStreamBackend::Wake() { SetEvent(wake_); }
+void AudioStreamOutput::Wake() { SetEvent(wake_); }
 
-DWORD WINAPI AudioStreamBackend::ThreadMain(LPVOID self) {
-  static_cast<AudioStreamBackend*>(self)->Run();
+DWORD WINAPI AudioStreamOutput::ThreadMain(LPVOID self) {
+  static_cast<AudioStreamOutput*>(self)->Run();
   return 0;
 }
 
-void AudioStreamBackend::Run() {
+void AudioStreamOutput::Run() {
   // A program closed without any sound started the thread with its last silence
   // request only: end at once instead of loading the audio stack.
   if (quit_.load()) return;
