@@ -1,10 +1,10 @@
-// Storms of random events through the engine, the layout, the painter and the sound
-// player, the way the Windows shell drives them: ticks, clicks anywhere, typed
-// characters with and without the repeat bit, direct presses of any index, every
-// menu operation (with and without the menu's greying), resizes from 0 x 0 to
-// 10000 x 10000 and paints. After every event the game record, the sound requests,
-// the repaint requests and the painted picture are checked against what the game
-// must hold; the sanitizers watch every access.
+// Storms of random events through the hosted game, the way a shell hands them over:
+// ticks (also while the clock rests), clicks anywhere, typed characters with and
+// without auto-repeat, every command whether the game refuses it or not, the dialogs
+// closed with OK (any indices) or cancelled, resizes from 0 x 0 to 10000 x 10000 and
+// paints. After every event the game record, the sound requests, the repaints and the
+// clock the host asked of the shell and the painted picture are checked against what
+// the game must hold; the sanitizers watch every access.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,15 +16,13 @@
 #include <string>
 
 #include "engine/game.h"
+#include "rules/game_host.h"
 #include "sound/sound_player.h"
 #include "tests/support/perfect_player.h"
 #include "tests/support/recording_canvas.h"
 #include "view/layout.h"
-#include "view/painter.h"
 
 namespace {
-
-constexpr uint32_t kRepeatBit = 1u << 30;  // WM_CHAR: the key was already down
 
 bool InGame(GameState s) {
   return s == GameState::Watch || s == GameState::YourTurn || s == GameState::SequenceOk ||
@@ -112,31 +110,48 @@ struct Coverage {
   int64_t resizes = 0, emptyResizes = 0, hugeResizes = 0, paints = 0;
   int64_t togglesOff = 0, togglesOn = 0;
   int64_t acceptedPresses = 0;
+  int64_t refusedCommands = 0, dialogs = 0, ticksAtRest = 0;
   int16_t largestFont = 0;
 };
 
 class Storm;
 
-// The shell's side of the repaint requests: square rectangles and the status panel
-// are only marked (a paint follows the event), RedrawAll paints at once.
-class StormView final : public GameView {
+// The shell: square rectangles and the status panel are only marked (a paint follows
+// the event), RedrawAll paints at once; the clock and the dialogs are remembered.
+class StormShell final : public Shell {
  public:
-  explicit StormView(Storm& storm) : storm_(storm) {}
-  void InvalidateSquare(int16_t square) override;
-  void InvalidateStatusPanel() override { ++panels, dirty = true; }
+  explicit StormShell(Storm& storm) : storm_(storm) {}
+  void Invalidate(const Rect& rect) override;
+  void InvalidateAll() override { all = dirty = true; }
   void RedrawAll() override;
+  void StartTicks() override { clockStarts += ticking ? 100 : 1, ticking = true; }
+  void StopTicks() override { ticking = false; }
+  bool DialogOpen() override { return dialog != nullptr; }
+  void OpenLevelDialog() override { Open("Level"); }
+  void OpenInstructions() override { Open("Instructions"); }
+  void OpenAbout() override { Open("About"); }
+  void CloseMainWindow() override { ++closes; }
 
   void Clear() {
-    squares = panels = redraws = 0;
+    squares = panels = redraws = clockStarts = opened = 0;
     squareMask = 0;
-    badSquare = false;
+    badRect = all = false;
   }
   int squares = 0, panels = 0, redraws = 0;
   uint32_t squareMask = 0;  // squares invalidated during this event (bit per square)
-  bool badSquare = false;   // a square the board does not have
+  bool badRect = false;     // a rectangle that is neither a square nor the panel
+  bool all = false;         // the whole board invalidated
   bool dirty = false;       // something awaits a paint
+  bool ticking = false;
+  int clockStarts = 0;           // 100 for a start of a running clock
+  const char* dialog = nullptr;  // the dialog showing
+  int opened = 0, closes = 0;
 
  private:
+  void Open(const char* which) {
+    opened += dialog != nullptr ? 100 : 1;
+    dialog = which;
+  }
   Storm& storm_;
 };
 
@@ -150,10 +165,10 @@ class Storm {
         canvasFails_(canvasFailureRate > 0),
         canvasFailureRate_(canvasFailureRate),
         canvasRng_(seed ^ 0x9E3779B9u),
-        backend_(game_),
-        player_(game_, backend_),
-        view_(*this) {
-    SeedRandom(game_, seed);
+        shell_(*this),
+        host_(shell_, backend_, Clock::RestsWhenIdle),
+        backend_(host_.Game()) {
+    host_.Start(seed);
     // With a failure rate above 0, a font measurement reports width 0 at that rate.
     canvas_.averageWidth = [this](int16_t points) {
       ++measured_;
@@ -170,29 +185,30 @@ class Storm {
     for (int64_t i = 0; i < count; ++i) {
       eventIndex_ = i;
       if (moodLeft_-- <= 0) ChooseMood();
-      before_ = game_;
-      view_.Clear();
+      before_ = game();
+      shell_.Clear();
       canvas_.ClearRecord();
-      fullInvalidation_ = false;
+      refused_ = false;
       const int64_t notesBefore = backend_.notes;
       const char* what = Event();
-      if (view_.dirty) Paint();
+      if (shell_.dirty) Paint();
       // The lit square was (re)lit by this event: its note must sound unless the
       // sound is switched afterwards.
-      if (game_.litSquare != -1 &&
-          (game_.litSquare != before_.litSquare || backend_.notes != notesBefore))
+      if (game().litSquare != -1 &&
+          (game().litSquare != before_.litSquare || backend_.notes != notesBefore))
         lightEvent_ = i;
       if (const std::string problem = Check(what); !problem.empty()) {
         std::ostringstream out;
         out << "seed " << seed_ << ", event " << i << " (" << what << "): " << problem << "\n"
-            << Describe(before_) << " -> " << Describe(game_);
+            << Describe(before_) << " -> " << Describe(game());
         return ::testing::AssertionFailure() << out.str();
       }
       Note(what);
     }
-    ShutdownSound(backend_);
+    host_.End();
     if (backend_.playing != RecordingBackend::kSilent)
-      return ::testing::AssertionFailure() << "sound left playing after shut-down";
+      return ::testing::AssertionFailure() << "sound left playing after the end";
+    if (shell_.ticking) return ::testing::AssertionFailure() << "ticks left running after the end";
     return ::testing::AssertionSuccess();
   }
 
@@ -200,15 +216,16 @@ class Storm {
   int64_t measured() const { return measured_; }
   int64_t unmeasured() const { return unmeasured_; }
 
-  // Paints the whole client area, as WM_PAINT does after BeginPaint erased it.
+  // Paints the whole client area, as a paint after the background was erased does.
   void Paint() {
     canvas_.ClearRecord();
-    PaintWindow(game_, layout_, canvas_);
-    view_.dirty = false;
+    host_.Paint(canvas_);
+    shell_.dirty = false;
     painted_ = true;
     ++coverage_.paints;
   }
-  const GameSession& game() const { return game_; }
+  const GameSession& game() const { return host_.Game(); }
+  const BoardLayout& layout() const { return host_.Layout(); }
 
  private:
   // ---- the events -------------------------------------------------------------
@@ -235,13 +252,14 @@ class Storm {
       case Mood::Player: {
         if (!playerStarted_) {
           playerStarted_ = true;
-          if (!IsGameRunning(game_) && Uniform(0, 2) == 0)
-            MenuLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
-          NewGame(game_, view_, player_);
-          CountNewGame();
-          return "Level and NewGame";
+          if (shell_.dialog != nullptr) CloseDialog();
+          if (!IsGameRunning(game()) && Uniform(0, 2) == 0) {
+            host_.Run(Command::Level);
+            ChooseLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
+          }
+          return NewGame();
         }
-        if (!IsGameRunning(game_)) moodLeft_ = 0;  // won or lost: the mood ends
+        if (!IsGameRunning(game())) moodLeft_ = 0;  // won or lost: the mood ends
         const int roll = Uniform(0, 999);
         if (roll < 690) return Tick();
         if (roll < 990) return CorrectPress();
@@ -259,145 +277,146 @@ class Storm {
     if (roll < 560) return ClickAnywhere();
     if (roll < 640) return ClickSquare();
     if (roll < 700) return TypeCharacter();
-    if (roll < 780) return CorrectPress();
-    if (roll < 800) return PressAnyIndex();
-    if (roll < 815) {
-      NewGame(game_, view_, player_);
-      CountNewGame();
-      return "NewGame";
-    }
-    if (roll < 830) {
-      if (IsGameRunning(game_)) return "Free play (greyed)";
-      StartFreePlay(game_, view_, player_);
-      return "StartFreePlay";
-    }
-    if (roll < 835) {
-      StartFreePlay(game_, view_, player_);  // the engine alone, whatever runs
-      return "StartFreePlay (engine)";
-    }
-    if (roll < 850) {
-      if (IsGameRunning(game_)) return "Level (greyed)";
-      return MenuLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
-    }
-    if (roll < 860) {
-      // The engine alone, with any indices, whatever runs.
-      const auto board = static_cast<int16_t>(Uniform(0, 3) == 0 ? Uniform(-40000, 40000)
-                                                                 : Uniform(-2, kBoardCount + 1));
-      const auto skill = static_cast<int16_t>(Uniform(0, 3) == 0 ? Uniform(-40000, 40000)
-                                                                 : Uniform(-2, kSkillCount + 1));
-      return MenuLevel(board, skill);
-    }
-    if (roll < 880) return Toggle();
-    if (roll < 930) return Resize();
+    if (roll < 800) return CorrectPress();
+    if (roll < 815) return NewGame();
+    if (roll < 835) return RunCommand(Command::FreePlay);
+    if (roll < 850) return RunCommand(Command::Level);
+    if (roll < 855) return RunCommand(Command::Instructions);
+    if (roll < 860) return RunCommand(Command::About);
+    if (roll < 862) return RunCommand(Command::Quit);
+    if (roll < 875) return CloseDialog();
+    if (roll < 890) return Toggle();
+    if (roll < 935) return Resize();
     return PaintEvent();
   }
 
+  // A shell whose clock rests hands over no tick; one delivered anyway must change
+  // nothing.
   const char* Tick() {
-    OnTick(game_, view_, player_);
-    return "tick";
+    const bool atRest = !shell_.ticking;
+    coverage_.ticksAtRest += atRest;
+    host_.Tick();
+    return atRest ? "tick at rest" : "tick";
   }
 
-  // WM_LBUTTONDOWN: two unsigned 16-bit coordinates, anywhere (margins, grid lines,
-  // the status panel, beyond the client area).
+  const char* NewGame() {
+    host_.Run(Command::NewGame);
+    coverage_.newGamesOnBoard[game().boardIndex] += 1;
+    coverage_.newGamesAtSkill[game().skillIndex] += 1;
+    return "New game";
+  }
+
+  // A command as it arrives, whatever the menu would show.
+  const char* RunCommand(Command command) {
+    refused_ = !CommandAllowed(game(), command);
+    if (refused_) ++coverage_.refusedCommands;
+    host_.Run(command);
+    if (shell_.opened != 0) ++coverage_.dialogs;
+    return "command";
+  }
+
+  // The dialog showing is closed: the Level dialog with OK (its positions, or any
+  // indices at all) or cancelled, the others as they close.
+  const char* CloseDialog() {
+    if (shell_.dialog == nullptr) return "no dialog to close";
+    const bool level = std::strcmp(shell_.dialog, "Level") == 0;
+    if (!level || Uniform(0, 3) == 0) {
+      shell_.dialog = nullptr;
+      return "dialog closed";
+    }
+    if (Uniform(0, 3) == 0) {
+      return ChooseLevel(
+          Uniform(0, 3) == 0 ? Uniform(-40000, 40000) : Uniform(-2, kBoardCount + 1),
+          Uniform(0, 3) == 0 ? Uniform(-40000, 40000) : Uniform(-2, kSkillCount + 1));
+    }
+    return ChooseLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
+  }
+
+  const char* ChooseLevel(int board, int skill) {
+    shell_.dialog = nullptr;
+    host_.ChooseLevel(static_cast<int16_t>(board), static_cast<int16_t>(skill));
+    return "Level chosen";
+  }
+
+  // Clicks anywhere: margins, grid lines, the status panel, beyond the client area
+  // on every side.
   const char* ClickAnywhere() {
-    const int32_t w = layout_.clientWidth, h = layout_.clientHeight;
-    const auto x =
-        static_cast<uint16_t>(Uniform(0, 3) == 0 ? Uniform(0, 65535) : Uniform(0, w + 8));
-    const auto y =
-        static_cast<uint16_t>(Uniform(0, 3) == 0 ? Uniform(0, 65535) : Uniform(0, h + 8));
+    const int32_t w = layout().clientWidth, h = layout().clientHeight;
+    const int32_t x = Uniform(0, 3) == 0 ? Uniform(-70000, 70000) : Uniform(-8, w + 8);
+    const int32_t y = Uniform(0, 3) == 0 ? Uniform(-70000, 70000) : Uniform(-8, h + 8);
     return Click(x, y);
   }
 
   // A click inside a painted square or on its edges.
   const char* ClickSquare() {
-    const int16_t squares = BoardSquares(game_.boardIndex);
+    const int16_t squares = BoardSquares(game().boardIndex);
     const Rect r =
-        SquareRect(layout_, game_.boardIndex, static_cast<int16_t>(Uniform(0, squares - 1)));
-    const int32_t x = Uniform(r.left - 6, r.right + 5), y = Uniform(r.top - 6, r.bottom + 5);
-    return Click(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
+        SquareRect(layout(), game().boardIndex, static_cast<int16_t>(Uniform(0, squares - 1)));
+    return Click(Uniform(r.left - 6, r.right + 5), Uniform(r.top - 6, r.bottom + 5));
   }
 
-  const char* Click(uint16_t x, uint16_t y) {
-    if (!AcceptsPresses(game_)) return "click (ignored)";
-    const int16_t square = HitTest(layout_, game_.boardIndex, x, y);
-    if (square < -1 || square >= BoardSquares(game_.boardIndex)) {
+  const char* Click(int32_t x, int32_t y) {
+    const int16_t square = HitTest(layout(), game().boardIndex, x, y);
+    if (square < -1 || square >= BoardSquares(game().boardIndex)) {
       hitFault_ = "HitTest gave " + std::to_string(square);
       return "click";
     }
-    if (square != -1) {
-      PressSquare(game_, view_, player_, square);
-      ++coverage_.acceptedPresses;
-    }
+    const bool takes = AcceptsPresses(game());
+    host_.Click(x, y);
+    if (!takes) return "click (ignored)";
+    if (square != -1) ++coverage_.acceptedPresses;
     return "click";
   }
 
-  // WM_CHAR: a key of the board, another byte, with or without the repeat bit.
+  // A typed character: a key of the board or any other byte, auto-repeated or not.
   const char* TypeCharacter() {
-    const char* keys = BoardKeyMap(game_.boardIndex);
+    const char* keys = BoardKeyMap(game().boardIndex);
     const char code = Uniform(0, 2) == 0
                           ? static_cast<char>(Uniform(0, 255))
                           : keys[Uniform(0, static_cast<int>(std::strlen(keys)) - 1)];
-    const uint32_t flags = Uniform(0, 4) == 0 ? kRepeatBit : 1u;
-    if (!AcceptsPresses(game_)) return "character (ignored)";
-    if (flags & kRepeatBit) return "repeated character";
-    const int16_t square = SquareForKey(game_.boardIndex, code);
-    if (square != -1) PressSquare(game_, view_, player_, square);
-    return "character";
+    const bool repeat = Uniform(0, 4) == 0;
+    host_.TypedChar(code, repeat);
+    if (!AcceptsPresses(before_)) return "character (ignored)";
+    return repeat ? "repeated character" : "character";
   }
 
   // The press a player who watched would make: the next square of the sequence,
   // by a click on it or by its key. Rarely a wrong one.
   const char* CorrectPress() {
     int16_t square;
-    if (game_.state == GameState::FreePlay) {
-      square = static_cast<int16_t>(Uniform(0, game_.squareCount - 1));
-    } else if (game_.state == GameState::YourTurn) {
-      square = NextCorrectSquare(game_);
+    if (game().state == GameState::FreePlay) {
+      square = static_cast<int16_t>(Uniform(0, game().squareCount - 1));
+    } else if (game().state == GameState::YourTurn) {
+      square = NextCorrectSquare(game());
       if (Uniform(0, mood_ == Mood::Player ? 49999 : 9) == 0)
-        square = static_cast<int16_t>((square + 1) % game_.squareCount);
+        square = static_cast<int16_t>((square + 1) % game().squareCount);
     } else {
       return "press (not your turn)";
     }
-    const Rect r = SquareRect(layout_, game_.boardIndex, square);
-    if (Uniform(0, 1) == 0 && r.left < r.right && r.top < r.bottom && r.right <= 65536 &&
-        r.bottom <= 65536) {
-      const auto x = static_cast<uint16_t>(Uniform(r.left, r.right - 1));
-      const auto y = static_cast<uint16_t>(Uniform(r.top, r.bottom - 1));
-      if (HitTest(layout_, game_.boardIndex, x, y) != square)
+    const Rect r = SquareRect(layout(), game().boardIndex, square);
+    if (Uniform(0, 1) == 0 && r.left < r.right && r.top < r.bottom) {
+      const int32_t x = Uniform(r.left, r.right - 1), y = Uniform(r.top, r.bottom - 1);
+      if (HitTest(layout(), game().boardIndex, x, y) != square)
         hitFault_ = "a pixel of a painted square does not hit it";
       Click(x, y);
       return "click on a square";
     }
-    const char key = BoardKeyMap(game_.boardIndex)[square];
-    if (SquareForKey(game_.boardIndex, key) != square) hitFault_ = "a square's key presses another";
-    PressSquare(game_, view_, player_, square);
+    const char key = BoardKeyMap(game().boardIndex)[square];
+    if (SquareForKey(game().boardIndex, key) != square)
+      hitFault_ = "a square's key presses another";
+    host_.TypedChar(key, false);
     return "key of a square";
   }
 
-  // The engine's own guard: any index in any state.
-  const char* PressAnyIndex() {
-    const auto square =
-        static_cast<int16_t>(Uniform(0, 1) == 0 ? Uniform(-32768, 32767) : Uniform(-2, 22));
-    PressSquare(game_, view_, player_, square);
-    return "press of any index";
-  }
-
-  // The Level dialog's OK: the engine takes the indices, the shell invalidates all.
-  const char* MenuLevel(int board, int skill) {
-    ApplyLevel(game_, player_, static_cast<int16_t>(board), static_cast<int16_t>(skill));
-    fullInvalidation_ = true;
-    view_.dirty = true;
-    return "ApplyLevel";
-  }
-
   const char* Toggle() {
-    ToggleSound(game_, backend_);
+    host_.Run(Command::Sound);
     toggleEvent_ = eventIndex_;
-    (game_.soundOn ? coverage_.togglesOn : coverage_.togglesOff) += 1;
-    return "ToggleSound";
+    (game().soundOn ? coverage_.togglesOn : coverage_.togglesOff) += 1;
+    return "Sound";
   }
 
-  // WM_SIZE: every size from 0 x 0 to 10000 x 10000, minimised included.
+  // Every size from 0 x 0 to 10000 x 10000, minimised included; the whole board is
+  // repainted after.
   const char* Resize() {
     int32_t w, h;
     const int kind = Uniform(0, 9);
@@ -410,15 +429,14 @@ class Storm {
     } else {
       w = Uniform(0, 10000), h = Uniform(0, 10000);
     }
-    OnResize(layout_, canvas_, w, h);
+    host_.Resize(canvas_, w, h);
     resized_ = true;
-    fullInvalidation_ = true;
-    view_.dirty = true;
+    shell_.all = shell_.dirty = true;
     ++coverage_.resizes;
     coverage_.emptyResizes += (w == 0 && h == 0);
     coverage_.hugeResizes += (w >= 9000 && h >= 9000);
-    if (layout_.statusFontSize > coverage_.largestFont)
-      coverage_.largestFont = layout_.statusFontSize;
+    if (layout().statusFontSize > coverage_.largestFont)
+      coverage_.largestFont = layout().statusFontSize;
     return "resize";
   }
 
@@ -430,7 +448,7 @@ class Storm {
   // ---- the rules ------------------------------------------------------------------
 
   std::string Check(const char* what) {
-    const GameSession& g = game_;
+    const GameSession& g = game();
     const auto state = static_cast<int>(g.state);
     if (state < 0 || state > 6) return "state " + std::to_string(state);
     if (!IsBoardIndex(g.boardIndex) || !IsSkillIndex(g.skillIndex)) return "board or skill index";
@@ -443,6 +461,7 @@ class Storm {
     if (std::string r = CheckState(); !r.empty()) return r;
     if (std::string r = CheckSound(); !r.empty()) return r;
     if (std::string r = CheckRepaints(what); !r.empty()) return r;
+    if (std::string r = CheckShell(what); !r.empty()) return r;
     if (painted_) {
       painted_ = false;
       if (std::string r = CheckPicture(); !r.empty()) return r;
@@ -456,7 +475,7 @@ class Storm {
   }
 
   std::string CheckState() const {
-    const GameSession& g = game_;
+    const GameSession& g = game();
     const int16_t len = g.sequenceLength, tc = g.tickCounter, ft = g.flashTicks;
     const bool lit = g.litSquare != -1;
     if (lit && g.state != GameState::Watch && g.state != GameState::YourTurn &&
@@ -508,7 +527,7 @@ class Storm {
   }
 
   std::string CheckSound() const {
-    const GameSession& g = game_;
+    const GameSession& g = game();
     const RecordingBackend& b = backend_;
     if (!b.fault.empty()) return "sound: " + b.fault;
     if (g.soundOn == 0 && b.playing != RecordingBackend::kSilent)
@@ -536,10 +555,10 @@ class Storm {
   // The engine asks for every repaint that its change needs, and for none on a tick
   // that changes nothing visible.
   std::string CheckRepaints(const char* what) {
-    const GameSession &a = before_, &g = game_;
-    if (view_.badSquare) return "repaint of a square the board does not have";
-    const bool all = fullInvalidation_ || view_.redraws > 0;
-    auto squareRepainted = [&](int16_t s) { return all || (view_.squareMask >> s) & 1u; };
+    const GameSession &a = before_, &g = game();
+    if (shell_.badRect) return "a repaint of a rectangle that is no square and not the panel";
+    const bool all = shell_.all || shell_.redraws > 0;
+    auto squareRepainted = [&](int16_t s) { return all || (shell_.squareMask >> s) & 1u; };
     if (a.litSquare != g.litSquare) {
       if (a.litSquare != -1 && a.boardIndex == g.boardIndex && !squareRepainted(a.litSquare))
         return "the square that went dark was not repainted";
@@ -549,12 +568,12 @@ class Storm {
     const bool panelChanged = a.state != g.state || a.sequenceLength != g.sequenceLength ||
                               a.targetLength != g.targetLength || a.boardIndex != g.boardIndex ||
                               a.skillIndex != g.skillIndex;
-    if (panelChanged && !all && view_.panels == 0) return "the status panel was not repainted";
+    if (panelChanged && !all && shell_.panels == 0) return "the status panel was not repainted";
     if ((a.state == GameState::YouWin) != (g.state == GameState::YouWin) && !all)
       return "the board was not redrawn as the game was won or left";
-    if (std::strcmp(what, "tick") == 0) {
+    if (std::strncmp(what, "tick", 4) == 0) {
       const bool visible = a.state != g.state || a.litSquare != g.litSquare || panelChanged;
-      const int requests = view_.squares + view_.panels + view_.redraws;
+      const int requests = shell_.squares + shell_.panels + shell_.redraws;
       if (!visible && requests != 0) return "a tick that changed nothing asked for a repaint";
       if ((a.state == GameState::Idle || a.state == GameState::Wrong ||
            a.state == GameState::YouWin) &&
@@ -566,8 +585,23 @@ class Storm {
     return "";
   }
 
+  // The clock runs exactly while the game needs ticks; a tick at rest changes nothing;
+  // a refused command does nothing at all; no dialog opens over another.
+  std::string CheckShell(const char* what) const {
+    if (shell_.ticking != GameNeedsTicks(game()))
+      return "the clock runs while the game rests, or rests while it runs";
+    if (shell_.clockStarts >= 100) return "a running clock started again";
+    if (std::strcmp(what, "tick at rest") == 0 &&
+        std::memcmp(&before_, &game(), sizeof before_) != 0)
+      return "a tick at rest changed the game";
+    if (shell_.opened >= 100) return "a dialog opened over another";
+    if (refused_ && (std::memcmp(&before_, &game(), sizeof before_) != 0 || shell_.opened != 0))
+      return "a refused command did something";
+    return "";
+  }
+
   std::string CheckPicture() const {
-    const GameSession& g = game_;
+    const GameSession& g = game();
     const RecordingCanvas& p = canvas_;
     const int gridLines = BoardColumns(g.boardIndex) + 1 + BoardRows(g.boardIndex) + 1;
     const int lines = static_cast<int>(p.lines.size()), texts = static_cast<int>(p.texts.size());
@@ -597,7 +631,7 @@ class Storm {
       bool known = false;
       for (int16_t s = 0; s < BoardSquares(g.boardIndex) && !known; ++s) {
         const bool allowed = g.state == GameState::YouWin || s == g.litSquare;
-        known = allowed && p.fills[i].rect == SquareRect(layout_, g.boardIndex, s) &&
+        known = allowed && p.fills[i].rect == SquareRect(layout(), g.boardIndex, s) &&
                 p.fills[i].colour == SquareColour(g.boardIndex, s);
       }
       if (!known) return "a fill that is no square to be shown";
@@ -606,35 +640,35 @@ class Storm {
   }
 
   std::string CheckLayout() {
-    const int16_t size = layout_.statusFontSize;
-    const int16_t expected = ExpectedFontSize(layout_.clientWidth);
+    const int16_t size = layout().statusFontSize;
+    const int16_t expected = ExpectedFontSize(layout().clientWidth);
     if (size < 3 || size > expected || (!canvasFails_ && size != expected))
       return "status font size " + std::to_string(size) + " for width " +
-             std::to_string(layout_.clientWidth) + ", expected " + std::to_string(expected);
+             std::to_string(layout().clientWidth) + ", expected " + std::to_string(expected);
     // Every pixel of a painted square hits that square; no point hits beyond the board.
-    const int16_t board = game_.boardIndex, squares = BoardSquares(board);
+    const int16_t board = game().boardIndex, squares = BoardSquares(board);
     for (int k = 0; k < 4; ++k) {
       const auto s = static_cast<int16_t>(Uniform(0, squares - 1));
-      const Rect r = SquareRect(layout_, board, s);
+      const Rect r = SquareRect(layout(), board, s);
       if (r.left < r.right && r.top < r.bottom && r.right <= 65536 && r.bottom <= 65536) {
         const auto x = static_cast<uint16_t>(Uniform(r.left, r.right - 1));
         const auto y = static_cast<uint16_t>(Uniform(r.top, r.bottom - 1));
-        if (HitTest(layout_, board, x, y) != s) return "a pixel of a square does not hit it";
+        if (HitTest(layout(), board, x, y) != s) return "a pixel of a square does not hit it";
       }
       // Any point: hit cells are W / C wide and (H - 1) / R tall from the origin;
       // the status panel, the strip before it and the rest beyond the cells hit nothing.
-      const int32_t w = Uniform(0, 1) == 0 ? layout_.clientWidth + 8 : 65535;
-      const int32_t h = Uniform(0, 1) == 0 ? layout_.clientHeight + 8 : 65535;
+      const int32_t w = Uniform(0, 1) == 0 ? layout().clientWidth + 8 : 65535;
+      const int32_t h = Uniform(0, 1) == 0 ? layout().clientHeight + 8 : 65535;
       const auto x = static_cast<uint16_t>(Uniform(0, std::min(w, 65535)));
       const auto y = static_cast<uint16_t>(Uniform(0, std::min(h, 65535)));
-      const int64_t boardWidth = static_cast<int64_t>(layout_.clientWidth) * 3 / 4;
+      const int64_t boardWidth = static_cast<int64_t>(layout().clientWidth) * 3 / 4;
       const int64_t cellW = boardWidth / BoardColumns(board);
-      const int64_t cellH = (static_cast<int64_t>(layout_.clientHeight) - 1) / BoardRows(board);
+      const int64_t cellH = (static_cast<int64_t>(layout().clientHeight) - 1) / BoardRows(board);
       int64_t expected = -1;
       if (x <= boardWidth && cellW > 0 && cellH > 0 && x / cellW < BoardColumns(board) &&
           y / cellH < BoardRows(board))
         expected = (y / cellH) * BoardColumns(board) + x / cellW;
-      const int16_t hit = HitTest(layout_, board, x, y);
+      const int16_t hit = HitTest(layout(), board, x, y);
       if (hit != expected)
         return "HitTest(" + std::to_string(x) + ", " + std::to_string(y) + ") gave " +
                std::to_string(hit) + ", expected " + std::to_string(expected);
@@ -646,7 +680,7 @@ class Storm {
 
   void Note(const char*) {
     ++coverage_.events;
-    const GameSession &a = before_, &g = game_;
+    const GameSession &a = before_, &g = game();
     coverage_.statesSeen[static_cast<int>(g.state)] += 1;
     if (g.sequenceLength > coverage_.longestSequence && InGame(g.state))
       coverage_.longestSequence = g.sequenceLength;
@@ -661,11 +695,6 @@ class Storm {
     }
   }
 
-  void CountNewGame() {
-    coverage_.newGamesOnBoard[game_.boardIndex] += 1;
-    coverage_.newGamesAtSkill[game_.skillIndex] += 1;
-  }
-
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool CanvasFails() { return canvasFailureRate_ > 0 && chance_(canvasRng_) < canvasFailureRate_; }
 
@@ -678,43 +707,52 @@ class Storm {
     return out.str();
   }
 
-  friend class StormView;
+  friend class StormShell;
 
   uint32_t seed_;
   std::mt19937 rng_;
-  GameSession game_;
   GameSession before_;
-  BoardLayout layout_;
   RecordingCanvas canvas_;
   int64_t measured_ = 0, unmeasured_ = 0;
   bool canvasFails_;
   double canvasFailureRate_;
   std::mt19937 canvasRng_;
   std::uniform_real_distribution<double> chance_{0.0, 1.0};
+  StormShell shell_;
+  GameHost host_;
   RecordingBackend backend_;
-  GatedSoundPlayer player_;
-  StormView view_;
   Coverage coverage_;
   Mood mood_ = Mood::Chaos;
   int64_t moodLeft_ = 0;
   int64_t eventIndex_ = 0;
   int64_t lightEvent_ = -1, toggleEvent_ = -1;
   bool playerStarted_ = false;
-  bool fullInvalidation_ = false, painted_ = false, resized_ = false;
+  bool painted_ = false, resized_ = false, refused_ = false;
   std::string hitFault_;
 };
 
-void StormView::InvalidateSquare(int16_t square) {
-  ++squares;
+// On a tiny board several squares, or a square and the panel, may share a rectangle:
+// the request counts for each of them.
+void StormShell::Invalidate(const Rect& rect) {
   dirty = true;
-  if (square < 0 || square >= BoardSquares(storm_.game().boardIndex)) {
-    badSquare = true;
-    return;
+  const BoardLayout& layout = storm_.layout();
+  bool known = false;
+  if (rect == StatusPanelRect(layout)) {
+    ++panels;
+    known = true;
   }
-  squareMask |= 1u << square;
+  const int16_t board = storm_.game().boardIndex;
+  for (int16_t s = 0; s < BoardSquares(board); ++s) {
+    if (rect == SquareRect(layout, board, s)) {
+      squareMask |= 1u << s;
+      known = true;
+    }
+  }
+  if (squareMask != 0) ++squares;
+  if (!known) badRect = true;
 }
 
-void StormView::RedrawAll() {
+void StormShell::RedrawAll() {
   ++redraws;
   storm_.Paint();
 }
@@ -737,6 +775,9 @@ void Merge(Coverage& total, const Coverage& c) {
   total.togglesOff += c.togglesOff;
   total.togglesOn += c.togglesOn;
   total.acceptedPresses += c.acceptedPresses;
+  total.refusedCommands += c.refusedCommands;
+  total.dialogs += c.dialogs;
+  total.ticksAtRest += c.ticksAtRest;
   if (c.largestFont > total.largestFont) total.largestFont = c.largestFont;
 }
 
@@ -774,6 +815,9 @@ TEST(Storm, AMillionShellEventsKeepEveryRule) {
   EXPECT_GT(total.togglesOff, 0);
   EXPECT_GT(total.togglesOn, 0);
   EXPECT_GT(total.acceptedPresses, 0);
+  EXPECT_GT(total.refusedCommands, 0);
+  EXPECT_GT(total.dialogs, 0);
+  EXPECT_GT(total.ticksAtRest, 0);
 }
 
 // Font measurement fails now and then: the font search must still end, at a size that

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "tests/support/perfect_player.h"
-#include "tests/support/recording_canvas.h"
 #include "tests/support/recorder.h"
+#include "tests/support/recording_canvas.h"
 
 namespace {
 
@@ -91,8 +91,8 @@ void Hosted::RecordingCanvasForResize() {
 constexpr GameState kAllStates[] = {GameState::Idle,       GameState::Watch, GameState::YourTurn,
                                     GameState::SequenceOk, GameState::Wrong, GameState::YouWin,
                                     GameState::FreePlay};
-constexpr Command kAllCommands[] = {Command::NewGame, Command::Level,        Command::FreePlay,
-                                    Command::Sound,   Command::Quit,         Command::Instructions,
+constexpr Command kAllCommands[] = {Command::NewGame, Command::Level, Command::FreePlay,
+                                    Command::Sound,   Command::Quit,  Command::Instructions,
                                     Command::About};
 
 }  // namespace
