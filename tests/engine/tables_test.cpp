@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
-
 // The grids, key lines, notes and colours as the game shows them. That every square has
 // one key, a note with a sound and a colour is checked where the tables are compiled.
 TEST(Tables, BoardGridsKeysNotesAndColours) {
   const int16_t columns[] = {2, 2, 3, 3, 4, 4, 5};
   const int16_t rows[] = {1, 2, 2, 3, 3, 4, 4};
-  const char* const keys[] = {"df",           "erdf",           "wersdf",
-                              "wersdfxcv",    "qwerasdfzxcv",   "1234qwerasdfzxcv",
+  const char* const keys[] = {"df",
+                              "erdf",
+                              "wersdf",
+                              "wersdfxcv",
+                              "qwerasdfzxcv",
+                              "1234qwerasdfzxcv",
                               "12345qwertasdfgzxcvb"};
   for (int16_t b = 0; b < kBoardCount; ++b) {
     SCOPED_TRACE(b);
