@@ -31,8 +31,7 @@ void BoardWidget::FollowDeviceSize() {
   const int width = static_cast<int>(std::lround(this->width() * ratio));
   const int height = static_cast<int>(std::lround(this->height() * ratio));
   const BoardLayout& layout = host_.Layout();
-  if (width == layout.clientWidth && height == layout.clientHeight &&
-      fittedAt_ == PixelsPerInch())
+  if (width == layout.clientWidth && height == layout.clientHeight && fittedAt_ == PixelsPerInch())
     return;
   fittedAt_ = PixelsPerInch();
   QtCanvas measuring(nullptr, palette().color(QPalette::Text), fittedAt_);
