@@ -8,7 +8,7 @@
 namespace {
 
 // The dotted line's pattern in pixels, on and off. The look of a dotted pen is the
-// platform's; these are the runs a dotted GDI pen draws.
+// platform's; these are the runs the Windows game's dotted pen draws.
 constexpr qreal kDotRun = 3;
 
 QRect ToQRect(const Rect& rect) {
@@ -35,8 +35,8 @@ QFont QtCanvas::StatusFont(int16_t points, double pixelsPerInch) {
   font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
   font.setStyleHint(QFont::SansSerif);
   font.setWeight(QFont::Normal);
-  // Points to pixels at the device's density, rounded as MulDiv rounds (half away from
-  // zero); at least one pixel, since a font of no size is no font.
+  // Points to pixels at the device's density, rounded as the Windows game rounds them
+  // (half away from zero); at least one pixel, since a font of no size is no font.
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * pixelsPerInch / 72.0))));
   return font;
 }
