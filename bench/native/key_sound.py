@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Key to note: records the sink's monitor while key_probe plays the Linux game with real
+"""Key to note: records the sink's monitor while key_presser plays the Linux game with real
 key presses, and prints how soon after each press its note was heard, whether it
 sounded whole at its pitch, and the largest step where each flash ended.
 

@@ -50,7 +50,7 @@ session_make_prefix .bench-native-ready || { echo "bench: wineboot failed" >&2; 
 timeout 20 "$wineserver" -k 2>/dev/null
 timeout 20 "$wineserver" -w 2>/dev/null
 
-probe=build/linux/bench/native/launch_probe
+meter=build/linux/bench/native/launch_meter
 results=$work/launches
 : >"$results"
 
@@ -59,7 +59,7 @@ measure() {
   local label=$1 title=$2 i line
   shift 2
   for i in $(seq 0 "$runs"); do
-    line=$("$probe" "$title" -- "$@" 2>/dev/null) || { echo "bench: $label did not show"; return; }
+    line=$("$meter" "$title" -- "$@" 2>/dev/null) || { echo "bench: $label did not show"; return; }
     [ "$i" -gt 0 ] && echo "$label $line" >>"$results"
     if [ "$label" != "${label#wine}" ]; then
       timeout 20 "${server:-$wineserver}" -k 2>/dev/null
@@ -83,18 +83,18 @@ fi
 [ -x /usr/games/lmemory ] && measure peer "The memory game" /usr/games/lmemory
 
 echo "bench: ticks of the Linux game for $tick_seconds s, idle machine"
-ticks_idle=$(build/linux/bench/native/tick_probe "$tick_seconds" 2>/dev/null)
+ticks_idle=$(build/linux/bench/native/tick_recorder "$tick_seconds" 2>/dev/null)
 echo "bench: ticks for $tick_seconds s, both cores busy"
 busy=()
 for _ in 1 2; do (while :; do :; done) & busy+=($!); done
-ticks_busy=$(build/linux/bench/native/tick_probe "$tick_seconds" 2>/dev/null)
+ticks_busy=$(build/linux/bench/native/tick_recorder "$tick_seconds" 2>/dev/null)
 kill "${busy[@]}" 2>/dev/null
 wait "${busy[@]}" 2>/dev/null
 
 echo "bench: real key presses in free play, the sink recorded"
 "$repo/build/linux/zirirar-aduzo" 2>"$work/game.err" &
 game_pid=$!
-keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_probe 10)
+keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_presser 10)
 kill "$game_pid" 2>/dev/null
 wait "$game_pid" 2>/dev/null
 

@@ -1,7 +1,7 @@
 // Plays the Linux game's free play with real key presses and says when each was made,
 // for measuring how soon its note is heard (bench/native/key_sound.py):
 //
-//   key_probe TITLE ROUNDS
+//   key_presser TITLE ROUNDS
 //
 // Finds the game's window by its title, gives it the keyboard, opens free play with the
 // menu's mnemonics (Alt+J, then L), then presses the keys of board 2 (e, r, d, f) ROUNDS
@@ -53,7 +53,7 @@ void Press(Display* display, KeySym key, KeySym modifier = NoSymbol) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: key_probe TITLE ROUNDS\n");
+    std::fprintf(stderr, "usage: key_presser TITLE ROUNDS\n");
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     if (game == 0) usleep(50000);
   }
   if (game == 0) {
-    std::fprintf(stderr, "key_probe: no window titled \"%s\"\n", argv[1]);
+    std::fprintf(stderr, "key_presser: no window titled \"%s\"\n", argv[1]);
     return 1;
   }
   XSetInputFocus(display, game, RevertToParent, CurrentTime);

@@ -1,11 +1,15 @@
 // Runs the Linux game as it ships (its window, its sound service) and records the time
 // of every tick its clock delivers, for a given number of seconds; then prints the mean
 // period, the error of each period against 50 ms (median, 99th percentile, largest) and
-// the drift: how far the last tick stands from where a perfect clock would put it.
+// the drift: how far the last tick stands from where a perfect clock would put it. The
+// clock rests while nothing moves, so the game is kept moving: free play, a key pressed
+// every fifth tick, each press lighting its square before the last one's flash is over.
 //
-//   tick_probe SECONDS
+//   tick_recorder SECONDS
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QTimer>
 #include <algorithm>
@@ -16,6 +20,7 @@
 
 #include "engine/game.h"
 #include "pulse/pulse_sound_output.h"
+#include "qt/board_widget.h"
 #include "qt/game_window.h"
 #include "sound/embedded_sounds.h"
 
@@ -30,15 +35,22 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   std::vector<double> ticks;
   ticks.reserve(static_cast<size_t>(seconds) * 25 + 10);
+  const auto press = [&window] {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, QStringLiteral("d"));
+    QApplication::sendEvent(window.Board(), &key);
+  };
   QObject::connect(&window.Ticks(), &QTimer::timeout, [&] {
     if (!clock.isValid()) clock.start();
     ticks.push_back(clock.nsecsElapsed() / 1e6);
+    if (ticks.size() % 5 == 0) press();
   });
+  window.Action(Command::FreePlay)->trigger();
+  press();
   QTimer::singleShot(seconds * 1000 + 500, &application, &QApplication::quit);
   application.exec();
 
   if (ticks.size() < 3) {
-    std::fprintf(stderr, "tick_probe: only %zu ticks\n", ticks.size());
+    std::fprintf(stderr, "tick_recorder: only %zu ticks\n", ticks.size());
     return 1;
   }
   std::vector<double> errors;

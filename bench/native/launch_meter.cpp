@@ -3,7 +3,7 @@
 // set size, PSS) and processor time of every process it started (all their threads), 5 s
 // after launch and over the 10 s that follow, while nothing is done to it.
 //
-//   launch_probe TITLE -- COMMAND [ARG...]
+//   launch_meter TITLE -- COMMAND [ARG...]
 //
 // TITLE is a part of the main window's title. The processes counted are those whose
 // environment carries the marker this probe puts into the program's (so a wineserver
@@ -106,13 +106,13 @@ bool TitleMatches(Display* display, Window window, const char* title) {
 
 int main(int argc, char** argv) {
   if (argc < 4 || std::strcmp(argv[2], "--") != 0) {
-    std::fprintf(stderr, "usage: launch_probe TITLE -- COMMAND [ARG...]\n");
+    std::fprintf(stderr, "usage: launch_meter TITLE -- COMMAND [ARG...]\n");
     return 2;
   }
   const char* title = argv[1];
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
-    std::fprintf(stderr, "launch_probe: no X display\n");
+    std::fprintf(stderr, "launch_meter: no X display\n");
     return 2;
   }
   const Window root = DefaultRootWindow(display);
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched, pss,
                 cpu, pids.size());
   } else {
-    std::fprintf(stderr, "launch_probe: no window titled \"%s\" within 20 s\n", title);
+    std::fprintf(stderr, "launch_meter: no window titled \"%s\" within 20 s\n", title);
     status = 1;
   }
   for (int pid : MarkedProcesses(marker)) kill(pid, SIGTERM);
