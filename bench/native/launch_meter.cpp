@@ -1,14 +1,15 @@
 // Starts a desktop program on the X display and measures, as a player would notice it:
 // the time from launch to its main window being mapped, then the memory (proportional
-// set size, PSS) and processor time of every process it started (all their threads), 5 s
-// after launch and over the 10 s that follow, while nothing is done to it.
+// set size, PSS) 5 s after launch, then the processor time and context switches of every
+// process it started (all their threads) over the 10 s that follow, while nothing is
+// done to it.
 //
 //   launch_meter TITLE -- COMMAND [ARG...]
 //
 // TITLE is a part of the main window's title. The processes counted are those whose
-// environment carries the marker this probe puts into the program's (so a wineserver
+// environment carries the marker this meter puts into the program's (so a wineserver
 // or any helper the program starts counts too, and nothing else). Prints one line:
-//   map_ms=... pss_kb=... cpu_percent=... processes=N
+//   map_ms=... pss_kb=... cpu_percent=... switches_per_s=... processes=N
 // and ends every process it counted. Exit code 1 when the window did not show in 20 s.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -73,25 +74,37 @@ long PssKb(int pid) {
   return 0;
 }
 
-// Time the threads of a process have run on a processor so far, in nanoseconds (the
-// scheduler's own count: finer than the clock ticks of /proc/PID/stat).
-long long CpuNanoseconds(int pid) {
-  long long sum = 0;
-  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-  DIR* folder = opendir(tasks.c_str());
-  if (folder == nullptr) return 0;
-  while (dirent* entry = readdir(folder)) {
-    if (entry->d_name[0] == '.') continue;
-    sum += std::atoll(ReadFile(tasks + "/" + entry->d_name + "/schedstat").c_str());
-  }
-  closedir(folder);
-  return sum;
+// What the threads of processes have cost so far: their time on a processor, in
+// nanoseconds (the scheduler's own count: finer than the clock ticks of
+// /proc/PID/stat), and how often they were switched out, waiting or pre-empted (each
+// wake-up of an idle program shows as one).
+struct Cost {
+  long long cpuNs = 0;
+  long long switches = 0;
+};
+
+long long Field(const std::string& status, const char* name) {
+  const size_t at = status.find(name);
+  return at == std::string::npos ? 0 : std::atoll(status.c_str() + at + std::strlen(name));
 }
 
-long long CpuNanoseconds(const std::vector<int>& pids) {
-  long long sum = 0;
-  for (int pid : pids) sum += CpuNanoseconds(pid);
-  return sum;
+Cost CostOf(const std::vector<int>& pids) {
+  Cost cost;
+  for (int pid : pids) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* folder = opendir(tasks.c_str());
+    if (folder == nullptr) continue;
+    while (dirent* entry = readdir(folder)) {
+      if (entry->d_name[0] == '.') continue;
+      const std::string task = tasks + "/" + entry->d_name;
+      cost.cpuNs += std::atoll(ReadFile(task + "/schedstat").c_str());
+      const std::string status = ReadFile(task + "/status");
+      cost.switches += Field(status, "\nvoluntary_ctxt_switches:") +
+                       Field(status, "\nnonvoluntary_ctxt_switches:");
+    }
+    closedir(folder);
+  }
+  return cost;
 }
 
 bool TitleMatches(Display* display, Window window, const char* title) {
@@ -165,14 +178,16 @@ int main(int argc, char** argv) {
     std::vector<int> pids = MarkedProcesses(marker);
     long pss = 0;
     for (int pid : pids) pss += PssKb(pid);
-    const long long before = CpuNanoseconds(pids);
+    const Cost before = CostOf(pids);
     const double from = NowMs();
     sleep(10);
     const double span = NowMs() - from;
     pids = MarkedProcesses(marker);
-    const double cpu = 100.0 * (CpuNanoseconds(pids) - before) / 1e6 / span;
-    std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f processes=%zu\n", mappedAt - launched, pss,
-                cpu, pids.size());
+    const Cost after = CostOf(pids);
+    const double cpu = 100.0 * (after.cpuNs - before.cpuNs) / 1e6 / span;
+    const double switches = (after.switches - before.switches) * 1000.0 / span;
+    std::printf("map_ms=%.1f pss_kb=%ld cpu_percent=%.3f switches_per_s=%.2f processes=%zu\n",
+                mappedAt - launched, pss, cpu, switches, pids.size());
   } else {
     std::fprintf(stderr, "launch_meter: no window titled \"%s\" within 20 s\n", title);
     status = 1;

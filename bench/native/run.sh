@@ -5,11 +5,11 @@
 #
 #   bench/native/run.sh [--runs N] [--tick-seconds S]   (default 5 launches, 60 s of ticks)
 #
-# For each program: launch to main window mapped (files in the page cache after a first
+# For each program (and a bare Qt window with the game's menu bar): launch to main window mapped (files in the page cache after a first
 # launch that is not counted; for wine, no wineserver running at launch, as when a
 # player starts it), then 5 s after launch the proportional memory (PSS) of every
 # process it started (for wine: the game, wineserver and wine's services together), and
-# the processor time of them all over the next 10 s of an idle game.
+# the processor time and context switches of them all over the next 10 s of an idle game.
 # Programs: build/linux/zirirar-aduzo; build/x64/win32/zirirar.exe under wine64;
 # build/i686/win32/zirirar.exe under wine32 where this kernel runs 32-bit code; the
 # native peer memory game lmemory (a card matching game) where it is installed.
@@ -70,6 +70,7 @@ measure() {
 
 echo "bench: $runs launches of each program"
 measure native "Zirirar Aduzo" "$repo/build/linux/zirirar-aduzo"
+measure bare "Bare window" "$repo/build/linux/bench/native/bare_window"
 measure wine64 "Zirirar Aduzo" "$wine" "$repo/build/x64/win32/zirirar.exe"
 if [ -f build/i686/win32/zirirar.exe ] && bash scripts/runs32.sh; then
   # The 32-bit loader and server in a 32-bit prefix of their own.
@@ -104,7 +105,7 @@ rows = {}
 for line in open(sys.argv[1]):
     label, *fields = line.split()
     rows.setdefault(label, []).append(dict(f.split("=") for f in fields))
-names = {"native": "Linux game (Qt)", "wine64": "Windows game, x86_64, wine64",
+names = {"native": "Linux game (Qt)", "bare": "bare Qt window, same menu bar", "wine64": "Windows game, x86_64, wine64",
          "wine32": "Windows game, 32-bit, wine32", "peer": "peer: lmemory (GTK 2)"}
 def median(label, key):
     return statistics.median(float(r[key]) for r in rows[label])
@@ -112,15 +113,16 @@ def spread(label, key):
     values = [float(r[key]) for r in rows[label]]
     return min(values), max(values)
 print("| program | launch to window mapped, median (spread) | PSS 5 s after launch | "
-      "processor time, idle 10 s | processes |")
-print("|---|---|---|---|---|")
-for label in ("native", "wine64", "wine32", "peer"):
+      "processor time, idle 10 s | context switches, idle | processes |")
+print("|---|---|---|---|---|---|")
+for label in ("native", "bare", "wine64", "wine32", "peer"):
     if label not in rows:
         continue
     lo, hi = spread(label, "map_ms")
     print(f"| {names[label]} | {median(label, 'map_ms') / 1000:.3f} s ({lo / 1000:.3f} to "
           f"{hi / 1000:.3f}) | {median(label, 'pss_kb') / 1024:.1f} MB | "
-          f"{median(label, 'cpu_percent'):.2f} % | {rows[label][0]['processes']} |")
+          f"{median(label, 'cpu_percent'):.2f} % | {median(label, 'switches_per_s'):.1f}/s | "
+          f"{rows[label][0]['processes']} |")
 if "native" in rows:
     for other in ("wine64", "wine32", "peer"):
         if other in rows:
