@@ -29,6 +29,4 @@ inline bool CommandOfId(uint16_t id, Command& command) {
   return false;
 }
 
-inline uint16_t IdOfCommand(Command command) {
-  return kCommandIds[static_cast<int>(command)].id;
-}
+inline uint16_t IdOfCommand(Command command) { return kCommandIds[static_cast<int>(command)].id; }

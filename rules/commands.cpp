@@ -15,8 +15,8 @@ const MenuItem kMenuItems[kCommandCount] = {
 };
 
 bool CommandAllowed(const GameSession& game, Command command) {
-  const bool refusedDuringGame = command == Command::Level || command == Command::FreePlay ||
-                                 command == Command::Instructions;
+  const bool refusedDuringGame =
+      command == Command::Level || command == Command::FreePlay || command == Command::Instructions;
   return !(refusedDuringGame && IsGameRunning(game));
 }
 

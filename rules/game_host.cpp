@@ -5,8 +5,7 @@
 namespace {
 
 bool OpensDialog(Command command) {
-  return command == Command::Level || command == Command::Instructions ||
-         command == Command::About;
+  return command == Command::Level || command == Command::Instructions || command == Command::About;
 }
 
 }  // namespace

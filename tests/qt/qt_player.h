@@ -58,7 +58,7 @@ class QtPlayer final : public scenario::ScenarioPlayer {
   [[noreturn]] void Fail(const std::string& what) override;
 
  private:
-  QDialog* Dialog();  // the one dialog open; fails without one
+  QDialog* Dialog();               // the one dialog open; fails without one
   QAction* ActionOf(uint16_t id);  // the menu action of a command's number
 
   std::unique_ptr<GameWindow> window_;

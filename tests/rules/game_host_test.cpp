@@ -100,8 +100,8 @@ void Hosted::RecordingCanvasForResize() {
 constexpr GameState kAllStates[] = {GameState::Idle,       GameState::Watch, GameState::YourTurn,
                                     GameState::SequenceOk, GameState::Wrong, GameState::YouWin,
                                     GameState::FreePlay};
-constexpr Command kAllCommands[] = {Command::NewGame, Command::Level,        Command::FreePlay,
-                                    Command::Sound,   Command::Quit,         Command::Instructions,
+constexpr Command kAllCommands[] = {Command::NewGame, Command::Level, Command::FreePlay,
+                                    Command::Sound,   Command::Quit,  Command::Instructions,
                                     Command::About};
 
 }  // namespace
@@ -256,7 +256,8 @@ TEST(Clock, RunsWhileTheGameNeedsTicksAndStopsForGoodAtTheEnd) {
   h.host.TypedChar('f', false);
   const Events end = h.shell.log.Take();
   ASSERT_GE(end.size(), 3u);
-  EXPECT_EQ(Events(end.begin(), end.begin() + 3), (Events{"stop ticks", kPurgeCall, "close sound"}));
+  EXPECT_EQ(Events(end.begin(), end.begin() + 3),
+            (Events{"stop ticks", kPurgeCall, "close sound"}));
   EXPECT_EQ(std::count(end.begin(), end.end(), "start ticks"), 0) << "no tick after the end";
 
   RecordingShell shell;
