@@ -1,86 +1,34 @@
-"""The Linux game as assistive technology finds it: the real game on a private X server,
-session bus and accessibility bus, read and played through AT-SPI. The board is named
-after the game and described by its keys; a game started from the menu item's action
-tells its status bar's text, once per change: "Watch", then "Your turn"; a wrong key
-brings "Wrong!". Everything it starts it stops, and it prints what it saw.
-
-Usage: accessibility_test.py GAME   (Debian's python3, with python3-pyatspi)
-"""
-import ctypes
-import os
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
+"""The real game read and played through AT-SPI on a private X server, session bus and
+accessibility bus: the board's name and keys, then the status bar's text as told once per
+change, "Watch", "Your turn", and "Wrong!" on a wrong key. Usage: accessibility_test.py GAME"""
+import ctypes, os, shutil, signal, subprocess, sys, tempfile, time
 
 DEADLINE = time.monotonic() + 40
-children = []
-
-
-def start(argv, env, log, **options):
-    with open(log, "w") as output:
-        options.setdefault("stdout", output)
-        children.append(subprocess.Popen(argv, env=env, stderr=output, **options))
-    return children[-1]
-
-
-def stop_everything():
-    # This process reaps orphans (a subreaper), so the bus launcher's bus and registry
-    # end as its children too: each is ended and waited for.
-    for child in reversed(children):
-        child.terminate()
-        try:
-            child.wait(5)
-        except subprocess.TimeoutExpired:
-            child.kill()
-            child.wait()
-    for attempt in range(20):
-        left = [int(p) for p in os.listdir("/proc") if p.isdigit() and parent_of(p) == os.getpid()]
-        for pid in left:
-            os.kill(pid, signal.SIGTERM if attempt < 10 else signal.SIGKILL)
-        time.sleep(0.1)
-        for pid in left:
-            os.waitpid(pid, os.WNOHANG)
-
-
-def parent_of(pid):
-    try:
-        with open(f"/proc/{pid}/stat") as stat:
-            return int(stat.read().rsplit(")", 1)[1].split()[1])
-    except (OSError, IndexError, ValueError):
-        return None
 
 
 def pump_until(condition, what):
     from gi.repository import GLib
 
-    context = GLib.MainContext.default()
     while not condition():
-        if time.monotonic() > DEADLINE:
-            raise AssertionError(f"timed out waiting for {what}")
-        context.iteration(False)
+        assert time.monotonic() < DEADLINE, f"timed out waiting for {what}"
+        GLib.MainContext.default().iteration(False)
         time.sleep(0.01)
 
 
 def play(pyatspi):
-    desktop = pyatspi.Registry.getDesktop(0)
     found = []
 
     def find_board():
-        for app in (a for a in desktop if a and a.name == "zirirar-aduzo"):
-            canvas = pyatspi.findDescendant(app, lambda a: a.getRole() == pyatspi.ROLE_CANVAS)
-            found[:] = [app, canvas]
+        games = [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "zirirar-aduzo"]
+        is_board = lambda a: a.getRole() == pyatspi.ROLE_CANVAS
+        found[:] = games and [games[0], pyatspi.findDescendant(games[0], is_board)]
         return found and found[1]
 
-    pump_until(find_board, "the game's board on the accessibility bus")
-    game, board = found
+    pump_until(find_board, "the game's board")
+    board = found[1]
     print(f"board: {board.name!r}, {board.description!r}")
     assert (board.name, board.description) == ("Zirirar Aduzo", "keys: e r, d f")
     status = board[board.childCount - 1]
-    assert status.getRole() == pyatspi.ROLE_STATUS_BAR, status.getRoleName()
-
     told = []
 
     def on_text(event):
@@ -89,25 +37,19 @@ def play(pyatspi):
             print(f"told: {event.any_data}")
 
     pyatspi.Registry.registerEventListener(on_text, "object:text-changed:insert")
-    new_game = pyatspi.findDescendant(game, lambda a: a.name == "Nouveau Jeu\tF2")
+    new_game = pyatspi.findDescendant(found[0], lambda a: a.name == "Nouveau Jeu\tF2")
     new_game.queryAction().doAction(0)
-
     # Keys go where the pointer is (no window manager gives the focus): on the board.
     box = board.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "abs")
-
-    def key(char):
-        pyatspi.Registry.generateKeyboardEvent(ord(char), None, pyatspi.KEY_SYM)
-
-    # The first square is random: a first guess, "e", either is wrong or, once the
-    # sequence is shown again, is known to be its first square, so that "r" is wrong. The
-    # verdict comes at once, not after the 5 s a player may think (which also loses).
-    seen = 0
+    # The first square is random: "e" either is wrong or, once the sequence is shown again,
+    # is known to be its first square, so that "r" is. The verdict comes at once, not after
+    # the 5 s a player may think (which loses too).
     for guess in "er":
-        pump_until(lambda: len(told) > seen and told[-1].startswith("Your turn"), "Your turn")
-        key(guess)
+        pump_until(lambda: told and told[-1].startswith("Your turn"), "Your turn")
         pressed, seen = time.monotonic(), len(told)
-        pump_until(lambda: len(told) > seen and not told[-1].startswith("Your turn"), "a verdict")
+        pyatspi.Registry.generateKeyboardEvent(ord(guess), None, pyatspi.KEY_SYM)
+        pump_until(lambda: len(told) > seen, "a verdict")
         assert time.monotonic() - pressed < 4, f"the key {guess!r} brought no verdict at once"
         if told[-1].startswith("Wrong!"):
             break
@@ -115,42 +57,54 @@ def play(pyatspi):
     assert words in (["Watch.", "Your turn.", "Wrong!"],
                      ["Watch.", "Your turn.", "OK.", "Watch.", "Your turn.", "Wrong!"]), words
     assert told[0] == "Watch. Skill 2, board 2, length 1, target 10", told[0]
-    assert status.name == told[-1], status.name
+    assert status.getRole() == pyatspi.ROLE_STATUS_BAR and status.name == told[-1], status.name
 
 
 def main():
-    game = sys.argv[1]
-    ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
+    ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER: the buses' orphans come back here
     work = tempfile.mkdtemp()
-    env = dict(os.environ, XDG_RUNTIME_DIR=work)  # no sound server: the game plays silently
-    for name in ("QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "WAYLAND_DISPLAY"):
-        env.pop(name, None)
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "WAYLAND"))}
+    env["XDG_RUNTIME_DIR"] = work  # no sound server: the game plays silently
+    log = open(f"{work}/log", "w")
+    group = []  # everything started, in one process group: Xvfb's
+
+    def start(argv, **options):
+        child = subprocess.Popen(argv, env=env, stderr=log, process_group=(group or [0])[0],
+                                 **options)
+        group[:] = group or [child.pid]
+        return child
+
     try:
         read, write = os.pipe()
-        start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
-               "tcp"], env, f"{work}/xvfb.log", pass_fds=[write])
-        os.close(write)
-        with os.fdopen(read) as display:
-            env["DISPLAY"] = ":" + display.readline().strip()
-        bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env,
-                    f"{work}/dbus.log", stdout=subprocess.PIPE, text=True)
-        env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-        start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env,
-              f"{work}/at-spi.log")
-        start([game], dict(env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"), f"{work}/game.log")
+        start(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp"], pass_fds=[write])
+        env["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
+        bus = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=-1)
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], stdout=log)
+        env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        start([sys.argv[1]])
         os.environ.update(env)
         import pyatspi
 
         play(pyatspi)
     except BaseException:
-        for log in ("game", "at-spi"):
-            print(f"--- {log} (standard error)\n" + open(f"{work}/{log}.log").read())
+        print(open(f"{work}/log").read())
         raise
     finally:
-        stop_everything()
+        # The game, the launcher, the buses, the registry and Xvfb: ended and waited for.
+        for attempt in range(100):
+            try:
+                os.killpg(group[0], signal.SIGTERM if attempt < 50 else signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            try:
+                while os.waitpid(-1, os.WNOHANG)[0]:
+                    pass
+            except ChildProcessError:
+                break
+            time.sleep(0.1)
         shutil.rmtree(work)
     print("accessibility: 1 passed, 0 failed")
 
 
-if __name__ == "__main__":
-    main()
+main()
