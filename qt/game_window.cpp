@@ -51,6 +51,11 @@ void GameWindow::SyncMenu() {
   Action(Command::Sound)->setChecked(state.soundChecked);
 }
 
+void GameWindow::StatusChanged() {
+  SyncMenu();
+  board_->FollowStatus();
+}
+
 void GameWindow::Invalidate(const Rect& rect) { board_->Invalidate(rect); }
 
 void GameWindow::InvalidateAll() { board_->update(); }

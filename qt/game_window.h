@@ -43,7 +43,7 @@ class GameWindow final : public QMainWindow, private Shell {
   void OpenInstructions() override;
   void OpenAbout() override;
   void CloseMainWindow() override { close(); }
-  void StatusChanged() override { SyncMenu(); }
+  void StatusChanged() override;
 
   void BuildMenus();
   // Greying and the check mark, from the shared menu state: brought up to date whenever

@@ -21,6 +21,8 @@ cd "$(dirname "$0")/.."
 # Sans, which stands for Arial in both games' status panels.
 # desktop-file-utils, appstream, lintian and dpkg-dev: the Linux game's desktop entry,
 # metadata and Debian package are checked, and the package's dependencies found.
+# at-spi2-core, dbus-daemon and python3-pyatspi: the accessibility test reads and plays the
+# Linux game through a private accessibility bus.
 game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
   libxtst-dev fonts-liberation)
 if [ "${1:-}" = linux-game ]; then
@@ -28,7 +30,7 @@ if [ "${1:-}" = linux-game ]; then
 else
 packages=(
   "${game_packages[@]}" libgtest-dev googletest pulseaudio pulseaudio-utils
-  desktop-file-utils appstream lintian dpkg-dev
+  desktop-file-utils appstream lintian dpkg-dev at-spi2-core dbus-daemon python3-pyatspi
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14 clang-14
   wine64 xvfb xauth x11-utils matchbox-window-manager

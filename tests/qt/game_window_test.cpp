@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -29,6 +30,15 @@
 namespace {
 
 QtMessageHandler g_testHandler = nullptr;
+
+// The names of what labels `widget`, as assistive technology finds them.
+QString AccessibleLabel(QWidget* widget) {
+  QStringList names;
+  for (const auto& [label, relation] :
+       QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label))
+    names << label->text(QAccessible::Name);
+  return names.join(QLatin1Char('|'));
+}
 void WithoutPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& text);
 
 QString CompareWithTheView(const GameWindow& window, const screen::Frame& frame) {
@@ -280,6 +290,13 @@ class GameWindowTest final : public QObject {
     QCOMPARE(lists[0]->count() + lists[1]->count(), 7 + 12);
     QCOMPARE(ButtonTexts(level), QStringList({"OK", "Annuler"}));
     QVERIFY(level->findChild<QLabel*>()->text().endsWith(QString::fromUtf8("comp\u00e9tences")));
+    // To assistive technology each list is labelled by its label (its buddy), each button
+    // named by its text.
+    QCOMPARE(AccessibleLabel(lists[0]), QStringLiteral("Tableau:"));
+    QCOMPARE(AccessibleLabel(lists[1]), QStringLiteral("Niveau:"));
+    for (QPushButton* button : level->findChildren<QPushButton*>())
+      QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name),
+               button->text());
     player.CloseDialog();
 
     player.Key("F1");
