@@ -80,32 +80,23 @@ void MainWindow::RedrawAll() {
   UpdateWindow(window_);
 }
 
-template <typename Show>
-INT_PTR MainWindow::Modal(Show show) {
-  modalOpen_ = true;
-  const INT_PTR result = show();
-  modalOpen_ = false;
-  return result;
-}
-
 void MainWindow::OpenLevelDialog() {
   int16_t board = host_.Game().boardIndex;
   int16_t skill = host_.Game().skillIndex;
-  if (Modal([&] { return RunLevelDialog(instance_, window_, board, skill); })) {
-    host_.ChooseLevel(board, skill);
-  }
+  modalOpen_ = true;
+  const bool chosen = RunLevelDialog(instance_, window_, board, skill);
+  modalOpen_ = false;
+  if (chosen) host_.ChooseLevel(board, skill);
 }
 
 void MainWindow::OpenInstructions() {
-  Modal([&] {
-    RunInstructionsDialog(instance_, window_);
-    return 0;
-  });
+  modalOpen_ = true;
+  RunInstructionsDialog(instance_, window_);
+  modalOpen_ = false;
 }
 
 void MainWindow::OpenAbout() {
-  Modal([&] {
-    RunAboutBox(window_);
-    return 0;
-  });
+  modalOpen_ = true;
+  RunAboutBox(window_);
+  modalOpen_ = false;
 }

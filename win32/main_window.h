@@ -39,10 +39,6 @@ class MainWindow final : private Shell {
   void OpenAbout() override;
   void CloseMainWindow() override { SendMessageA(window_, WM_CLOSE, 0, 0); }
 
-  // Runs one modal window (a dialog box or the About box) while modalOpen_ says so.
-  template <typename Show>
-  INT_PTR Modal(Show show);
-
   HINSTANCE instance_;
   HWND window_ = nullptr;
   GameHost host_;

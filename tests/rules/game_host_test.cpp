@@ -42,9 +42,9 @@ struct Hosted {
 
   explicit Hosted(uint32_t seed = 12345) {
     host.Start(seed);
-    RecordingCanvasForResize();  // a 640 x 480 board
+    ResizeTo640x480();
   }
-  void RecordingCanvasForResize();
+  void ResizeTo640x480();
   const GameSession& Game() const { return host.Game(); }
   void TickUntilNot(GameState state) {
     for (int i = 0; i < 1000 && Game().state == state; ++i) host.Tick();
@@ -83,7 +83,7 @@ struct Hosted {
   }
 };
 
-void Hosted::RecordingCanvasForResize() {
+void Hosted::ResizeTo640x480() {
   RecordingCanvas canvas;
   host.Resize(canvas, 640, 480);
 }
