@@ -47,7 +47,7 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProgram = "zirirar-aduzo";
 constexpr size_t kReleaseSamples = kSoundRate * kReleaseMs / 1000;
 constexpr uint32_t kTargetBytes = kSoundRate * 40 / 1000 * sizeof(int16_t);
-constexpr Clock::duration kIdleAfter = std::chrono::seconds(2);
+constexpr Clock::duration kIdleAfter = std::chrono::milliseconds(kOutputIdleMs);
 constexpr Clock::duration kRetryInterval = std::chrono::seconds(2);
 // On closing, how long after the last sound written it has surely played (what the
 // stream and the device hold), and how long closing may take at most.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything: the native libraries and tests (build/native), the 32-bit
-# release (build/i686), the x86_64 build that runs under wine64 (build/x64) and the
-# Linux game with its tests (build/linux).
-# Usage: scripts/build.sh [native|i686|x64|linux ...]   (default: all four)
+# release (build/i686), the x86_64 build that runs under wine64 (build/x64), the
+# Linux game with its tests (build/linux) and the browser game (built in build/wasm by
+# Debian's emscripten, its site written to build/web).
+# Usage: scripts/build.sh [native|i686|x64|linux|web ...]   (default: all five)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -17,13 +18,22 @@ configure_and_build() {
 }
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(native i686 x64 linux)
+[ ${#targets[@]} -gt 0 ] || targets=(native i686 x64 linux web)
 for t in "${targets[@]}"; do
   case "$t" in
     native) configure_and_build native ;;
     i686) configure_and_build i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
     x64) configure_and_build x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ;;
     linux) configure_and_build linux -DZIRIRAR_LINUX_GAME=ON ;;
+    web)
+      # Debian's emscripten runs its tools with Debian's node modules (acorn), which a
+      # node installed from elsewhere does not see by itself.
+      export NODE_PATH=/usr/share/nodejs
+      if [ ! -f build/wasm/CMakeCache.txt ]; then
+        emcmake cmake -S . -B build/wasm -DCMAKE_BUILD_TYPE=Release >/dev/null
+      fi
+      cmake --build build/wasm -j "$jobs" -- --no-print-directory
+      ;;
     *) echo "unknown build: $t" >&2; exit 2 ;;
   esac
 done

@@ -5,16 +5,20 @@
 #   dist/zirirar-VERSION-win32.zip.sha256   its SHA-256, as sha256sum writes it
 #   dist/zirirar-aduzo_VERSION_ARCH.deb     the Linux game, a Debian package (CPack)
 #   dist/zirirar-aduzo_VERSION_ARCH.deb.sha256
+#   dist/zirirar-aduzo-web-VERSION.zip      the browser game: its static site, to put
+#   dist/zirirar-aduzo-web-VERSION.zip.sha256   on any web server
 #
 # Usage: scripts/package.sh
 # Environment: PACKAGE_BUILD_DIR        the i686 build to pack (default build/i686, which
 #                                       is built first with scripts/build.sh i686)
 #              PACKAGE_LINUX_BUILD_DIR  the Linux build to pack (default build/linux, in
 #                                       which the game alone is built first)
+#              PACKAGE_WEB_SITE         the browser game's site to pack (default
+#                                       build/web, built first with scripts/build.sh web)
 #
 # The executable must pass the static checks of the release, of its manifest and of
 # its hardening before it is packed, and the Debian package lintian's checks (no
-# error). Both packages are reproducible: the executables hold no link time and no
+# error). All three packages are reproducible: the executables hold no link time and no
 # build folder, and every entry of zip and package carries the time of the last
 # commit (SOURCE_DATE_EPOCH) and fixed permissions.
 # So anyone can check a published SHA-256: check out the commit it was made from, on
@@ -139,3 +143,25 @@ lintian --fail-on error "dist/$deb" | sed 's/^/package: lintian: /' ||
   { echo "package: lintian finds errors in dist/$deb" >&2; exit 1; }
 echo "package: dist/$deb ($(stat -c %s "dist/$deb") bytes)"
 echo "package: $(cat "dist/$deb.sha256")"
+
+# The browser game's site, its files in a fixed order.
+web_site=${PACKAGE_WEB_SITE:-build/web}
+if [ -z "${PACKAGE_WEB_SITE:-}" ]; then
+  bash scripts/build.sh web >/dev/null
+fi
+web=zirirar-aduzo-web-$version
+web_files=(index.html zirirar-aduzo.js zirirar-aduzo.wasm sw.js manifest.webmanifest icon.svg
+  icon-256.png)
+mkdir "$stage/web"
+for f in "${web_files[@]}"; do
+  [ -f "$web_site/$f" ] || { echo "package: $web_site/$f is missing" >&2; exit 1; }
+  cp "$web_site/$f" "$stage/web/$f"
+  touch -d "@$stamp" "$stage/web/$f"
+  chmod 644 "$stage/web/$f"
+done
+rm -f "dist/$web.zip" "dist/$web.zip.sha256"
+(cd "$stage/web" && TZ=UTC zip -q -X -9 "$OLDPWD/dist/$web.zip" "${web_files[@]}")
+(cd dist && sha256sum "$web.zip" >"$web.zip.sha256")
+python3 -m zipfile -t "dist/$web.zip" >/dev/null
+echo "package: dist/$web.zip ($(stat -c %s "dist/$web.zip") bytes)"
+echo "package: $(cat "dist/$web.zip.sha256")"

@@ -3,6 +3,7 @@
 #
 #   scripts/run-game.sh             the Linux game, build/linux/zirirar-aduzo
 #   scripts/run-game.sh --windows   the Windows game, under wine
+#   scripts/run-game.sh --web       the browser game, served on this machine
 #
 # The Linux game: it installs only what building it needs (scripts/setup.sh
 # linux-game: a compiler, CMake, Qt 6 and libpulse from Debian), builds the game alone
@@ -19,6 +20,13 @@
 # On a desktop, its window manager handles the game's window like any other; on an X
 # server where no window manager runs, wine does (scripts/window-manager.sh).
 #
+# --web: it installs what building the browser game needs (scripts/setup.sh web-game:
+# Debian's emscripten), builds it (scripts/build.sh web: the site in build/web), serves
+# that folder on http://127.0.0.1:8086/ (ZIRIRAR_WEB_PORT to change the port), prints the
+# address and opens it in the desktop's browser where there is one. Ctrl+C stops the
+# server; the page, once loaded, also plays with no server (it keeps itself for offline
+# play). The site is static: any web server can serve build/web.
+#
 # It says which game it plays. Close the window (or choose Jeu > Quitter) to end it.
 #
 # On Windows, play the 32-bit release instead: copy build/i686/win32/zirirar.exe to
@@ -32,7 +40,17 @@ windows=0
 case "${1:-}" in
   "") ;;
   --windows) windows=1 ;;
-  *) echo "usage: scripts/run-game.sh [--windows]" >&2; exit 2 ;;
+  --web)
+    bash scripts/setup.sh web-game
+    bash scripts/build.sh web >/dev/null
+    port=${ZIRIRAR_WEB_PORT:-8086}
+    echo "run-game: the browser game, build/web, at http://127.0.0.1:$port/ (Ctrl+C to stop)"
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && command -v xdg-open >/dev/null; then
+      (sleep 1 && xdg-open "http://127.0.0.1:$port/" >/dev/null 2>&1) &
+    fi
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web
+    ;;
+  *) echo "usage: scripts/run-game.sh [--windows|--web]" >&2; exit 2 ;;
 esac
 
 if [ "$windows" = 0 ]; then

@@ -5,9 +5,11 @@
 # architecture and installs wine32, so that the 32-bit release can be run; where it
 # does not, it installs neither.
 #
-# Usage: scripts/setup.sh [linux-game]
+# Usage: scripts/setup.sh [linux-game|web-game]
 #   linux-game: only what building the Linux game needs (scripts/run-game.sh), no
 #   wine, no cross compilers.
+#   web-game: only what building and serving the browser game needs
+#   (scripts/run-game.sh --web).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,10 +25,15 @@ cd "$(dirname "$0")/.."
 # metadata and Debian package are checked, and the package's dependencies found.
 # at-spi2-core, dbus-daemon and python3-pyatspi: the accessibility test reads and plays the
 # Linux game through a private accessibility bus.
+# emscripten: the browser game's compiler; chromium and python3-websocket: its tests play
+# it in a headless browser.
 game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
   libxtst-dev fonts-liberation)
+web_packages=(cmake make python3 emscripten)
 if [ "${1:-}" = linux-game ]; then
   packages=("${game_packages[@]}")
+elif [ "${1:-}" = web-game ]; then
+  packages=("${web_packages[@]}")
 else
 packages=(
   "${game_packages[@]}" libgtest-dev googletest pulseaudio pulseaudio-utils
@@ -37,12 +44,13 @@ packages=(
   fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3-pefile zip clang-format
+  emscripten chromium python3-websocket
 )
 fi
 # The benchmarks: the native peer game of bench/native/run.sh is lmemory.
 [ "${WITH_BENCH:-0}" = 1 ] && packages+=(sox procps lmemory)
 runs32=0
-[ "${1:-}" != linux-game ] && bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
+[ -z "${1:-}" ] && bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do

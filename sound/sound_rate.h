@@ -10,3 +10,7 @@ constexpr uint32_t kSoundRate = 22050;  // samples per second
 // Linux game's stream, the browser's voice): short enough to sound like a stop, long
 // enough that the cut does not click.
 constexpr uint32_t kReleaseMs = 4;
+
+// How long an output stays ready after its last sound before it rests (no processor
+// time while the game is silent); the next sound wakes it.
+constexpr uint32_t kOutputIdleMs = 2000;

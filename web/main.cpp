@@ -49,9 +49,9 @@ EM_JS(void, PageMenuItem, (const char* menu, const char* text, int command, int 
       { Page.addMenuItem(Page.latin1(menu), Page.latin1(text), command, separatorBefore); });
 EM_JS(void, PageLevelEntry, (int list, const char* latin1),
       { Page.addLevelEntry(list, Page.latin1(latin1)); });
-EM_JS(void, PageSound, (int id, const int16_t* samples, int count, int rate, int releaseMs), {
-  Page.addSound(id, HEAP16.subarray(samples >> 1, (samples >> 1) + count), rate, releaseMs);
-});
+EM_JS(void, PageSetupAudio, (int releaseMs, int idleMs), { Page.setupAudio(releaseMs, idleMs); });
+EM_JS(void, PageSound, (int id, const int16_t* samples, int count, int rate),
+      { Page.addSound(id, HEAP16.subarray(samples >> 1, (samples >> 1) + count), rate); });
 EM_JS(void, PagePlay, (int id, int loop), { Page.play(id, loop); });
 EM_JS(void, PageStop, (), { Page.stop(); });
 EM_JS(void, PageCloseSound, (), { Page.closeSound(); });
@@ -245,12 +245,13 @@ EMSCRIPTEN_KEEPALIVE void web_ticks(int due) { g_page->Ticks(due); }
 
 // Hands the page the built-in sounds, once, when it has made its audio context.
 EMSCRIPTEN_KEEPALIVE void web_hand_sounds() {
+  PageSetupAudio(kReleaseMs, kOutputIdleMs);
   static EmbeddedSounds files;
   static SoundLibrary library(files);
   for (SoundId id = 0; id < kSoundCount; ++id) {
     if (!library.Load(id)) continue;
     const auto& samples = library.Samples(id);
-    PageSound(id, samples.data(), static_cast<int>(samples.size()), kSoundRate, kReleaseMs);
+    PageSound(id, samples.data(), static_cast<int>(samples.size()), kSoundRate);
   }
 }
 

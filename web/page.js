@@ -166,6 +166,8 @@ var Page = {
   },
 
   // Web Audio: one voice; a sound that stops or is replaced fades over the release.
+  // After a while of silence the context rests (no processor time, as the desktop
+  // games' streams rest) and the next sound wakes it.
   makeAudio() {
     if (Page.audio || Page.soundClosed) return;
     let context;
@@ -174,48 +176,73 @@ var Page = {
     } catch (error) {
       return;  // no audio: the game plays on silently
     }
-    Page.audio = {context, buffers: [], voice: null, release: 0};
+    Page.audio = {context, buffers: [], voice: null, resting: false, restTimer: 0};
     _web_hand_sounds();
   },
-  addSound(id, samples, rate, releaseMs) {
-    const audio = Page.audio;
-    const buffer = audio.context.createBuffer(1, samples.length, rate);
+  setupAudio(releaseMs, idleMs) {
+    Page.audio.release = releaseMs / 1000;
+    Page.audio.idleMs = idleMs;
+  },
+  addSound(id, samples, rate) {
+    const buffer = Page.audio.context.createBuffer(1, samples.length, rate);
     const data = buffer.getChannelData(0);
     for (let i = 0; i < samples.length; ++i) data[i] = samples[i] / 32768;
-    audio.buffers[id] = buffer;
-    audio.release = releaseMs / 1000;
+    Page.audio.buffers[id] = buffer;
   },
+  // The first key or click lets the page's sound start (the browsers' autoplay rule).
   wakeAudio() {
-    if (Page.audio && Page.audio.context.state === 'suspended') Page.audio.context.resume();
+    const audio = Page.audio;
+    if (!audio || audio.resting || audio.context.state !== 'suspended') return;
+    audio.context.resume();
+    Page.restSoon();
+  },
+  restSoon() {
+    const audio = Page.audio;
+    clearTimeout(audio.restTimer);
+    audio.restTimer = setTimeout(() => {
+      if (audio.voice && !audio.voice.ended) return;
+      audio.resting = true;
+      audio.context.suspend();
+    }, audio.idleMs);
   },
   play(id, loop) {
     const audio = Page.audio;
     if (!audio || !audio.buffers[id]) return;
-    const context = audio.context, now = context.currentTime;
+    const context = audio.context;
+    clearTimeout(audio.restTimer);
+    if (audio.resting) {
+      audio.resting = false;
+      context.resume();
+    }
     const replaced = Page.stop();
     const source = context.createBufferSource();
     source.buffer = audio.buffers[id];
     source.loop = loop !== 0;
     const gain = context.createGain();
     source.connect(gain).connect(context.destination);
-    source.start(replaced ? now + audio.release : now);
+    source.start(replaced ? context.currentTime + audio.release : 0);
     const voice = {source, gain, ended: false};
-    source.onended = () => { voice.ended = true; };
+    source.onended = () => {
+      voice.ended = true;
+      if (audio.voice === voice) Page.restSoon();
+    };
     audio.voice = voice;
   },
   stop() {
     const audio = Page.audio;
     const voice = audio && audio.voice;
     if (!voice || voice.ended) return false;
-    const now = audio.context.currentTime;
-    voice.gain.gain.setValueAtTime(1, now);
-    voice.gain.gain.linearRampToValueAtTime(0, now + audio.release);
-    voice.source.stop(now + audio.release);
+    const end = audio.context.currentTime + audio.release;
+    voice.gain.gain.setValueAtTime(1, audio.context.currentTime);
+    voice.gain.gain.linearRampToValueAtTime(0, end);
+    voice.source.stop(end);
     audio.voice = null;
+    Page.restSoon();
     return true;
   },
   closeSound() {
     if (Page.audio) {
+      clearTimeout(Page.audio.restTimer);
       if (Page.audio.voice) Page.audio.voice.source.stop();
       Page.audio.context.close();
     }
