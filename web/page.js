@@ -178,6 +178,7 @@ var Page = {
     }
     Page.audio = {context, buffers: [], voice: null, resting: false, restTimer: 0};
     _web_hand_sounds();
+    Page.restSoon();
   },
   setupAudio(releaseMs, idleMs) {
     Page.audio.release = releaseMs / 1000;
