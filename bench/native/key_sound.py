@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Key to note: records the sink's monitor while key_presser plays the Linux game with real
-key presses, and prints how soon after each press its note was heard, whether it
-sounded whole at its pitch, and the largest step where each flash ended.
+"""Key to note: records the sink's monitor while a presser plays the game with real key
+presses in free play (key_presser: the Linux game through the X server; page_bench keys:
+the browser game through the DevTools protocol), and prints how soon after each press its
+note was heard, whether it sounded whole at its pitch, and the largest step where each
+flash ended.
 
-Usage: key_sound.py KEY_PROBE ROUNDS   (the game runs on DISPLAY, PULSE_SERVER is set)
+Usage: key_sound.py PRESSER [ARG...]   (PULSE_SERVER is set; the presser prints a line
+"play UNIX_MICROSECONDS aNN" before each press)
 """
 import os
 import statistics
@@ -14,7 +17,7 @@ import measure as m  # noqa: E402
 
 
 def main():
-    run = m.record([sys.argv[1], "Zirirar Aduzo", sys.argv[2]], timeout=120)
+    run = m.record(sys.argv[1:], timeout=120)
     x, tl = run.samples, run.timeline
     plays = [(at, name) for kind, at, name in run.events if kind == "play"]
     starts, whole, pitch_errors, steps, broken = [], 0, [], [], []

@@ -16,6 +16,10 @@
 # Then the ticks of the Linux game's clock for S seconds, on an idle machine and with
 # both cores busy; and the Linux game played in free play with real key presses while
 # the sound server's null sink is recorded: key to first sample of its note.
+# Last, the browser game (build/web, served on 127.0.0.1) in headless Chromium, the same
+# figures where they are shared (bench/web/page_bench): its transfer size, navigation to
+# the first frame showing the board, key to first sample at the same sink, the ticks for
+# S seconds, and the processor time of the page at rest beside a blank page.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 repo=$PWD
@@ -31,7 +35,7 @@ while [ $# -gt 0 ]; do
 done
 
 WITH_BENCH=1 bash scripts/setup.sh || exit 1
-targets=(linux x64)
+targets=(linux x64 web)
 bash scripts/runs32.sh && targets+=(i686)
 bash scripts/build.sh "${targets[@]}" >/dev/null || exit 1
 
@@ -95,9 +99,26 @@ wait "${busy[@]}" 2>/dev/null
 echo "bench: real key presses in free play, the sink recorded"
 "$repo/build/linux/zirirar-aduzo" 2>"$work/game.err" &
 game_pid=$!
-keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_presser 10)
+keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_presser "Zirirar Aduzo" 10)
 kill "$game_pid" 2>/dev/null
 wait "$game_pid" 2>/dev/null
+
+echo "bench: the browser game in headless Chromium"
+page_bench=build/linux/bench/web/page_bench
+web_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$web_port" --bind 127.0.0.1 --directory build/web >/dev/null 2>&1 &
+web_server=$!
+url=http://127.0.0.1:$web_port/index.html
+for _ in $(seq 1 50); do python3 -c "import urllib.request; urllib.request.urlopen('$url')" \
+  2>/dev/null && break; sleep 0.1; done
+web_sizes=$(cd build/web && for f in index.html zirirar-aduzo.js zirirar-aduzo.wasm; do
+  printf '%s %s %s\n' "$f" "$(stat -c %s "$f")" "$(gzip -9c "$f" | wc -c)"; done)
+web_load=$("$page_bench" load "$url" 20)
+web_keys=$(python3 bench/native/key_sound.py "$page_bench" keys "$url" 10)
+web_ticks=$("$page_bench" ticks "$url" "$tick_seconds")
+web_idle=$("$page_bench" idle "$url" 10)
+kill "$web_server" 2>/dev/null
+wait "$web_server" 2>/dev/null
 
 python3 - "$results" "$ticks_idle" "$ticks_busy" <<'PY'
 import statistics, sys
@@ -138,3 +159,11 @@ for title, line in (("idle machine", sys.argv[2]), ("both cores busy", sys.argv[
 PY
 echo
 echo "sound, Linux game: $keys"
+echo
+echo "browser game, files (bytes, gzip -9):"
+echo "$web_sizes" | awk '{ print "  " $0; raw += $2; packed += $3 }
+  END { print "  html + js + wasm: " raw " bytes, " packed " gzip" }'
+echo "browser game, $web_load"
+echo "sound, browser game: $web_keys"
+echo "browser game, $web_ticks"
+echo "$web_idle" | sed 's/^/browser game, /'

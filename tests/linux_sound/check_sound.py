@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Checks what the Linux sound service plays on a real server.
+"""Checks what a sound output of the game plays on a real server.
 
-Usage: check_sound.py DRIVER   (PULSE_SERVER names a private server, run.sh)
-Records the null sink's monitor while `DRIVER test` makes the game's requests, and
+Usage: check_sound.py [--client NAME] DRIVER [ARG...]
+  (PULSE_SERVER names a private server, run.sh)
+Records the null sink's monitor while `DRIVER ARG... test` makes the game's requests
+(pulse_sound_driver: the Linux game's output; the browser game's test program: its
+page's Web Audio voice), and
 checks: every note sounds without a gap at 22050 / N Hz; no stop or replacement steps
 more than the notes themselves (no click), nor the shutdown of the sound in the middle
 of the last note; the effects play once; the stream is corked while idle and a note
@@ -39,10 +42,11 @@ def sound_length(name):
         return f.getnframes()
 
 
-def stream_corked():
+def stream_corked(client):
+    """Whether the stream of the sound server's client `client` is corked."""
     text = subprocess.run(["pactl", "list", "sink-inputs"], stdout=subprocess.PIPE,
                           text=True).stdout
-    return "Corked: yes" in text and "Zirirar Aduzo" in text
+    return "Corked: yes" in text and f'application.name = "{client}"' in text
 
 
 def figure(lines, pattern):
@@ -175,11 +179,15 @@ def judge(run, corked):
 
 
 def main():
-    if len(sys.argv) != 2:
+    args = sys.argv[1:]
+    client = "Zirirar Aduzo"
+    if args[:1] == ["--client"]:
+        client, args = args[1], args[2:]
+    if not args:
         raise SystemExit(__doc__)
     corked = []
-    run = m.record([sys.argv[1], "test"], timeout=120,
-                   on_line=lambda line: line == "idle" and corked.append(stream_corked()))
+    run = m.record(args + ["test"], timeout=120,
+                   on_line=lambda line: line == "idle" and corked.append(stream_corked(client)))
     failures, figures = judge(run, corked)
     print("\n".join(figures))
     for line in failures:

@@ -1,6 +1,7 @@
 // Makes the game's sound requests through the Linux sound service as the game does
-// (GatedSoundPlayer over PulseSoundOutput with the built-in sounds) and prints each
-// with its wall-clock time, for alignment with a capture of the server's output:
+// (GatedSoundPlayer over PulseSoundOutput with the built-in sounds; the requests and
+// programmes in tests/support/sound_driver.h) and prints each with its wall-clock time,
+// for alignment with a capture of the server's output:
 //   pulse_sound_driver test       a short programme for the test (check_sound.py)
 //   pulse_sound_driver bench      the sound benchmark's programme (bench/sound/)
 //   pulse_sound_driver silent     requests for 5 s, with no server to reach
@@ -9,186 +10,19 @@
 // Each request: "<event> <unix time in microseconds> <name>". At the end, how long
 // the requests held the caller ("calls N longest X ms mean Y ms"), then ShutdownSound
 // as a last stop request and how long it took ("shutdown X ms").
-#include <dirent.h>
 #include <signal.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "bench/sound/programme.h"
 #include "pulse/pulse_sound_output.h"
 #include "sound/embedded_sounds.h"
 #include "sound/sound_player.h"
+#include "tests/support/sound_driver.h"
 
-namespace {
-
-int64_t Microseconds(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return int64_t{now.tv_sec} * 1000000 + now.tv_nsec / 1000;
-}
-
-// Processor time of the sound thread so far, in clock ticks (of 10 ms), from /proc.
-long SoundThreadTicks() {
-  long ticks = 0;
-  DIR* tasks = opendir("/proc/self/task");
-  if (!tasks) return 0;
-  while (dirent* task = readdir(tasks)) {
-    char path[64], stat[512] = {};
-    std::snprintf(path, sizeof path, "/proc/self/task/%.20s/stat", task->d_name);
-    FILE* file = std::fopen(path, "r");
-    if (!file) continue;
-    const size_t size = std::fread(stat, 1, sizeof stat - 1, file);
-    std::fclose(file);
-    stat[size] = '\0';
-    // "tid (name) state ..." with utime and stime the 12th and 13th fields after ")".
-    const char* end = std::strrchr(stat, ')');
-    if (!end || std::strncmp(std::strchr(stat, '(') + 1, "sound)", 6) != 0) continue;
-    long utime = 0, stime = 0;
-    std::sscanf(end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
-    ticks += utime + stime;
-  }
-  closedir(tasks);
-  return ticks;
-}
-
-SoundEffect EffectNamed(const char* name) {
-  if (std::strcmp(name, "ding") == 0) return SoundEffect::Ding;
-  if (std::strcmp(name, "win") == 0) return SoundEffect::Win;
-  return SoundEffect::Buzz;
-}
-
-class Driver {
- public:
-  explicit Driver(SoundPlayer& player) : player_(player) {}
-
-  // "a69" plays note 69.
-  void Note(const char* name) {
-    Request("play", name, [&] { player_.PlayNote(static_cast<int16_t>(std::atoi(name + 1))); });
-  }
-  void Effect(const char* name) {
-    Request("effect", name, [&] { player_.PlayEffect(EffectNamed(name)); });
-  }
-  void Stop() {
-    Request("stop", "-", [&] { player_.StopSound(); });
-  }
-  void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-  // Silence requests, 20 a second, as in idle free play.
-  void Silence(int ms) {
-    for (int i = 0; i < ms / 50; ++i) {
-      Stop();
-      Wait(50);
-    }
-  }
-
-  // The benchmark's idle stretch: 3 s for the stream to go idle, then 10 s measured,
-  // the whole process and its sound thread.
-  void Idle() {
-    Silence(3000);
-    const int64_t cpuBefore = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
-    const int64_t wallBefore = Microseconds(CLOCK_MONOTONIC);
-    const long ticksBefore = SoundThreadTicks();
-    Silence(10000);
-    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore;
-    const int64_t wall = Microseconds(CLOCK_MONOTONIC) - wallBefore;
-    std::printf("idle 10 s cpu %.3f %% (%lld us over %lld us), sound thread %ld ticks of %ld ms\n",
-                100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall),
-                SoundThreadTicks() - ticksBefore, 1000 / sysconf(_SC_CLK_TCK));
-  }
-
-  // Plays, stops and effects mixed, 20 requests a second, for 5 s.
-  void Mixed() {
-    for (int i = 0; i < 100; ++i) {
-      if (i % 10 == 0) {
-        Effect("ding");
-      } else if (i % 3 == 0) {
-        Stop();
-      } else {
-        char name[8];
-        std::snprintf(name, sizeof name, "a%d", kLowestNote + i % 20);
-        Note(name);
-      }
-      Wait(50);
-    }
-  }
-
-  // Ends the sound as the game does when it closes (ShutdownSound), printed as a stop
-  // request with how long it took.
-  void Shutdown(SoundOutput& output) {
-    const int64_t at = Microseconds(CLOCK_REALTIME);
-    const int64_t before = Microseconds(CLOCK_MONOTONIC);
-    ShutdownSound(output);
-    const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
-    std::printf("stop %lld -\nshutdown %.3f ms\n", static_cast<long long>(at), took / 1000.0);
-  }
-
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestUs_ / 1000.0,
-                calls_ ? totalUs_ / 1000.0 / calls_ : 0.0);
-  }
-
- private:
-  template <typename Call>
-  void Request(const char* event, const char* name, Call call) {
-    const int64_t at = Microseconds(CLOCK_REALTIME);
-    const int64_t before = Microseconds(CLOCK_MONOTONIC);
-    call();
-    const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
-    std::printf("%s %lld %s\n", event, static_cast<long long>(at), name);
-    std::fflush(stdout);
-    ++calls_;
-    totalUs_ += static_cast<double>(took);
-    if (took > longestUs_) longestUs_ = took;
-  }
-
-  SoundPlayer& player_;
-  int calls_ = 0;
-  double totalUs_ = 0;
-  int64_t longestUs_ = 0;
-};
-
-// What the test checks, in this order (check_sound.py finds the parts by it).
-void TestProgramme(Driver& driver) {
-  driver.Stop();  // a new game asks for silence first
-  driver.Wait(300);
-  driver.Note("a69");  // held
-  driver.Wait(2000);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Note("a53");
-  driver.Wait(600);
-  driver.Note("a72");  // replaces a53
-  driver.Wait(600);
-  driver.Note("a72");  // the same note again
-  driver.Wait(600);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Note("a60");
-  driver.Wait(500);
-  driver.Stop();  // a stop and a play on the same tick
-  driver.Note("a65");
-  driver.Wait(500);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Effect("ding");
-  driver.Wait(600);
-  driver.Effect("buzz");
-  driver.Wait(900);
-  driver.Stop();
-  driver.Silence(3000);  // long enough for the stream to go idle
-  std::printf("idle\n");
-  std::fflush(stdout);
-  driver.Silence(500);
-  driver.Note("a57");  // after the idle stream, still playing when the sound is shut down
-  driver.Wait(600);
-}
-
-}  // namespace
+using sound_driver::Driver;
 
 int main(int argc, char** argv) {
   const char* programme = argc > 1 ? argv[1] : "";
@@ -204,7 +38,7 @@ int main(int argc, char** argv) {
   GatedSoundPlayer player(game, output);
   Driver driver(player);
   if (std::strcmp(programme, "test") == 0) {
-    TestProgramme(driver);
+    sound_driver::TestProgramme(driver);
   } else if (std::strcmp(programme, "bench") == 0) {
     PlayProgramme(driver);
   } else {
