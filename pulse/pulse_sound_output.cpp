@@ -45,7 +45,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kProgram = "zirirar-aduzo";
-constexpr size_t kReleaseSamples = kSoundRate * 4 / 1000;
+constexpr size_t kReleaseSamples = kSoundRate * kReleaseMs / 1000;
 constexpr uint32_t kTargetBytes = kSoundRate * 40 / 1000 * sizeof(int16_t);
 constexpr Clock::duration kIdleAfter = std::chrono::seconds(2);
 constexpr Clock::duration kRetryInterval = std::chrono::seconds(2);

@@ -28,3 +28,7 @@
 
 #define TEXT_INSTRUCTIONS_CAPTION "Instructions"
 #define TEXT_CLOSE "Fermer"
+
+// The browser game's page once Quitter has ended the session (a page cannot close itself).
+#define TEXT_ENDED "Le jeu est termin\351."
+#define TEXT_RESTART "Rejouer"

@@ -5,3 +5,8 @@
 #include <cstdint>
 
 constexpr uint32_t kSoundRate = 22050;  // samples per second
+
+// How long a sound fades out where it stops or is replaced, on outputs that fade (the
+// Linux game's stream, the browser's voice): short enough to sound like a stop, long
+// enough that the cut does not click.
+constexpr uint32_t kReleaseMs = 4;
