@@ -50,7 +50,8 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   const std::vector<std::string>& Notes() const { return notes_; }
   int Captures() const { return captures_; }
   double CaptureMs() const { return captureMs_; }  // all captures together
-  // What the page threw and did not catch, and its console errors, since it opened.
+  // What the page threw and did not catch ("uncaught: ..."), and its console errors
+  // ("console.error: ..."), since last asked.
   std::vector<std::string> PageErrors();
 
  private:
@@ -60,9 +61,14 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
     screen::Colour background = 0, text = 0;
   };
 
+  void Open(const std::string& url, int width, int height);  // loads the page, waits for the board
   devtools::Json Call(const std::string& method, const std::string& params = "{}");
-  devtools::Json Eval(const std::string& expression, bool userGesture = false);
+  devtools::Json Eval(const std::string& expression, bool userGesture = false,
+                      bool awaitPromise = false);
   Canvas Board();
+  // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than
+  // the canvas fails, else gives an empty frame.
+  screen::Frame Grab(bool sizeMustAgree);
   void KeyEvent(const std::string& key, const std::string& code, int virtualKey,
                 const std::string& text, int modifiers, bool autoRepeat);
   void MouseClick(double x, double y);  // CSS pixels of the viewport
@@ -75,5 +81,9 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   std::vector<std::string> notes_;
   int captures_ = 0;
   double captureMs_ = 0;
-  std::map<std::string, std::vector<screen::Colour>> panels_;  // reference panels drawn
+  struct Panel {
+    int points;                          // the status font's size it was drawn at
+    std::vector<screen::Colour> pixels;  // the status panel's, row by row
+  };
+  std::map<std::string, Panel> panels_;  // reference panels drawn, by what they show
 };
