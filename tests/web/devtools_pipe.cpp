@@ -285,6 +285,8 @@ Browser::Browser(const std::vector<std::string>& flags) {
   argv.push_back(nullptr);
   const std::string log = folder_ + "/browser.log";
 
+  // The browser's processes that outlive their parents come to this program.
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
   int in[2], out[2];  // in: to the browser; out: from it
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) throw Error("no pipes");
   pid_ = fork();
@@ -324,13 +326,16 @@ Browser::~Browser() {
     } catch (const Error&) {
       // Killed below all the same.
     }
-    bool reaped = false;
-    for (const double end = NowMs() + 3000; !reaped && NowMs() < end;) {
-      reaped = waitpid(pid_, nullptr, WNOHANG) == pid_;
-      if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Its own end first, for a while.
+    for (const double end = NowMs() + 3000; NowMs() < end;) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    kill(-pid_, SIGKILL);  // whatever of its group is left
-    if (!reaped) waitpid(pid_, nullptr, 0);
+    // Whatever of its group is left; its processes orphaned on the way are this
+    // program's to reap (a subreaper), not left as zombies to the system's init.
+    kill(-pid_, SIGKILL);
+    while (waitpid(-pid_, nullptr, 0) > 0 || errno == EINTR) {
+    }
   }
   if (toBrowser_ >= 0) close(toBrowser_);
   if (fromBrowser_ >= 0) close(fromBrowser_);
