@@ -1,0 +1,170 @@
+// The browser game played in headless Chromium: every shared scenario, each in a fresh
+// page (a new session of the game), at one device pixel ratio. Serves the built site
+// on 127.0.0.1 itself. Prints a line per scenario and "N passed, N failed".
+//
+// Usage: browser_game_test [--ratio R] [--only NAME] [--verbose] SITE_FOLDER
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "tests/scenarios/scenarios.h"
+#include "tests/web/browser_player.h"
+#include "tests/web/devtools_pipe.h"
+
+namespace {
+
+// The page's viewport in CSS pixels: the board's canvas fills it under the menu bar, about
+// the 640 x 480 the Linux game's test plays on.
+constexpr int kViewportWidth = 640, kViewportHeight = 520;
+
+// Python's HTTP server over `folder` on a free port of 127.0.0.1, for as long as this
+// lives.
+class HttpServer {
+ public:
+  explicit HttpServer(const std::string& folder) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      dup2(out[1], 1);
+      close(out[0]);
+      close(out[1]);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 2);  // its log of every request
+      execl("/usr/bin/python3", "python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+            "--directory", folder.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(out[1]);
+    // "Serving HTTP on 127.0.0.1 port N (http://127.0.0.1:N/) ..."
+    std::string line;
+    char c;
+    while (line.find('\n') == std::string::npos && read(out[0], &c, 1) == 1) line += c;
+    close(out[0]);
+    const size_t at = line.find(" port ");
+    if (at != std::string::npos) port_ = std::atoi(line.c_str() + at + 6);
+  }
+  ~HttpServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  int Port() const { return port_; }
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: browser_game_test [--ratio R] [--only NAME] [--verbose] SITE_FOLDER\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double ratio = 1;
+  std::string only, site;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--ratio" && i + 1 < argc) {
+      ratio = std::atof(argv[++i]);
+    } else if (arg == "--only" && i + 1 < argc) {
+      only = argv[++i];
+    } else if (arg == "--verbose") {
+      verbose = true;
+    } else if (arg[0] != '-' && site.empty()) {
+      site = arg;
+    } else {
+      return Usage();
+    }
+  }
+  if (site.empty() || ratio <= 0) return Usage();
+  if (access((site + "/index.html").c_str(), R_OK) != 0) {
+    std::printf("no %s/index.html: build the site first\n0 passed, 1 failed\n", site.c_str());
+    return 1;
+  }
+
+  HttpServer server(site);
+  if (server.Port() == 0) {
+    std::printf("the HTTP server did not start\n0 passed, 1 failed\n");
+    return 1;
+  }
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+
+  std::unique_ptr<devtools::Browser> browser;
+  try {
+    // Drawn by the processor alone, as the reference panel is; heard by nobody. The
+    // screen's own ratio: an emulated one alone leaves the canvas's device-pixel box
+    // (ResizeObserver) in CSS pixels. Frames on demand: a screenshot then takes about
+    // 20 ms instead of 50 (the page's animation frames keep their 60 Hz).
+    char scale[64];
+    std::snprintf(scale, sizeof scale, "--force-device-scale-factor=%g", ratio);
+    browser = std::make_unique<devtools::Browser>(std::vector<std::string>{
+        "--disable-gpu", "--mute-audio", "--disable-frame-rate-limit", scale});
+  } catch (const std::exception& e) {
+    std::printf("%s\n0 passed, 1 failed\n", e.what());
+    return 1;
+  }
+
+  int passed = 0, failed = 0;
+  for (const scenario::Scenario& s : scenario::AllScenarios()) {
+    if (!only.empty() && only != s.name) continue;
+    std::string failure;
+    std::vector<std::string> notes, errors;
+    double captureMs = 0;
+    int captures = 0;
+    const auto began = std::chrono::steady_clock::now();
+    try {
+      BrowserPlayer player(*browser, url, kViewportWidth, kViewportHeight, ratio);
+      try {
+        scenario::RunScenario(s, player);
+        // A scenario played through is failed all the same by an error the page left
+        // uncaught.
+        errors = player.PageErrors();
+        for (const std::string& e : errors)
+          if (e.rfind("uncaught: ", 0) == 0 && failure.empty()) failure = "the page threw";
+      } catch (const std::exception& e) {
+        failure = e.what();
+        errors = player.PageErrors();
+      }
+      notes = player.Notes();
+      captures = player.Captures();
+      captureMs = player.CaptureMs();
+    } catch (const std::exception& e) {
+      if (failure.empty()) failure = e.what();
+    }
+    const double took =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+    char timing[96];
+    std::snprintf(timing, sizeof timing, "%.1f s, %d frames at %.1f ms", took / 1000, captures,
+                  captures > 0 ? captureMs / captures : 0.0);
+    if (failure.empty()) {
+      ++passed;
+      std::printf("PASS %s (%s)\n", s.name, timing);
+    } else {
+      ++failed;
+      std::printf("FAIL %s (%s): %s\n", s.name, timing, failure.c_str());
+      for (const std::string& e : errors) std::printf("  page: %s\n", e.c_str());
+    }
+    if (verbose || !failure.empty())
+      for (const std::string& n : notes) std::printf("  %s\n", n.c_str());
+    std::fflush(stdout);
+  }
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 && passed > 0 ? 0 : 1;
+}
