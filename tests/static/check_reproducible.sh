@@ -47,7 +47,8 @@ if ! (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=R
   cmake --build "$other/src/build/linux-elsewhere" -j "$(nproc)" --target zirirar-aduzo \
     -- --no-print-directory >>"$other/build.log" 2>&1 &&
   NODE_PATH=/usr/share/nodejs emcmake cmake -S "$other/src" -B "$other/src/build/wasm-elsewhere" \
-    -DCMAKE_BUILD_TYPE=Release -DZIRIRAR_WEB_SITE="$other/src/build/web-elsewhere" >/dev/null &&
+    -DCMAKE_BUILD_TYPE=Release -DZIRIRAR_WEB_SITE="$other/src/build/web-elsewhere" \
+    >>"$other/build.log" 2>&1 &&
   NODE_PATH=/usr/share/nodejs cmake --build "$other/src/build/wasm-elsewhere" -j "$(nproc)" \
     -- --no-print-directory >>"$other/build.log" 2>&1); then
   tail -n 20 "$other/build.log"
