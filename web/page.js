@@ -172,11 +172,13 @@ var Page = {
     if (Page.audio || Page.soundClosed) return;
     let context;
     try {
-      context = new AudioContext({latencyHint: 0.001});
+      // At the sounds' own rate: the browser's resampler takes them to the device's, as
+      // the desktop's sound server does for the Linux game.
+      context = new AudioContext({latencyHint: 0.001, sampleRate: Page.soundRate});
     } catch (error) {
       return;  // no audio: the game plays on silently
     }
-    Page.audio = {context, buffers: [], voice: null, resting: false, restTimer: 0};
+    Page.audio = {context, buffers: [], voice: null, quietAt: 0, resting: false, restTimer: 0};
     _web_hand_sounds();
     Page.restSoon();
   },
@@ -215,13 +217,18 @@ var Page = {
       audio.resting = false;
       context.resume();
     }
-    const replaced = Page.stop();
+    // After the fade of whatever sounded last, as one voice plays. The sounds' first
+    // samples step up from silence; a rise over the first millisecond keeps that step
+    // no larger than the notes' own, where a desktop's sound server smooths it.
+    const start = Math.max(Page.stop(), audio.quietAt, context.currentTime);
     const source = context.createBufferSource();
     source.buffer = audio.buffers[id];
     source.loop = loop !== 0;
     const gain = context.createGain();
+    gain.gain.setValueAtTime(0, start);
+    gain.gain.linearRampToValueAtTime(1, start + 0.001);
     source.connect(gain).connect(context.destination);
-    source.start(replaced ? context.currentTime + audio.release : 0);
+    source.start(start);
     const voice = {source, gain, ended: false};
     source.onended = () => {
       voice.ended = true;
@@ -229,32 +236,44 @@ var Page = {
     };
     audio.voice = voice;
   },
-  stop() {
-    const audio = Page.audio;
+  // The fade starts one render quantum ahead: the audio thread may already be rendering
+  // the quantum that holds the context's current time, and a ramp that began there
+  // would start part-way down, with a step.
+  stop(audio = Page.audio) {
     const voice = audio && audio.voice;
-    if (!voice || voice.ended) return false;
-    const end = audio.context.currentTime + audio.release;
-    voice.gain.gain.setValueAtTime(1, audio.context.currentTime);
-    voice.gain.gain.linearRampToValueAtTime(0, end);
-    voice.source.stop(end);
+    if (!voice || voice.ended) return 0;
+    const begin = audio.context.currentTime + 128 / audio.context.sampleRate;
+    voice.gain.gain.setValueAtTime(1, begin);
+    voice.gain.gain.linearRampToValueAtTime(0, begin + audio.release);
+    voice.source.stop(begin + audio.release);
     audio.voice = null;
-    Page.restSoon();
-    return true;
+    audio.quietAt = begin + audio.release;
+    if (audio === Page.audio) Page.restSoon();
+    return audio.quietAt;
   },
+  // The sound ends as a stop does, faded, and the context closes after the fade.
   closeSound() {
-    if (Page.audio) {
-      clearTimeout(Page.audio.restTimer);
-      if (Page.audio.voice) Page.audio.voice.source.stop();
-      Page.audio.context.close();
-    }
+    const audio = Page.audio;
     Page.audio = null;
     Page.soundClosed = true;
+    if (audio) {
+      clearTimeout(audio.restTimer);
+      // Closed once the fade has been heard: closing drops what the output still holds.
+      Page.stop(audio);
+      const heard = audio.quietAt + (audio.context.outputLatency || 0.1);
+      const wait = Math.max(0, heard - audio.context.currentTime) * 1000 + 20;
+      setTimeout(() => audio.context.close().then(Page.soundEnded, Page.soundEnded), wait);
+    } else {
+      Page.soundEnded();
+    }
+  },
+  soundEnded() {
     document.documentElement.dataset.sound = 'closed';
   },
-
-  setup(tickMs, soundCommand) {
+  setup(tickMs, soundCommand, soundRate) {
     Page.tickMs = tickMs;
     Page.soundCommand = soundCommand;
+    Page.soundRate = soundRate;
   },
 
   // The menu bar, built item by item from the game's table.
@@ -370,16 +389,35 @@ var Page = {
   // The dialogs, made once from the game's texts and shown modally.
   setText(name, text) { Page.text[name] = text.replace(/\r\n/g, '\n'); },
   addLevelEntry(list, text) { Page.entries[list].push(text); },
+  // A dialog closes at once when a button or Esc says so: it is no longer open for the
+  // game from that moment, and the Level choice is applied then.
   makeDialog(name, children, buttons) {
     const t = Page.text;
     const caption = Page.element('h2', {class: 'caption', id: name + '-caption',
                                         text: t[name + 'Caption']});
     const row = Page.element('div', {class: 'buttons'}, buttons.map(([value, text]) =>
-        Page.element('button', {value, text})));
+        Page.element('button', {type: 'button', value, text})));
     const dialog = Page.element('dialog', {id: name + '-dialog', 'aria-labelledby': caption.id},
-                                [Page.element('form', {method: 'dialog'},
-                                              [caption, ...children, row])]);
-    dialog.addEventListener('close', () => Page.dialogClosed(name, dialog));
+                                [caption, ...children, row]);
+    const finish = value => Page.finishDialog(name, dialog, value);
+    row.addEventListener('click', event => {
+      if (event.target.value) finish(event.target.value);
+    });
+    dialog.addEventListener('keydown', event => {  // Enter: the first button, the default
+      if (event.key === 'Enter' && !['BUTTON', 'TEXTAREA'].includes(event.target.tagName)) {
+        event.preventDefault();
+        finish(buttons[0][0]);
+      }
+    });
+    dialog.addEventListener('cancel', event => {
+      event.preventDefault();
+      finish('');
+    });
+    // A close by the browser itself; a close event that comes after the dialog was
+    // opened again is an old one.
+    dialog.addEventListener('close', () => {
+      if (!dialog.open) finish('');
+    });
     document.body.append(dialog);
     return dialog;
   },
@@ -416,7 +454,6 @@ var Page = {
       dialog.querySelector('#board-list').selectedIndex = board;
       dialog.querySelector('#skill-list').selectedIndex = skill;
     }
-    dialog.returnValue = '';
     Page.dialog = dialog;
     dialog.showModal();
     const text = dialog.querySelector('textarea');
@@ -425,11 +462,13 @@ var Page = {
       text.setSelectionRange(0, 0);
     }
   },
-  dialogClosed(name, dialog) {
+  finishDialog(name, dialog, value) {
     if (Page.dialog !== dialog) return;
     Page.dialog = null;
-    if (!Page.ended) Page.canvas.focus();
-    if (name === 'level' && dialog.returnValue === 'ok' && !Page.ended) {
+    if (dialog.open) dialog.close();
+    if (Page.ended) return;
+    Page.canvas.focus();
+    if (name === 'level' && value === 'ok') {
       _web_choose_level(dialog.querySelector('#board-list').selectedIndex,
                         dialog.querySelector('#skill-list').selectedIndex);
     }
@@ -440,7 +479,7 @@ var Page = {
     Page.ended = true;
     Page.stopTicks();
     Page.closeMenu(true);
-    if (Page.dialog) Page.dialog.close();
+    if (Page.dialog) Page.finishDialog('', Page.dialog, '');
     document.getElementById('game').hidden = true;
     const ended = document.getElementById('ended');
     ended.querySelector('p').textContent = Page.text.ended;

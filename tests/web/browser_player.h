@@ -54,6 +54,12 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   // ("console.error: ..."), since last asked.
   std::vector<std::string> PageErrors();
 
+  // Loads `url` into this page again (the same browser context, its service worker and
+  // what it keeps) and waits for the board.
+  void Open(const std::string& url, int width, int height);
+  devtools::Json Eval(const std::string& expression, bool userGesture = false,
+                      bool awaitPromise = false);
+
  private:
   struct Canvas {
     double left = 0, top = 0, width = 0, height = 0;  // its box, CSS pixels
@@ -61,10 +67,7 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
     screen::Colour background = 0, text = 0;
   };
 
-  void Open(const std::string& url, int width, int height);  // loads the page, waits for the board
   devtools::Json Call(const std::string& method, const std::string& params = "{}");
-  devtools::Json Eval(const std::string& expression, bool userGesture = false,
-                      bool awaitPromise = false);
   Canvas Board();
   // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than
   // the canvas fails, else gives an empty frame.
