@@ -42,8 +42,7 @@ EM_JS(void, PageEndSession, (), { Page.endSession(); });
 EM_JS(void, PageShowState,
       (int enabled, int soundChecked, const char* statusLine, const char* boardKeys),
       { Page.showState(enabled, soundChecked, Page.latin1(statusLine), Page.latin1(boardKeys)); });
-EM_JS(void, PageSetup, (int tickMs, int soundCommand, int soundRate),
-      { Page.setup(tickMs, soundCommand, soundRate); });
+EM_JS(void, PageSetup, (int tickMs, int soundCommand), { Page.setup(tickMs, soundCommand); });
 EM_JS(void, PageText, (const char* name, const char* latin1),
       { Page.setText(UTF8ToString(name), Page.latin1(latin1)); });
 EM_JS(void, PageMenuItem, (const char* menu, const char* text, int command, int separatorBefore),
@@ -193,7 +192,7 @@ PageShell* g_page = nullptr;  // the page's one game, from main on
 
 // The texts the page builds its menu bar and dialogs from.
 void HandTexts() {
-  PageSetup(kTickMs, static_cast<int>(Command::Sound), kSoundRate);
+  PageSetup(kTickMs, static_cast<int>(Command::Sound));
   for (const MenuItem& item : kMenuItems)
     PageMenuItem(item.menu, item.text, static_cast<int>(item.command), item.separatorBefore);
   PageText("title", TEXT_TITLE);

@@ -172,9 +172,7 @@ var Page = {
     if (Page.audio || Page.soundClosed) return;
     let context;
     try {
-      // At the sounds' own rate: the browser's resampler takes them to the device's, as
-      // the desktop's sound server does for the Linux game.
-      context = new AudioContext({latencyHint: 0.001, sampleRate: Page.soundRate});
+      context = new AudioContext({latencyHint: 0.001});
     } catch (error) {
       return;  // no audio: the game plays on silently
     }
@@ -219,7 +217,8 @@ var Page = {
     }
     // After the fade of whatever sounded last, as one voice plays. The sounds' first
     // samples step up from silence; a rise over the first millisecond keeps that step
-    // no larger than the notes' own, where a desktop's sound server smooths it.
+    // no larger than the notes' own (the browser takes the sounds to the device's rate
+    // by straight lines between samples, which keeps such a step).
     const start = Math.max(Page.stop(), audio.quietAt, context.currentTime);
     const source = context.createBufferSource();
     source.buffer = audio.buffers[id];
@@ -270,10 +269,9 @@ var Page = {
   soundEnded() {
     document.documentElement.dataset.sound = 'closed';
   },
-  setup(tickMs, soundCommand, soundRate) {
+  setup(tickMs, soundCommand) {
     Page.tickMs = tickMs;
     Page.soundCommand = soundCommand;
-    Page.soundRate = soundRate;
   },
 
   // The menu bar, built item by item from the game's table.
