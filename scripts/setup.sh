@@ -25,8 +25,9 @@ cd "$(dirname "$0")/.."
 # metadata and Debian package are checked, and the package's dependencies found.
 # at-spi2-core, dbus-daemon and python3-pyatspi: the accessibility test reads and plays the
 # Linux game through a private accessibility bus.
-# emscripten: the browser game's compiler; chromium and python3-websocket: its tests play
-# it in a headless browser.
+# emscripten: the browser game's compiler; chromium and zlib1g-dev: its tests play it in
+# a headless browser and read its screenshots; python3-websocket: the DevTools protocol
+# from Python, for looking at the page by hand.
 game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
   libxtst-dev fonts-liberation)
 web_packages=(cmake make python3 emscripten)
@@ -44,7 +45,7 @@ packages=(
   fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3-pefile zip clang-format
-  emscripten chromium python3-websocket
+  emscripten chromium zlib1g-dev python3-websocket
 )
 fi
 # The benchmarks: the native peer game of bench/native/run.sh is lmemory.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests under CTest, the Linux
-# game's tests under CTest (its sound on a private sound server), the static checks of
+# game's tests under CTest (its sound on a private sound server), the browser game's
+# tests in headless Chromium, the static checks of
 # the executables and of the sources' formatting, of reproducible packages, of the
 # Linux game as a desktop installs it, the test of how run-game.sh leaves
 # the game's window to a window manager, and the end-to-end tests of the real program
@@ -52,7 +53,11 @@ ctest_stage() {
 
 ctest_stage "native unit tests" native -j "$(nproc)"
 # The Linux game's tests, the sound on a private sound server among them, one at a time.
-ctest_stage "Linux game tests" linux
+ctest_stage "Linux game tests" linux -E '^browser_game'
+# The browser game (build/web) in headless Chromium: the shared scenarios at device pixel
+# ratios 1 and 2, the page played with its server stopped, its voice at a null sink.
+ctest_stage "browser game" linux -R '^browser_game'
+
 
 for check in tests/static/*.py; do
   [ -f "$check" ] || continue
