@@ -1,11 +1,11 @@
-// The texts of the menu and the dialogs, stated once for both shells: the Windows
-// resource script uses them, and so does the Qt shell. Plain macros of string literals,
-// because the resource compilers take nothing else.
+// The texts of the menu and the dialogs, stated once for every shell: the Windows
+// resource script uses them, and so do the Qt and browser shells. Plain macros of string
+// literals, because the resource compilers take nothing else.
 //
 // An ampersand marks the next letter as the item's mnemonic; the text after a tab is the
 // item's shortcut key, shown right-aligned. The one accented letter is an octal escape
 // in Latin-1, which Windows code page 1252 reads alike: the resource script compiles it
-// as code page 1252, the Qt shell reads every text here as Latin-1.
+// as code page 1252, the Qt and browser shells read every text here as Latin-1.
 #pragma once
 
 #define TEXT_TITLE "Zirirar Aduzo"  // the main window's title, and the name sound servers show
