@@ -20,7 +20,7 @@ def main():
     run = m.record(sys.argv[1:], timeout=120)
     x, tl = run.samples, run.timeline
     plays = [(at, name) for kind, at, name in run.events if kind == "play"]
-    starts, whole, pitch_errors, steps, broken = [], 0, [], [], []
+    starts, whole, pitch_errors, steps, inside, broken = [], 0, [], [], [], []
     for at, name in plays:
         p, s = tl.first_after(at), tl.first_after(at + 650000)
         on = m.onset(x, p, s)
@@ -39,10 +39,12 @@ def main():
         if f is not None:
             pitch_errors.append(abs(f - 22050 / m.note_samples(name)))
         steps.append(m.largest_step(x, end, s))
+        inside.append(m.largest_step(x, on + int(0.01 * m.RATE), end))
     print(f"keys {len(plays)}, heard {len(starts)}, whole at their pitch {whole}; key to first "
           f"sample at the sink: median {statistics.median(starts):.1f} ms, max "
           f"{max(starts):.1f} ms; worst pitch error {max(pitch_errors, default=0):.2f} Hz; "
-          f"largest step at the flashes' ends {max(steps, default=0)} (a note's own: 966)"
+          f"largest step at the flashes' ends {max(steps, default=0)} (inside the notes: "
+          f"{max(inside, default=0)})"
           + (f"; not whole: {', '.join(broken)}" if broken else ""))
 
 

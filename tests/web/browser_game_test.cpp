@@ -121,6 +121,42 @@ bool Play(const scenario::Scenario& s, const char* label,
   return failure.empty();
 }
 
+// A player who uses neither mouse nor screen: the menu opened with Alt+J on its first
+// item, Down and Enter to the Level dialog with the keyboard in its first list, Esc, then
+// F2 and the status told through the page's live region. Empty when all went so.
+std::string ByKeyboardAlone(BrowserPlayer& page) {
+  const auto holds = [&](const std::string& expression) { return page.Eval(expression).Bool(); };
+  page.Key("Alt+J");
+  if (!holds("document.activeElement.dataset.command === '0' && "
+             "!!document.activeElement.closest('[role=menu]') && "
+             "document.querySelector('[aria-expanded=true]').textContent === 'Jeu'"))
+    return "Alt+J did not open the Jeu menu on its first item";
+  page.Key("ArrowDown");
+  page.Key("Enter");
+  if (!page.WaitUntil(
+          2000,
+          [&] { return page.DialogCaptions() == std::vector<std::string>{"Choisir un niveau"}; },
+          10))
+    return "Down and Enter did not open the Level dialog alone";
+  if (!holds("document.activeElement.id === 'board-list' && "
+             "document.querySelector('dialog[open]').contains(document.activeElement)"))
+    return "the Level dialog has not the keyboard in its board list";
+  page.Key("Escape");
+  if (!page.WaitUntil(
+          2000, [&] { return page.DialogCaptions().empty(); }, 10))
+    return "Esc did not close the Level dialog";
+  page.Key("F2");
+  const std::string told = "document.querySelector('[role=status]').textContent";
+  if (!page.WaitUntil(
+          3000,
+          [&] {
+            return holds(told + ".startsWith('Watch. Skill 2, board 2, length 1, target 10')");
+          },
+          10))
+    return "the live region says \"" + page.Eval(told).String() + "\", not that the game watches";
+  return "";
+}
+
 // The page's Web Audio voice as the game's sound output, driven from here.
 class PageSoundOutput final : public SoundOutput {
  public:
@@ -265,6 +301,17 @@ int main(int argc, char** argv) {
       break;
     }
     (Play(s, "", newPage, verbose) ? passed : failed)++;
+  }
+  if (only.empty() && !offline) {
+    std::string failure;
+    try {
+      failure = ByKeyboardAlone(*newPage());
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+    (failure.empty() ? passed : failed)++;
+    std::printf("%s by_keyboard_alone%s%s\n", failure.empty() ? "PASS" : "FAIL",
+                failure.empty() ? "" : ": ", failure.c_str());
   }
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;

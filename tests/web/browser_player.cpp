@@ -371,7 +371,8 @@ void BrowserPlayer::KeyEvent(const std::string& key, const std::string& code, in
 }
 
 void BrowserPlayer::Key(const std::string& name) {
-  // "F1", "Escape", a letter, or a letter with "Shift+" or "Alt+" before it.
+  // "F1", "Escape", "ArrowDown", "Enter", a letter, or a letter with "Shift+" or "Alt+"
+  // before it.
   constexpr int kAlt = 1, kShift = 8;
   int modifiers = 0;
   std::string key = name;
@@ -390,6 +391,8 @@ void BrowserPlayer::Key(const std::string& name) {
       std::atoi(key.c_str() + 1) <= 12)
     return KeyEvent(key, key, 111 + std::atoi(key.c_str() + 1), "", modifiers, false);
   if (key == "Escape") return KeyEvent(key, key, 27, "", modifiers, false);
+  if (key == "ArrowDown") return KeyEvent(key, key, 40, "", modifiers, false);
+  if (key == "Enter") return KeyEvent(key, key, 13, "\r", modifiers, false);
   if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) {
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])));
     const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
