@@ -6,18 +6,12 @@
 
 #include <QElapsedTimer>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "qt/game_window.h"
 #include "sound/sound_player.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/recorder.h"
-
-// Thrown by Fail; the test catches it and reports the message.
-struct ScenarioFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 class QtPlayer final : public scenario::ScenarioPlayer {
  public:

@@ -7,11 +7,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/support/frame.h"
 #include "tests/support/whole_game.h"
+
+// Thrown by a player's Fail; its test catches it and reports the message.
+struct ScenarioFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 namespace scenario {
 

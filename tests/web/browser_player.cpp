@@ -433,29 +433,22 @@ void BrowserPlayer::Click(int x, int y) {
   MouseClick(c.left + (x + 0.5) / ratio_, c.top + (y + 0.5) / ratio_);
 }
 
-bool BrowserPlayer::MenuEnabled(uint16_t id) {
+// The "true" or "false" of `attribute` on the menu item of command number `id`.
+bool BrowserPlayer::ItemFlag(uint16_t id, const char* attribute) {
   ::Command command;
   if (!CommandOfId(id, command)) Fail("no command numbered " + std::to_string(id));
   const std::string k = std::to_string(static_cast<int>(command));
   const Json state = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
-                          "\"]'); return e ? e.getAttribute('aria-disabled') : 'none'; })()");
+                          "\"]'); return e ? e.getAttribute('" + attribute + "') : 'none'; })()");
   if (state.IsNull() || (state.String() != "true" && state.String() != "false"))
-    Fail("menu item " + k + "'s aria-disabled is " +
-         (state.IsNull() ? std::string("absent") : "\"" + state.String() + "\""));
-  return state.String() == "false";
-}
-
-bool BrowserPlayer::SoundChecked() {
-  ::Command command;
-  CommandOfId(screen::kSound, command);
-  const std::string k = std::to_string(static_cast<int>(command));
-  const Json state = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
-                          "\"]'); return e ? e.getAttribute('aria-checked') : 'none'; })()");
-  if (state.IsNull() || (state.String() != "true" && state.String() != "false"))
-    Fail("the Sound item's aria-checked is " +
+    Fail("menu item " + k + "'s " + attribute + " is " +
          (state.IsNull() ? std::string("absent") : "\"" + state.String() + "\""));
   return state.String() == "true";
 }
+
+bool BrowserPlayer::MenuEnabled(uint16_t id) { return !ItemFlag(id, "aria-disabled"); }
+
+bool BrowserPlayer::SoundChecked() { return ItemFlag(screen::kSound, "aria-checked"); }
 
 std::vector<std::string> BrowserPlayer::DialogCaptions() {
   const Json open = Eval(R"([...document.querySelectorAll('dialog[open]')].map(d => {

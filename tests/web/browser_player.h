@@ -5,17 +5,11 @@
 #pragma once
 
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/scenarios/scenarios.h"
 #include "tests/web/devtools_pipe.h"
-
-// Thrown by Fail; the test catches it and reports the message.
-struct ScenarioFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 class BrowserPlayer final : public scenario::ScenarioPlayer {
  public:
@@ -68,6 +62,7 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   };
 
   devtools::Json Call(const std::string& method, const std::string& params = "{}");
+  bool ItemFlag(uint16_t command, const char* attribute);
   Canvas Board();
   // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than
   // the canvas fails, else gives an empty frame.
