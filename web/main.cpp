@@ -121,7 +121,6 @@ class PageShell final : public Shell {
   PageShell() : host_(*this, sound_, Clock::RestsWhenIdle) {}
 
   GameHost& Host() { return host_; }
-  PageSoundOutput& Sound() { return sound_; }
 
   void Paint() {
     const BoardLayout& layout = host_.Layout();

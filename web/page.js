@@ -474,8 +474,7 @@ var Page = {
 
   // Quitter: the session is over; the page says so and offers a new one.
   endSession() {
-    Page.ended = true;
-    Page.stopTicks();
+    Page.ended = true;  // the game has stopped its ticks and closed its sound already
     Page.closeMenu(true);
     if (Page.dialog) Page.finishDialog('', Page.dialog, '');
     document.getElementById('game').hidden = true;
