@@ -14,7 +14,7 @@
 # executables (scripts/build.sh i686 x64), then starts one of them on $DISPLAY, in a
 # wine prefix of its own under build/ (made on first use, which takes a few seconds):
 #   - the 32-bit release, build/i686/win32/zirirar.exe, with the 32-bit loader (wine32),
-#     where this kernel runs 32-bit code;
+#     where this kernel runs 32-bit code and wine32 is installed;
 #   - otherwise the x86_64 build of the same sources, build/x64/win32/zirirar.exe, with
 #     wine64.
 # On a desktop, its window manager handles the game's window like any other; on an X
@@ -77,14 +77,14 @@ fi
 bash scripts/setup.sh
 bash scripts/build.sh i686 x64
 
-if bash scripts/runs32.sh; then
+if bash scripts/runs32.sh && [ -x /usr/lib/wine/wine ]; then
   echo "run-game: the 32-bit release, build/i686/win32/zirirar.exe, under wine32"
   wine=/usr/lib/wine/wine
   exe=build/i686/win32/zirirar.exe
   export WINEPREFIX=$PWD/build/wineprefix-win32 WINEARCH=win32
 else
   echo "run-game: the x86_64 build, build/x64/win32/zirirar.exe, under wine64" \
-    "(this kernel runs no 32-bit code)"
+    "(no 32-bit code runs here, or wine32 is not installed)"
   wine=/usr/lib/wine/wine64
   exe=build/x64/win32/zirirar.exe
   export WINEPREFIX=$PWD/build/wineprefix WINEARCH=win64

@@ -25,9 +25,11 @@ cd "$(dirname "$0")/.."
 # metadata and Debian package are checked, and the package's dependencies found.
 # at-spi2-core, dbus-daemon and python3-pyatspi: the accessibility test reads and plays the
 # Linux game through a private accessibility bus.
-# emscripten: the browser game's compiler; chromium and zlib1g-dev: its tests play it in
-# a headless browser and read its screenshots; python3-websocket: the DevTools protocol
-# from Python, for looking at the page by hand.
+# emscripten: the browser game's compiler. chromium, firefox-esr and webkit2gtk-driver
+# (WebKitWebDriver with MiniBrowser, the engine of Safari): its tests play it in the three
+# browser engines, through the npm clients of tests/web/package.json (installed below
+# with Node.js, whose own package is taken where no node is installed);
+# nlohmann-json3-dev: the test program's side of that conversation.
 game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
   libxtst-dev fonts-liberation)
 web_packages=(cmake make python3 emscripten)
@@ -45,20 +47,33 @@ packages=(
   fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   python3-pefile zip clang-format
-  emscripten chromium zlib1g-dev python3-websocket
+  emscripten chromium firefox-esr webkit2gtk-driver nlohmann-json3-dev
 )
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 # The benchmarks: the native peer game of bench/native/run.sh is lmemory.
 [ "${WITH_BENCH:-0}" = 1 ] && packages+=(sox procps lmemory)
 runs32=0
 [ -z "${1:-}" ] && bash scripts/runs32.sh && runs32=1 && packages+=(wine32:i386)
 
+# The browser tests' npm clients, at the versions their lock file names, once it changes.
+browser_clients() {
+  [ -z "${1:-}" ] || return 0
+  local lock=tests/web/package-lock.json installed=tests/web/node_modules/.package-lock.json
+  [ -f "$installed" ] && [ "$installed" -nt "$lock" ] && return 0
+  echo "setup: installing the browser tests' npm clients"
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+}
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  browser_clients "${1:-}"
+  exit
+fi
 
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
@@ -67,5 +82,15 @@ sudo=""
 if [ "$runs32" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror caught mid-sync leaves one list out: install from the lists there are.
+$sudo apt-get update -qq || echo "setup: some package lists could not be fetched"
+# wine32 apart: the i386 packages it needs must match the system's own to the version, and
+# a list left out can leave them unmatched. Without it the 32-bit release is not run.
+others=()
+for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || others+=("$p"); done
+[ ${#others[@]} -eq 0 ] || $sudo apt-get install -y -qq --no-install-recommends "${others[@]}" >/dev/null
+if [ ${#others[@]} -ne ${#missing[@]} ] &&
+   ! $sudo apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null 2>&1; then
+  echo "setup: wine32 could not be installed; the 32-bit release will not be run"
+fi
+browser_clients "${1:-}"

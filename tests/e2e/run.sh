@@ -89,6 +89,10 @@ run_target() {  # target CASE...
         echo "e2e: 32-bit release: not run, this kernel runs no 32-bit code"
         return 0
       fi
+      if [ ! -x "$wine" ]; then
+        echo "e2e: 32-bit release: not run, wine32 is not installed (scripts/setup.sh says why)"
+        return 0
+      fi
       ;;
     x64)
       label="x86_64 build, wine64"
