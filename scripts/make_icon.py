@@ -9,6 +9,9 @@ quarters, split by thin dark gaps, with a small hub in the centre and a dark rim
         writes the same drawing for a Linux desktop's icon theme instead:
         DIR/NxN/apps/ID.png at 16 to 256 pixels (smooth edges, transparent outside)
         and DIR/scalable/apps/ID.svg
+    python3 scripts/make_icon.py --touch FILE
+        writes the home-screen icon of phones and tablets instead: 180 x 180 pixels,
+        opaque (the system rounds its corners and would fill transparency with black)
 
 Standard library only, so the icon can be rebuilt anywhere.
 """
@@ -205,6 +208,25 @@ def write_theme(folder, name):
         f.write(svg_text())
 
 
+TOUCH_SIZE, TOUCH_MARGIN = 180, 14
+TOUCH_BACKGROUND = PALETTE[SILVER]
+
+
+def touch_icon():
+    """The drawing inside a margin on an opaque silver square: rows of (r, g, b, a)."""
+    inner = smooth(TOUCH_SIZE - 2 * TOUCH_MARGIN)
+    out = []
+    for y in range(TOUCH_SIZE):
+        line = []
+        for x in range(TOUCH_SIZE):
+            iy, ix = y - TOUCH_MARGIN, x - TOUCH_MARGIN
+            r, g, b, a = inner[iy][ix] if 0 <= iy < len(inner) and 0 <= ix < len(inner) else (0,) * 4
+            line.append(tuple((c * a + bg * (255 - a)) // 255
+                              for c, bg in zip((r, g, b), TOUCH_BACKGROUND)) + (255,))
+        out.append(line)
+    return out
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -212,7 +234,12 @@ def main():
     parser.add_argument("--png", metavar="DIR", help="also write preview PNGs into DIR")
     parser.add_argument("--theme", metavar="DIR", help="write the icon theme's files instead")
     parser.add_argument("--name", help="the icon's name in the theme")
+    parser.add_argument("--touch", metavar="FILE", help="write the home-screen icon instead")
     args = parser.parse_args()
+    if args.touch:
+        with open(args.touch, "wb") as f:
+            f.write(png_bytes(touch_icon()))
+        return
     if args.theme:
         if not args.name:
             parser.error("--theme needs --name")

@@ -151,7 +151,7 @@ if [ -z "${PACKAGE_WEB_SITE:-}" ]; then
 fi
 web=zirirar-aduzo-web-$version
 web_files=(index.html zirirar-aduzo.js zirirar-aduzo.wasm sw.js manifest.webmanifest icon.svg
-  icon-256.png)
+  icon-256.png apple-touch-icon.png)
 mkdir "$stage/web"
 for f in "${web_files[@]}"; do
   [ -f "$web_site/$f" ] || { echo "package: $web_site/$f is missing" >&2; exit 1; }

@@ -53,6 +53,11 @@ var Page = {
     return {span, mnemonic: mnemonic.toLowerCase(), key: key || ''};
   },
 
+  // A text's lines, broken where it breaks them.
+  lines(text) {
+    return text.split('\n').flatMap((line, i) => i ? [document.createElement('br'), line] : [line]);
+  },
+
   // Drawing, in the canvas's device pixels.
   css(colour) { return '#' + (colour >>> 0).toString(16).padStart(6, '0'); },
   colourOf(cssColour) {
@@ -131,12 +136,38 @@ var Page = {
       requestAnimationFrame(() => setTimeout(Page.makeAudio, 0));
     }
   },
-  followRatio() {
-    const query = matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
-    query.addEventListener('change', () => {
-      if (!Page.ended) Page.fitCanvas(Page.canvas.width, Page.canvas.height);
-      Page.followRatio();
-    }, {once: true});
+  // Where the engine reports no device-pixel box (WebKit): the content box's edges
+  // snapped to device pixels, as the engines snap the canvas where they draw it.
+  snappedSize() {
+    const box = Page.canvas.getBoundingClientRect(), ratio = window.devicePixelRatio || 1;
+    const snap = edge => Math.round(edge * ratio);
+    return [snap(box.right) - snap(box.left), snap(box.bottom) - snap(box.top)];
+  },
+  // The canvas follows its box and the device's ratio. A new ratio (a zoom, another
+  // screen) has the box observed afresh, which reports it again in the new pixels.
+  observeSize() {
+    const observer = new ResizeObserver(entries => {
+      const box = entries[entries.length - 1].devicePixelContentBoxSize;
+      if (Page.ended) return;
+      if (box) Page.fitCanvas(box[0].inlineSize, box[0].blockSize);
+      else Page.fitCanvas(...Page.snappedSize());
+    });
+    const observe = () => {
+      try {
+        observer.observe(Page.canvas, {box: 'device-pixel-content-box'});
+      } catch (error) {
+        observer.observe(Page.canvas);
+      }
+    };
+    const followRatio = () => {
+      matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)').addEventListener('change', () => {
+        observer.unobserve(Page.canvas);
+        observe();
+        followRatio();
+      }, {once: true});
+    };
+    observe();
+    followRatio();
   },
 
   // The clock: a tick every 50 ms, counted from when it started, so that timer slop
@@ -176,9 +207,31 @@ var Page = {
     } catch (error) {
       return;  // no audio: the game plays on silently
     }
-    Page.audio = {context, buffers: [], voice: null, quietAt: 0, resting: false, restTimer: 0};
+    Page.audio = {context, buffers: [], voice: null, quietAt: 0, resting: false, restTimer: 0,
+                  lead: 128 / context.sampleRate, leadMeasured: false};
+    context.addEventListener('statechange', () => Page.measureLead(Page.audio));
     _web_hand_sounds();
     Page.restSoon();
+  },
+  // How far past its currentTime the engine may have rendered already: a fade that began
+  // there would start part-way down, with a step. A render quantum at least; the engine's
+  // own processing latency where it states one (a quantum in Chromium and WebKit); where
+  // it does not (Firefox, which renders about 20 ms at a time), the largest step of
+  // currentTime seen in its first 100 ms of running.
+  measureLead(audio) {
+    if (!audio || audio.leadMeasured || audio.context.state !== 'running') return;
+    audio.leadMeasured = true;
+    const context = audio.context, until = performance.now() + 100;
+    audio.lead = Math.max(audio.lead, context.baseLatency || 0);
+    if (context.baseLatency > 0) return;
+    let last = context.currentTime;
+    const look = () => {
+      const now = context.currentTime;
+      if (last > 0 && now > last) audio.lead = Math.max(audio.lead, now - last);
+      last = now;
+      if (performance.now() < until && context.state === 'running') setTimeout(look, 1);
+    };
+    look();
   },
   setupAudio(releaseMs, idleMs) {
     Page.audio.release = releaseMs / 1000;
@@ -190,11 +243,13 @@ var Page = {
     for (let i = 0; i < samples.length; ++i) data[i] = samples[i] / 32768;
     Page.audio.buffers[id] = buffer;
   },
-  // The first key or click lets the page's sound start (the browsers' autoplay rule).
+  // The first key, click or tap lets the page's sound start (the browsers' autoplay
+  // rule), and brings it back after an interruption (a phone call). A resume outside
+  // such a gesture is refused; the next gesture tries again.
   wakeAudio() {
     const audio = Page.audio;
-    if (!audio || audio.resting || audio.context.state !== 'suspended') return;
-    audio.context.resume();
+    if (!audio || audio.resting || audio.context.state === 'running') return;
+    audio.context.resume().catch(() => {});
     Page.restSoon();
   },
   restSoon() {
@@ -203,7 +258,7 @@ var Page = {
     audio.restTimer = setTimeout(() => {
       if (audio.voice && !audio.voice.ended) return;
       audio.resting = true;
-      audio.context.suspend();
+      audio.context.suspend().catch(() => {});
     }, audio.idleMs);
   },
   play(id, loop) {
@@ -213,7 +268,7 @@ var Page = {
     clearTimeout(audio.restTimer);
     if (audio.resting) {
       audio.resting = false;
-      context.resume();
+      context.resume().catch(() => {});
     }
     // After the fade of whatever sounded last, as one voice plays. The sounds' first
     // samples step up from silence; a rise over the first millisecond keeps that step
@@ -235,13 +290,11 @@ var Page = {
     };
     audio.voice = voice;
   },
-  // The fade starts one render quantum ahead: the audio thread may already be rendering
-  // the quantum that holds the context's current time, and a ramp that began there
-  // would start part-way down, with a step.
+  // The fade starts past what the engine may have rendered already (the lead).
   stop(audio = Page.audio) {
     const voice = audio && audio.voice;
     if (!voice || voice.ended) return 0;
-    const begin = audio.context.currentTime + 128 / audio.context.sampleRate;
+    const begin = audio.context.currentTime + audio.lead;
     voice.gain.gain.setValueAtTime(1, begin);
     voice.gain.gain.linearRampToValueAtTime(0, begin + audio.release);
     voice.source.stop(begin + audio.release);
@@ -439,7 +492,7 @@ var Page = {
       about: Page.makeDialog('about', [
         Page.element('div', {class: 'about'}, [
           Page.element('img', {src: 'icon.svg', alt: '', width: '32', height: '32'}),
-          Page.element('p', {class: 'text', lang: 'en', text: t.aboutText})])],
+          Page.element('p', {class: 'text', lang: 'en'}, Page.lines(t.aboutText))])],
         [['ok', t.ok]]),
     };
     Page.dialogs.instructions.querySelector('textarea').value = t.helpText;
@@ -541,6 +594,8 @@ var Page = {
       }
     });
     document.addEventListener('keydown', Page.onKey);
+    // A touch lets sound start only as it ends: a tap's pointerdown is no gesture yet.
+    document.addEventListener('pointerup', Page.wakeAudio);
     document.addEventListener('pointerdown', event => {
       if (Page.openMenu && !Page.openMenu.list.parentNode.contains(event.target) &&
           event.target !== Page.canvas)
@@ -551,13 +606,10 @@ var Page = {
       if (!document.hidden && Page.clock) Page.ticksDue(Page.clock);
     });
     addEventListener('pagehide', () => _web_end());
-    new ResizeObserver(entries => {
-      const size = entries[0].devicePixelContentBoxSize[0];
-      if (!Page.ended) Page.fitCanvas(size.inlineSize, size.blockSize);
-    }).observe(Page.canvas, {box: 'device-pixel-content-box'});
-    Page.followRatio();
+    Page.observeSize();
     Page.canvas.focus();
-    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js');
+    // Without it (a private window, an insecure origin) the game plays, online only.
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
   },
 };
 
