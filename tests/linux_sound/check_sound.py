@@ -8,9 +8,9 @@ Records the null sink's monitor while `DRIVER ARG... test` makes the game's requ
 page's Web Audio voice), and
 checks: every note sounds without a gap at 22050 / N Hz; no stop or replacement steps
 more than the notes themselves (no click), nor the shutdown of the sound in the middle
-of the last note; the effects play once; the stream is corked while idle and a note
-after it starts; requests return at once and closing is prompt; nothing on standard
-error. Timings are checked loosely and printed.
+of the last note; the effects play once; the stream rests (corked, or closed) while
+idle and a note after it starts; requests return at once and closing is prompt; nothing
+on standard error. Timings are checked loosely and printed.
 
 A note during which the recording shows that the machine itself stalled (the sink's
 data reached the recorder late by more than half its usual interval) is not judged:
@@ -42,11 +42,12 @@ def sound_length(name):
         return f.getnframes()
 
 
-def stream_corked(client):
-    """Whether the stream of the sound server's client `client` is corked."""
+def stream_rests(client):
+    """Whether the stream of the sound server's client `client` rests: corked, or
+    closed (as Firefox closes it)."""
     text = subprocess.run(["pactl", "list", "sink-inputs"], stdout=subprocess.PIPE,
                           text=True).stdout
-    return "Corked: yes" in text and f'application.name = "{client}"' in text
+    return ("Corked: yes" in text) == (f'application.name = "{client}"' in text)
 
 
 def figure(lines, pattern):
@@ -157,7 +158,7 @@ def judge(run, corked):
             check(noise < 64, f"{name}: sound after its end ({noise})")
 
     check(len(stalled) <= 1, f"the machine stalled during {len(stalled)} notes")
-    check(corked == [True], "the stream is not corked after 3 s of silence")
+    check(corked == [True], "the stream does not rest after 3 s of silence")
     check(starts and max(starts) <= LATEST_START_MS,
           f"a start heard after {max(starts or [0]):.0f} ms")
     check(stops and max(stops) <= LATEST_START_MS, f"a stop heard after {max(stops or [0]):.0f} ms")
@@ -173,7 +174,7 @@ def judge(run, corked):
         f"stream {starts[-1] if starts else 0:.1f}); stop latency ms {spread(stops)}",
         f"largest step: inside the notes {max(own.values(), default=0)}, at stops "
         f"{max(stop_steps, default=0)}, at replacements {max(replace_steps, default=0)}",
-        f"effects: {', '.join(effects)}; corked when idle: {corked}; longest request "
+        f"effects: {', '.join(effects)}; resting when idle: {corked}; longest request "
         f"{longest} ms; close {closing} ms",
         f"not judged, the machine stalled: {', '.join(stalled) or 'none'}"]
 
@@ -187,7 +188,7 @@ def main():
         raise SystemExit(__doc__)
     corked = []
     run = m.record(args + ["test"], timeout=120,
-                   on_line=lambda line: line == "idle" and corked.append(stream_corked(client)))
+                   on_line=lambda line: line == "idle" and corked.append(stream_rests(client)))
     failures, figures = judge(run, corked)
     print("\n".join(figures))
     for line in failures:

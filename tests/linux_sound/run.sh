@@ -5,8 +5,10 @@
 #   run.sh no_server DRIVER    no server at all: PULSE_SERVER names a socket where
 #                              nothing listens
 #   run.sh server_lost DRIVER  the server killed while a note plays
-#   run.sh browser DRIVER SITE the browser game's voice: DRIVER is browser_game_test,
+#   run.sh browser DRIVER ENGINE SITE
+#                              the browser game's voice: DRIVER is browser_game_test,
 #                              which plays the same requests through the page at SITE
+#                              in ENGINE (chromium or firefox)
 # Without sound the game must go on: exactly one line on standard error, requests
 # that return at once, a prompt close. DRIVER is pulse_sound_driver.
 set -euo pipefail
@@ -44,7 +46,8 @@ case $scenario in
     ;;
   browser)
     start_pulse_sink "$work"
-    python3 "$here/check_sound.py" --client Chromium "$driver" --sound "$3"
+    case $3 in chromium) client=Chromium ;; firefox) client=Firefox ;; *) client=$3 ;; esac
+    python3 "$here/check_sound.py" --client "$client" "$driver" --engine="$3" --site="$4" --sound
     ;;
   no_server)
     export PULSE_SERVER=unix:$work/nobody-listens.sock PULSE_COOKIE=$work/cookie
@@ -70,7 +73,7 @@ case $scenario in
     check_silent_run $status && [ $playing = 1 ]
     ;;
   *)
-    echo "usage: run.sh plays|no_server|server_lost DRIVER | browser DRIVER SITE" >&2
+    echo "usage: run.sh plays|no_server|server_lost DRIVER | browser DRIVER ENGINE SITE" >&2
     exit 2
     ;;
 esac

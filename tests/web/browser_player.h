@@ -1,23 +1,52 @@
-// The browser game played in headless Chromium through the DevTools protocol, as a player
-// would: real key presses and clicks through the browser's input, the menu's items and
-// dialogs as the page shows them, and the board's canvas as the browser shows it on the
-// screen (a screenshot of its box, in device pixels).
+// The browser game played in one of Debian's browser engines as a player would: real key
+// presses, clicks and taps through the engine's own automation, the menu's items and
+// dialogs as the page shows them, and the board's canvas as the engine shows it on the
+// screen (a screenshot of its box, in device pixels). The engine is driven by
+// tests/web/browsers.mjs, a child process spoken to in JSON lines.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdio>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "tests/scenarios/scenarios.h"
-#include "tests/web/devtools_pipe.h"
+
+using Json = nlohmann::json;
+
+// One engine ("chromium", "firefox" or "webkit") at one device pixel ratio, for as long
+// as this lives. Throws std::runtime_error when it cannot start or stops answering.
+class Browser {
+ public:
+  Browser(const std::string& engine, double ratio, bool sound = false);
+  ~Browser();
+  Browser(const Browser&) = delete;
+  Browser& operator=(const Browser&) = delete;
+
+  // One request; its reply, or a std::runtime_error with the engine's complaint. A
+  // screenshot's pixels, which follow its reply, go to `bytes`.
+  Json Request(const Json& request, std::vector<uint8_t>* bytes = nullptr);
+  const std::string& Engine() const { return engine_; }
+  double Ratio() const { return ratio_; }
+
+ private:
+  std::string engine_;
+  double ratio_;
+  pid_t pid_ = -1;
+  FILE* requests_ = nullptr;
+  FILE* replies_ = nullptr;
+};
 
 class BrowserPlayer final : public scenario::ScenarioPlayer {
  public:
   // Opens `url` in a new page of `browser` (a new session of the game) with a viewport of
-  // `width` x `height` CSS pixels at `ratio` device pixels each, and waits until the
-  // board is drawn.
-  BrowserPlayer(devtools::Browser& browser, const std::string& url, int width, int height,
-                double ratio);
+  // `width` x `height` CSS pixels, as a phone's touch screen with `touch`, `preload` run
+  // before the page's own script, and waits until the board is drawn sharp.
+  BrowserPlayer(Browser& browser, const std::string& url, int width, int height, bool touch = false,
+                const std::string& preload = "");
   ~BrowserPlayer();  // closes the page
 
   double NowMs() override;
@@ -42,17 +71,21 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   [[noreturn]] void Fail(const std::string& what) override;
 
   const std::vector<std::string>& Notes() const { return notes_; }
-  int Captures() const { return captures_; }
-  double CaptureMs() const { return captureMs_; }  // all captures together
-  // What the page threw and did not catch ("uncaught: ..."), and its console errors
-  // ("console.error: ..."), since last asked.
+  // What the page threw and did not catch ("uncaught: ..."), and its console's errors,
+  // since last asked.
   std::vector<std::string> PageErrors();
 
-  // Loads `url` into this page again (the same browser context, its service worker and
-  // what it keeps) and waits for the board.
-  void Open(const std::string& url, int width, int height);
-  devtools::Json Eval(const std::string& expression, bool userGesture = false,
-                      bool awaitPromise = false);
+  // Loads `url` into this page again (the same browser, its service worker and what it
+  // keeps) and waits for the board.
+  void Open(const std::string& url);
+  // The viewport made `width` x `height` CSS pixels (a phone turned), or the page's
+  // device pixel ratio made `ratio` as a zoom does; then waits for the board drawn sharp
+  // again.
+  void Resize(int width, int height);
+  void Zoom(double ratio);
+  Json Eval(const std::string& expression);
+  // A finger's tap on a touch screen, else a click, at the centre of what `selector` finds.
+  void Press(const std::string& selector);
 
  private:
   struct Canvas {
@@ -61,24 +94,23 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
     screen::Colour background = 0, text = 0;
   };
 
-  devtools::Json Call(const std::string& method, const std::string& params = "{}");
+  Json Call(Json request);
   bool ItemFlag(uint16_t command, const char* attribute);
   Canvas Board();
   // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than
   // the canvas fails, else gives an empty frame.
   screen::Frame Grab(bool sizeMustAgree);
-  void KeyEvent(const std::string& key, const std::string& code, int virtualKey,
-                const std::string& text, int modifiers, bool autoRepeat);
-  void MouseClick(double x, double y);  // CSS pixels of the viewport
+  void MouseClick(double x, double y);  // CSS pixels of the viewport; a tap on a touch screen
   void NeedOneDialog();
+  void AwaitBoard();
 
-  devtools::Browser& browser_;
-  devtools::Page page_;
+  Browser& browser_;
+  int page_ = 0;
+  bool touch_;
   double ratio_;
+  int width_, height_;
   double clockZero_;
   std::vector<std::string> notes_;
-  int captures_ = 0;
-  double captureMs_ = 0;
   struct Panel {
     int points;                          // the status font's size it was drawn at
     std::vector<screen::Colour> pixels;  // the status panel's, row by row
