@@ -16,14 +16,19 @@ A note during which the recording shows that the machine itself stalled (the sin
 data reached the recorder late by more than half its usual interval) is not judged:
 the sink's own real-time thread was then held up too, for longer than the stream holds
 (once about 100 ms beside a build on this machine's two shared cores), and that
-stretch tells nothing about the service. It is named in the output, and a run in
-which more than one note stalled fails.
+stretch tells nothing about the service. So is a browser's note during which the server
+found the browser's stream run dry (its debug log; under two busy cores the notes'
+gaps came exactly there, from Chromium's audio service), or the browser counted an
+underrun of its own audio thread (Chromium's playbackStats): the machine held the
+browser past the output's deadline. Each is named in the output, and a run in which
+more than one note stalled fails.
 """
 import os
 import re
 import statistics
 import subprocess
 import sys
+import time
 import wave
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -35,6 +40,7 @@ LATEST_START_MS = 150     # start or stop heard: several times the stream's 40 m
 LONGEST_CALL_MS = 100     # a request takes microseconds
 LATEST_CLOSE_MS = 500     # 50 ms by design; 1000 would be a stuck thread
 STALL_MS = 1.5 * m.CAPTURE_LATENCY_MS  # the recorder gets the sink's data this late
+UNDERRUN_WINDOW_S = 1.3  # a browser's count of underruns is a second old, looked at 4 times a second
 
 
 def sound_length(name):
@@ -60,9 +66,32 @@ def figure(lines, pattern):
 
 
 def stalls(run):
-    """The waits for the sink's data beyond its usual interval: (from, to) in seconds."""
+    """The waits for the sink's data beyond its usual interval, and the seconds before
+    each "underrun UNIX_MICROSECONDS COUNT" a driver printed (a browser that counts the
+    times its audio thread missed the output's deadline, once a second): (from, to) in
+    seconds."""
     arrivals = run.timeline.arrivals
-    return [(a, b) for a, b in zip(arrivals, arrivals[1:]) if 1000 * (b - a) > STALL_MS]
+    starved = [(int(line.split()[1]) / 1e6 - UNDERRUN_WINDOW_S, int(line.split()[1]) / 1e6)
+               for line in run.notes if line.startswith("underrun ")]
+    return [(a, b) for a, b in zip(arrivals, arrivals[1:]) if 1000 * (b - a) > STALL_MS] + starved
+
+
+def server_underruns():
+    """When the sound server found a client's stream run dry and then fed again, in
+    seconds, from its debug log (run.sh browser), or [] where it logs none. Its log counts
+    from its own start: a `pactl info` now, at a known time, sets the clock."""
+    log = os.path.join(os.path.dirname(os.environ["PULSE_SERVER"].split(":", 1)[1]),
+                       "server.log")
+    before = time.time()
+    subprocess.run(["pactl", "info"], stdout=subprocess.DEVNULL, check=False)
+    now = (before + time.time()) / 2
+    with open(log, errors="replace") as f:
+        lines = [(float(found.group(1)), line) for line in f
+                 if (found := re.match(r"\(\s*([0-9.]+)\|", line))]
+    connected = [t for t, line in lines if "Client authenticated" in line]
+    if not connected:
+        return []
+    return [now - connected[-1] + t for t, line in lines if "end of underrun" in line]
 
 
 def judge(run, corked):
@@ -92,8 +121,10 @@ def judge(run, corked):
     machine_stalls = stalls(run)
     stalled = []  # the notes not judged
 
+    # A stream runs dry as it starts, resumes and closes too: only in between.
     def during_stall(begin_us, end_us):
-        return any(a < end_us / 1e6 + 0.1 and b > begin_us / 1e6 - 0.1 for a, b in machine_stalls)
+        return (any(a < end_us / 1e6 + 0.1 and b > begin_us / 1e6 - 0.1 for a, b in machine_stalls)
+                or any(begin_us / 1e6 + 0.1 < u <= end_us / 1e6 + 0.05 for u in run.underruns))
 
     notes = []  # per play: its request, name, largest step inside
     starts, stops = [], []
@@ -189,6 +220,7 @@ def main():
     corked = []
     run = m.record(args + ["test"], timeout=120,
                    on_line=lambda line: line == "idle" and corked.append(stream_rests(client)))
+    run.underruns = server_underruns()
     failures, figures = judge(run, corked)
     print("\n".join(figures))
     for line in failures:

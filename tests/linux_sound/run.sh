@@ -45,7 +45,8 @@ case $scenario in
     python3 "$here/check_sound.py" "$driver"
     ;;
   browser)
-    start_pulse_sink "$work"
+    # Its log tells when the browser's stream ran dry (check_sound.py).
+    start_pulse_sink "$work" null --log-level=debug --log-time=1
     case $3 in chromium) client=Chromium ;; firefox) client=Firefox ;; *) client=$3 ;; esac
     python3 "$here/check_sound.py" --client "$client" "$driver" --engine="$3" --site="$4" --sound
     ;;
