@@ -133,7 +133,10 @@ var Page = {
     _web_resize(width, height);
     if (!Page.painted) {
       Page.painted = true;
-      requestAnimationFrame(() => setTimeout(Page.makeAudio, 0));
+      requestAnimationFrame(() => {
+        performance.mark('board-shown');  // the first frame showing the board, for measures
+        setTimeout(Page.makeAudio, 0);
+      });
     }
   },
   // Where the engine reports no device-pixel box (WebKit): the content box's edges

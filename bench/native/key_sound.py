@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Key to note: records the sink's monitor while a presser plays the game with real key
-presses in free play (key_presser: the Linux game through the X server; page_bench keys:
-the browser game through the DevTools protocol), and prints how soon after each press its
-note was heard, whether it sounded whole at its pitch, and the largest step where each
-flash ended.
+presses in free play (key_presser: the Linux game through the X server; page_bench.mjs
+ENGINE keys: the browser game through its engine's automation), and prints how soon
+after each press its note was heard, whether it sounded whole at its pitch, and the
+largest step where each flash ended.
 
 Usage: key_sound.py PRESSER [ARG...]   (PULSE_SERVER is set; the presser prints a line
 "play UNIX_MICROSECONDS aNN" before each press)

@@ -16,10 +16,11 @@
 # Then the ticks of the Linux game's clock for S seconds, on an idle machine and with
 # both cores busy; and the Linux game played in free play with real key presses while
 # the sound server's null sink is recorded: key to first sample of its note.
-# Last, the browser game (build/web, served on 127.0.0.1) in headless Chromium, the same
-# figures where they are shared (bench/web/page_bench): its transfer size, navigation to
-# the first frame showing the board, key to first sample at the same sink, the ticks for
-# S seconds, and the processor time of the page at rest beside a blank page.
+# Last, the browser game (build/web, served on 127.0.0.1) in each of Debian's browser
+# engines (Chromium, Firefox, WebKitGTK), the same figures where they are shared
+# (bench/web/page_bench.mjs): its transfer size, navigation to the first frame showing the
+# board, key to first sample at the same sink, the ticks for S seconds, and the processor
+# time of the page at rest beside a blank page.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 repo=$PWD
@@ -103,8 +104,7 @@ keys=$(python3 bench/native/key_sound.py build/linux/bench/native/key_presser "Z
 kill "$game_pid" 2>/dev/null
 wait "$game_pid" 2>/dev/null
 
-echo "bench: the browser game in headless Chromium"
-page_bench=build/linux/bench/web/page_bench
+echo "bench: the browser game in Chromium, Firefox and WebKitGTK"
 web_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server "$web_port" --bind 127.0.0.1 --directory build/web >/dev/null 2>&1 &
 web_server=$!
@@ -113,10 +113,15 @@ for _ in $(seq 1 50); do python3 -c "import urllib.request; urllib.request.urlop
   2>/dev/null && break; sleep 0.1; done
 web_sizes=$(cd build/web && for f in index.html zirirar-aduzo.js zirirar-aduzo.wasm; do
   printf '%s %s %s\n' "$f" "$(stat -c %s "$f")" "$(gzip -9c "$f" | wc -c)"; done)
-web_load=$("$page_bench" load "$url" 20)
-web_keys=$(python3 bench/native/key_sound.py "$page_bench" keys "$url" 10)
-web_ticks=$("$page_bench" ticks "$url" "$tick_seconds")
-web_idle=$("$page_bench" idle "$url" 10)
+web_figures=""
+for engine in chromium firefox webkit; do
+  page_bench=(node bench/web/page_bench.mjs "$engine")
+  web_figures+="browser game in $engine, $("${page_bench[@]}" load "$url" 20 2>/dev/null)
+sound, browser game in $engine: $(python3 bench/native/key_sound.py "${page_bench[@]}" keys "$url" 10)
+browser game in $engine, $("${page_bench[@]}" ticks "$url" "$tick_seconds" 2>/dev/null)
+$("${page_bench[@]}" idle "$url" 10 2>/dev/null | sed "s/^/browser game in $engine, /")
+"
+done
 kill "$web_server" 2>/dev/null
 wait "$web_server" 2>/dev/null
 
@@ -163,7 +168,4 @@ echo
 echo "browser game, files (bytes, gzip -9):"
 echo "$web_sizes" | awk '{ print "  " $0; raw += $2; packed += $3 }
   END { print "  html + js + wasm: " raw " bytes, " packed " gzip" }'
-echo "browser game, $web_load"
-echo "sound, browser game: $web_keys"
-echo "browser game, $web_ticks"
-echo "$web_idle" | sed 's/^/browser game, /'
+printf '%s' "$web_figures"

@@ -12,7 +12,9 @@
 // test program over its standard input and output: a JSON request a line, a JSON reply a
 // line; a screenshot's RGB pixels follow its reply as raw bytes.
 import {spawn} from 'node:child_process';
-import {readFileSync, readdirSync} from 'node:fs';
+import {mkdtempSync, readFileSync, readdirSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import {join} from 'node:path';
 import {createServer} from 'node:net';
 import {createInterface} from 'node:readline';
 
@@ -143,8 +145,13 @@ function dispatchRepeat(page, key) {
       {key: ${JSON.stringify(key)}, repeat: true, bubbles: true, cancelable: true}))`);
 }
 
-async function launchPuppeteer(engine, ratio, sound) {
-  const options = engine === 'chromium'
+async function launchPuppeteer(engine, ratio, sound, plain) {
+  const options = engine === 'chromium' && plain
+      // As a player's browser starts: none of the automation's own settings.
+      ? {executablePath: '/usr/bin/chromium', pipe: true, ignoreDefaultArgs: true,
+         args: ['--headless=new', '--no-sandbox', '--no-first-run', '--no-default-browser-check',
+                '--user-data-dir=' + mkdtempSync(join(tmpdir(), 'zirirar-chromium-'))]}
+      : engine === 'chromium'
       ? {executablePath: '/usr/bin/chromium',
          // Drawn by the processor alone; the screen's own ratio (an emulated one alone
          // leaves the canvas's device-pixel box in CSS pixels); frames on demand, so a
@@ -159,8 +166,11 @@ async function launchPuppeteer(engine, ratio, sound) {
   const pageFlag = engine === 'chromium' ? '--type=renderer' : '-isForBrowser';
   const self = {
     engine, ratio,
+    // With `fresh`, in a browser context of its own: nothing cached, no service worker.
     async open(url, size) {
-      const page = new PuppeteerPage(self, await browser.newPage(), engine);
+      const context = size.fresh ? await browser.createBrowserContext() : browser;
+      const page = new PuppeteerPage(self, await context.newPage(), engine);
+      if (size.fresh) page.close = () => context.close();
       await page.setup(size);
       await page.goto(url);
       return page;
@@ -264,14 +274,19 @@ async function launchWebKit(ratio, sound) {
     if (tries === 100 || driverProcess.exitCode !== null) throw new Error('WebKitWebDriver did not answer');
     await new Promise(resolve => setTimeout(resolve, 50));
   }
-  const driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
+  const session = () => new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
     browserName: 'MiniBrowser',
     'webkitgtk:browserOptions': {binary: kMiniBrowser,
                                  args: ['--automation', '--enable-write-console-messages-to-stdout=true']},
   }).build();
   const self = {
-    engine: 'webkit', ratio, driver, console: consoleLines,
+    engine: 'webkit', ratio, driver: await session(), console: consoleLines,
+    // With `fresh`, in a MiniBrowser of its own: nothing cached, no service worker.
     async open(url, size) {
+      if (size.fresh) {
+        await self.driver.quit();
+        self.driver = await session();
+      }
       const page = new WebDriverPage(self);
       await page.setup(size);
       await page.goto(url);
@@ -279,7 +294,7 @@ async function launchWebKit(ratio, sound) {
     },
     cpu: () => processorTime(driverProcess.pid, line => line.includes('WebKitWebProcess')),
     async close() {
-      await driver.quit().catch(() => {});
+      await self.driver.quit().catch(() => {});
       driverProcess.kill();
       server.kill();
     },
@@ -287,9 +302,11 @@ async function launchWebKit(ratio, sound) {
   return self;
 }
 
-export function launch(engine, {ratio = 1, sound = false} = {}) {
+// `plain`: Chromium as a player starts it, for measures (tests draw without the GPU,
+// with frames on demand).
+export function launch(engine, {ratio = 1, sound = false, plain = false} = {}) {
   if (engine === 'webkit') return launchWebKit(ratio, sound);
-  if (engine === 'chromium' || engine === 'firefox') return launchPuppeteer(engine, ratio, sound);
+  if (engine === 'chromium' || engine === 'firefox') return launchPuppeteer(engine, ratio, sound, plain);
   throw new Error(`no engine "${engine}" (${kEngines.join(', ')})`);
 }
 
