@@ -204,9 +204,12 @@ void BrowserPlayer::AwaitBoard() {
         return screen::ShowsGrid(frame, screen::Geometry::For(1, frame.Width(), frame.Height()));
       },
       20);
-  if (!drawn)
-    Fail("the board was not drawn sharp within 10 s (canvas of " + std::to_string(frame.Width()) +
-         " x " + std::to_string(frame.Height()) + ")");
+  if (!drawn) {
+    std::string why = "the board was not drawn sharp within 10 s (canvas of " +
+                      std::to_string(frame.Width()) + " x " + std::to_string(frame.Height()) + ")";
+    for (const std::string& e : PageErrors()) why += "\n  page: " + e;
+    Fail(why);
+  }
   // Chromium keeps the fonts a canvas resolved, by font string. Those the page resolved
   // before its renderer had taken the screen's ratio stay hinted as at a ratio of 1: at 2,
   // in about a third of the page loads, the status text then differed from the reference

@@ -196,13 +196,16 @@ class WebDriverPage {
     const [innerWidth, innerHeight] = await this.driver.executeScript('return [innerWidth, innerHeight]');
     await window.setRect({width: 2 * width - innerWidth, height: 2 * height - innerHeight});
   }
+  // What the page throws, and its console's errors, from its load on: no script of the
+  // automation's runs before the page's own here.
   async goto(url) {
     await this.driver.get(url);
-    // Errors from here on; the console's, from the start, come through MiniBrowser's output.
     await this.driver.executeScript(`
       window.pageErrors = [];
       addEventListener('error', e => pageErrors.push('uncaught: ' + e.message));
-      addEventListener('unhandledrejection', e => pageErrors.push('uncaught: ' + e.reason));`);
+      addEventListener('unhandledrejection', e => pageErrors.push('uncaught: ' + e.reason));
+      const error = console.error;
+      console.error = (...args) => { pageErrors.push('console.error: ' + args.join(' ')); error(...args); };`);
   }
   eval(expression) {
     return this.driver.executeAsyncScript(`const done = arguments[1];
@@ -233,10 +236,7 @@ class WebDriverPage {
   async shot(clip, ratio) {
     return rgbOf(Buffer.from(await this.driver.takeScreenshot(), 'base64'), clip, ratio);
   }
-  async errors() {
-    const page = await this.eval('window.pageErrors ? pageErrors.splice(0) : []');
-    return [...this.browser.console.splice(0), ...page];
-  }
+  errors() { return this.eval('window.pageErrors ? pageErrors.splice(0) : []'); }
   close() { return this.driver.get('about:blank'); }
 }
 
@@ -264,12 +264,7 @@ async function launchWebKit(ratio, sound) {
   const env = {...process.env, DISPLAY: display, GDK_SCALE: String(ratio),
                ...(!sound && {PULSE_SERVER: 'unix:/nonexistent/pulse'})};
   const port = await freePort();
-  const driverProcess = spawn('WebKitWebDriver', [`--port=${port}`], {env, stdio: ['ignore', 'pipe', 'inherit']});
-  // MiniBrowser's console, with what the page threw, from its first line on.
-  const consoleLines = [];
-  createInterface({input: driverProcess.stdout}).on('line', line => {
-    if (/^CONSOLE .*(ERROR|error)/.test(line)) consoleLines.push('console.error: ' + line);
-  });
+  const driverProcess = spawn('WebKitWebDriver', [`--port=${port}`], {env, stdio: ['ignore', 'ignore', 'inherit']});
   for (let tries = 0; !(await fetch(`http://127.0.0.1:${port}/status`).then(r => r.ok, () => false)); ++tries) {
     if (tries === 100 || driverProcess.exitCode !== null) throw new Error('WebKitWebDriver did not answer');
     await new Promise(resolve => setTimeout(resolve, 50));
@@ -277,10 +272,10 @@ async function launchWebKit(ratio, sound) {
   const session = () => new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
     browserName: 'MiniBrowser',
     'webkitgtk:browserOptions': {binary: kMiniBrowser,
-                                 args: ['--automation', '--enable-write-console-messages-to-stdout=true']},
+                                 args: ['--automation']},
   }).build();
   const self = {
-    engine: 'webkit', ratio, driver: await session(), console: consoleLines,
+    engine: 'webkit', ratio, driver: await session(),
     // With `fresh`, in a MiniBrowser of its own: nothing cached, no service worker.
     async open(url, size) {
       if (size.fresh) {
