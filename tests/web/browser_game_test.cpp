@@ -188,12 +188,14 @@ std::string WhatIsCutOff(BrowserPlayer& page) {
 }
 
 // A phone, upright and turned: nothing cut off; the menus, the Level and Instructions
-// dialogs and the board played by touch (by the mouse where the engine's automation has
-// no touch input).
+// dialogs and the board played by touch. WebKitGTK's automation has no touch input (the
+// mouse plays there), and its MiniBrowser window is never narrower than 447 pixels (only
+// the phone turned, there).
 TEST(Phone, FitsBothOrientationsAndPlaysByTouch) {
-  const bool touch = g_engine != "webkit";
-  if (!touch) std::printf("  WebKitGTK's WebDriver has no touch input: taps are clicks here\n");
-  const std::unique_ptr<BrowserPlayer> page = NewPage(kPhoneWidth, kPhoneHeight, touch);
+  const bool webkit = g_engine == "webkit";
+  if (webkit) std::printf("  WebKitGTK: turned only, taps are clicks\n");
+  const std::unique_ptr<BrowserPlayer> page =
+      webkit ? NewPage(kPhoneHeight, kPhoneWidth) : NewPage(kPhoneWidth, kPhoneHeight, true);
   PlayAndJudge(*page, [&] {
     const auto fits = [&](const std::string& what) {
       const std::string cut = WhatIsCutOff(*page);
@@ -217,7 +219,8 @@ TEST(Phone, FitsBothOrientationsAndPlaysByTouch) {
         page->Fail(std::string("a tap on its button did not close \"") + caption + "\"");
     };
     for (const bool turned : {false, true}) {
-      if (turned) page->Resize(kPhoneHeight, kPhoneWidth);
+      if (turned && !webkit) page->Resize(kPhoneHeight, kPhoneWidth);
+      if (!turned && webkit) continue;
       fits(turned ? "the page turned" : "the page upright");
       dialog(0, 1, screen::kLevelCaption, "ok");
       dialog(1, 5, screen::kInstructionsCaption, "close");

@@ -193,8 +193,12 @@ class WebDriverPage {
     // The window's size that gives the page this viewport: its toolbar comes on top.
     const window = this.driver.manage().window();
     await window.setRect({width, height});
-    const [innerWidth, innerHeight] = await this.driver.executeScript('return [innerWidth, innerHeight]');
+    const inner = () => this.driver.executeScript('return [innerWidth, innerHeight]');
+    const [innerWidth, innerHeight] = await inner();
     await window.setRect({width: 2 * width - innerWidth, height: 2 * height - innerHeight});
+    const got = await inner();
+    if (got[0] !== width || got[1] !== height)
+      throw new Error(`MiniBrowser gives a viewport of ${got.join(' x ')}, not ${width} x ${height}`);
   }
   // What the page throws, and its console's errors, from its load on: no script of the
   // automation's runs before the page's own here.
