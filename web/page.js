@@ -210,9 +210,14 @@ var Page = {
     } catch (error) {
       return;  // no audio: the game plays on silently
     }
-    Page.audio = {context, buffers: [], voice: null, quietAt: 0, resting: false, restTimer: 0,
-                  lead: 128 / context.sampleRate, leadMeasured: false};
-    context.addEventListener('statechange', () => Page.measureLead(Page.audio));
+    const audio = {context, buffers: [], voice: null, quietAt: 0, resting: false, restTimer: 0,
+                   started: false, lead: 128 / context.sampleRate, leadMeasured: false};
+    Page.audio = audio;
+    context.addEventListener('statechange', () => {
+      if (context.state !== 'running') return;
+      audio.started = true;
+      Page.measureLead(audio);
+    });
     _web_hand_sounds();
     Page.restSoon();
   },
@@ -222,7 +227,7 @@ var Page = {
   // it does not (Firefox, which renders about 20 ms at a time), the largest step of
   // currentTime seen in its first 100 ms of running.
   measureLead(audio) {
-    if (!audio || audio.leadMeasured || audio.context.state !== 'running') return;
+    if (audio.leadMeasured) return;
     audio.leadMeasured = true;
     const context = audio.context, until = performance.now() + 100;
     audio.lead = Math.max(audio.lead, context.baseLatency || 0);
@@ -246,12 +251,14 @@ var Page = {
     for (let i = 0; i < samples.length; ++i) data[i] = samples[i] / 32768;
     Page.audio.buffers[id] = buffer;
   },
-  // The first key, click or tap lets the page's sound start (the browsers' autoplay
-  // rule), and brings it back after an interruption (a phone call). A resume outside
-  // such a gesture is refused; the next gesture tries again.
+  // The first key, click or tap starts the page's sound (the browsers' autoplay rule),
+  // even at rest: Safari lets it start within such a gesture only, and the game's first
+  // note comes later, at a tick. Once started, it wakes by itself when a sound plays;
+  // a gesture brings it back after an interruption (a phone call). A resume outside a
+  // gesture may be refused; the next gesture tries again.
   wakeAudio() {
     const audio = Page.audio;
-    if (!audio || audio.resting || audio.context.state === 'running') return;
+    if (!audio || audio.context.state === 'running' || (audio.resting && audio.started)) return;
     audio.context.resume().catch(() => {});
     Page.restSoon();
   },

@@ -276,7 +276,8 @@ async function launchWebKit(ratio, sound) {
   const session = () => new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
     browserName: 'MiniBrowser',
     'webkitgtk:browserOptions': {binary: kMiniBrowser,
-                                 args: ['--automation']},
+                                 // Sound starts within a gesture only, as in Safari.
+                                 args: ['--automation', '--media-playback-requires-user-gesture=true']},
   }).build();
   const self = {
     engine: 'webkit', ratio, driver: await session(),
