@@ -4,17 +4,19 @@
 // Under wine GetGuiResources answers 0 for both kinds of object, so the GDI objects are
 // counted in the process's handle table and the USER objects one handle at a time (see
 // below). After the block is opened the probe keeps nothing new unless asked for the
-// menu, so that it does not add to the memory the soak watches.
+// menu or the accessible object, so that it does not add to the memory the soak watches.
 #include "tests/probe/game_probe.h"
 
 #include <windows.h>
-// After windows.h, which it needs:
+// After windows.h, which they need:
+#include <oleacc.h>
 #include <winternl.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "win32/window_class.h"
 
@@ -242,6 +244,62 @@ void ReportMenu(GameProbeBlock& block, HWND window) {
   block.menu[length] = '\0';
 }
 
+// ---------------------------------------------------------------------------
+// The accessible object, as a screen reader's code inside the game would read it.
+// oleacc is loaded only when asked.
+
+IAccessible* g_keptObject = nullptr;
+
+template <typename Function>
+Function Exported(const char* library, const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA(library), name)));
+}
+
+IAccessible* ClientObject(HWND window) {
+  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  static const auto from = Exported<FromWindow>("oleacc.dll", "AccessibleObjectFromWindow");
+  void* object = nullptr;
+  if (from == nullptr ||
+      FAILED(from(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), &object)))
+    return nullptr;
+  return static_cast<IAccessible*>(object);
+}
+
+void Read(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+          ProbeText& out) {
+  using FreeString = void(WINAPI*)(BSTR);
+  static const auto freeString = Exported<FreeString>("oleaut32.dll", "SysFreeString");
+  VARIANT self;
+  V_VT(&self) = VT_I4;
+  V_I4(&self) = CHILDID_SELF;
+  BSTR text = nullptr;
+  out.result = object != nullptr ? (object->*get)(self, &text) : E_FAIL;
+  out.text[0] = '\0';
+  if (text == nullptr) return;
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.text, sizeof out.text, nullptr, nullptr);
+  out.text[sizeof out.text - 1] = '\0';
+  freeString(text);
+}
+
+void ReadAccessible(GameProbeBlock& block, HWND window, bool keep) {
+  IAccessible* object = ClientObject(window);
+  Read(object, &IAccessible::get_accName, block.name);
+  Read(object, &IAccessible::get_accDescription, block.description);
+  Read(object, &IAccessible::get_accValue, block.value);
+  if (keep && object != nullptr) std::swap(object, g_keptObject);
+  if (object != nullptr) object->Release();
+  ++block.accessibleReads;
+}
+
+// WM_NCDESTROY of the main window: its object answered for the last time at WM_DESTROY.
+void OnDestroyed(GameProbeBlock& block) {
+  if (!block.holdAtDestroy) return;
+  block.destroyed = 1;
+  for (int waited = 0; !block.held && waited < 10000; waited += 5) Sleep(5);
+  Read(g_keptObject, &IAccessible::get_accName, block.nameOnceDestroyed);
+}
+
 UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
 
 // What the thread takes from its queue; only messages taken off it count, since a
@@ -270,8 +328,11 @@ void OnTaken(GameProbeBlock& block, WPARAM removal, const MSG& message) {
 void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
   static const UINT countMessage = Registered(kProbeCountMessage);
   static const UINT menuMessage = Registered(kProbeMenuMessage);
+  static const UINT accessibleMessage = Registered(kProbeAccessibleMessage);
   if (message.message == menuMessage) {
     ReportMenu(block, message.hwnd);
+  } else if (message.message == accessibleMessage) {
+    ReadAccessible(block, message.hwnd, message.wParam != 0);
   } else if (IsMainWindow(message.hwnd)) {
     const int first = FirstMessageIndex(message.message);
     if (first >= 0 && block.firstBegan[first] == 0) block.firstBegan[first] = ProbeSystemTime();
@@ -279,6 +340,8 @@ void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
       block.paints = block.paints + 1;
     } else if (message.message == countMessage) {
       Count(block);
+    } else if (message.message == WM_NCDESTROY) {
+      OnDestroyed(block);
     }
   }
 }
@@ -316,4 +379,21 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeCallWndProcRet(int code, WPARAM sent, LPARAM lParam) {
   return Hook(code, sent, lParam, &OnHandled);
+}
+
+// An event about the main window's client area, taken with the object's name while it
+// is raised.
+extern "C" __declspec(dllexport) void CALLBACK
+    ProbeWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
+  GameProbeBlock* block = Block();
+  if (block == nullptr || object != OBJID_CLIENT || !IsMainWindow(window) ||
+      block->events >= kProbeEvents)
+    return;
+  ProbeEvent& told = block->event[block->events];
+  told.event = event;
+  told.focused = GetFocus() == window;
+  IAccessible* accessible = ClientObject(window);
+  Read(accessible, &IAccessible::get_accName, told.name);
+  if (accessible != nullptr) accessible->Release();
+  InterlockedIncrement(&block->events);
 }

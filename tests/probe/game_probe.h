@@ -2,9 +2,10 @@
 // place it agree on. The probe runs inside the game, as hooks on its user-interface
 // thread, and reports what another process cannot see: the messages the thread takes
 // (a marker, key releases, the main window's ticks and paints), how long the main
-// window took to handle its first messages, the menu bar, and the process's GDI and
-// USER objects. Everything goes into one block, a named file mapping that the driver
-// creates for the game's process before it places the hooks.
+// window took to handle its first messages, the menu bar, the process's GDI and USER
+// objects, and the client area's accessible object as the thread reads it. Everything goes into one
+// block, a named file mapping that the driver creates for the game's process before it places the
+// hooks.
 #pragma once
 
 #include <windows.h>
@@ -24,9 +25,15 @@ constexpr char kProbeMarkerMessage[] = "ZirirarAduzoProbeMarker";
 constexpr char kProbeMenuMessage[] = "ZirirarAduzoProbeMenu";
 // Sent to the main window: the probe counts the process's objects into the block.
 constexpr char kProbeCountMessage[] = "ZirirarAduzoProbeCount";
+// Sent to the main window (wParam 1: and keep it): the probe reads the client area's
+// accessible object into the block.
+constexpr char kProbeAccessibleMessage[] = "ZirirarAduzoProbeAccessible";
+// The WinEvent hook a driver places in the game's thread (WINEVENT_INCONTEXT).
+constexpr char kProbeWinEventHook[] = "ProbeWinEvent";
 
 constexpr uint32_t kProbeTickTimes = 1u << 16;  // tick times kept (about 55 minutes)
 constexpr size_t kProbeMenuBytes = 64 * 1024;
+constexpr int kProbeEvents = 256;  // WinEvents kept
 
 // GDI objects in use by kind: the extended type of wine's handle table.
 enum GdiKind {
@@ -53,6 +60,21 @@ struct ObjectCounts {
   LONG windows, menus, cursorsAndIcons, acceleratorTables;
   // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
   LONG guiResourcesGdi, guiResourcesUser;
+};
+
+// A text of the client area's accessible object (CHILDID_SELF), as read on the game's
+// thread, and the HRESULT of reading it.
+struct ProbeText {
+  LONG result;
+  char text[128];
+};
+
+// A WinEvent about the main window's client area, with the object's name read in the
+// hook, while the event is being raised.
+struct ProbeEvent {
+  DWORD event;
+  LONG focused;  // the main window had the keyboard focus
+  ProbeText name;
 };
 
 // The first messages of the main window whose handling is timed.
@@ -82,6 +104,19 @@ struct GameProbeBlock {
   // One line per menu item, depth first, fields separated by 0x1F: depth, command id
   // (0 for a pop-up), type flags, state flags, GetMenuState, text; or a line "error: ...".
   char menu[kProbeMenuBytes];
+
+  // kProbeAccessibleMessage: the object as AccessibleObjectFromWindow gives it, and
+  // its name, description and value.
+  LONG accessibleReads;
+  ProbeText name, description, value;
+  // With `holdAtDestroy` set, the main window's WM_NCDESTROY waits (up to 10 s) until
+  // `held` is set, `destroyed` set meanwhile; the name asked then of the object the last
+  // read kept goes to `nameOnceDestroyed`.
+  volatile LONG holdAtDestroy, destroyed, held;
+  ProbeText nameOnceDestroyed;
+  // The hook's events, in order.
+  volatile LONG events;
+  ProbeEvent event[kProbeEvents];
 
   // QueryPerformanceCounter when each of the first kProbeTickTimes ticks was taken.
   int64_t tickTimes[kProbeTickTimes];

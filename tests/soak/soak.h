@@ -22,6 +22,8 @@ namespace soak {
 
 // The process's private bytes, or 0 when they cannot be read.
 SIZE_T PrivateBytes(HANDLE process);
+// The process's kernel handles, or 0 when they cannot be counted.
+DWORD KernelHandles(DWORD processId);
 
 // GDI and USER objects of the game's process, as the probe counts them.
 using Objects = ObjectCounts;
@@ -43,6 +45,7 @@ struct Session {
   unsigned random = 1;  // the resizes' sizes, the same every run
   int gamesWon = 0, gamesLost = 0;
   int pressed = 0;  // presses of the sound kinds
+  int cycle = 0;    // cycles done
 };
 
 struct Kind {
@@ -63,6 +66,7 @@ struct Sample {
   int cycle = 0;  // cycles done
   double ms = 0;  // since the first cycle began
   SIZE_T privateBytes = 0;
+  DWORD handles = 0;  // the process's kernel handles
   Objects objects = {};
 };
 
