@@ -112,7 +112,8 @@ E2E_CASE(soak_10000_accessibility_requests) {
   soak::RunKind(*soak::FindKind("accessible"), kRequests, kRequestWarmUp, false, &run);
   CheckFlat(run, kRequestWarmUp, kFlatBytes);
   CheckObjects(run, kRequestWarmUp);
-  const DWORD warm = run.At(kRequestWarmUp).handles, end = run.samples.back().handles;
-  Note("kernel handles %lu after the warm-up, %lu at the end", warm, end);
+  const LONG warm = run.At(kRequestWarmUp).objects.kernelHandles;
+  const LONG end = run.samples.back().objects.kernelHandles;
+  Note("kernel handles %ld after the warm-up, %ld at the end", warm, end);
   E2E_CHECK(warm > 0 && end == warm, "kernel handles grew");
 }

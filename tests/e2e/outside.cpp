@@ -383,46 +383,21 @@ bool GameProbe::Count(HWND mainWindow, ObjectCounts* counts) const {
   return true;
 }
 
-bool GameProbe::ReadAccessible(HWND mainWindow, bool keep) const {
-  const LONG before = block_->accessibleReads;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutA(mainWindow, RegisterWindowMessageA(kProbeAccessibleMessage), keep, 0,
-                             SMTO_NORMAL, 10000, &result) &&
-         block_->accessibleReads == before + 1;
-}
-
 bool GameProbe::WatchEvents(DWORD processId) {
   const auto hook = reinterpret_cast<WINEVENTPROC>(
       reinterpret_cast<void (*)()>(GetProcAddress(library_, kProbeWinEventHook)));
-  if (hook != nullptr && eventHook_ == nullptr)
-    eventHook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED, library_,
-                                 hook, processId, 0, WINEVENT_INCONTEXT);
+  eventHook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED, library_,
+                               hook, processId, 0, WINEVENT_INCONTEXT);
   return eventHook_ != nullptr;
 }
 
 IAccessible* RemoteClientObject(HWND window) {
   static const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   void* object = nullptr;
-  if (FAILED(com) || FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                                       __uuidof(IAccessible), &object)))
-    return nullptr;
+  if (SUCCEEDED(com))
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                               &object);
   return static_cast<IAccessible*>(object);
-}
-
-std::string AccessibleText(IAccessible* object,
-                           HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
-                           HRESULT* result) {
-  VARIANT self;
-  V_VT(&self) = VT_I4;
-  V_I4(&self) = CHILDID_SELF;
-  BSTR text = nullptr;
-  const HRESULT read = (object->*get)(self, &text);
-  if (result != nullptr) *result = read;
-  char narrow[256] = {};
-  if (text != nullptr)
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-  SysFreeString(text);
-  return narrow;
 }
 
 }  // namespace e2e

@@ -5,8 +5,6 @@
 #pragma once
 
 #include <windows.h>
-// After windows.h, which it needs:
-#include <oleacc.h>
 
 #include <cstdint>
 #include <functional>
@@ -125,13 +123,8 @@ class GameProbe {
   bool ReadMenu(HWND window, std::string* report) const;
   // Has the game's thread count its process's objects; false when it did not answer.
   bool Count(HWND mainWindow, ObjectCounts* counts) const;
-  // Has the game's thread read the client area's accessible object into the block
-  // (name, description, value); with `keep`, the probe keeps the object to ask it again
-  // once the window is gone. False when it did not answer.
-  bool ReadAccessible(HWND mainWindow, bool keep = false) const;
-  // Places the probe's WinEvent hook in the game's process (wine takes an in-context
-  // hook for a process, not for one of its threads), for the events of objects
-  // changing (name, description, value, live region); false when it could not.
+  // Places the probe's WinEvent hook, in context, in the game's process (wine refuses it
+  // for one thread of another process): the object changes it sees go to the block.
   bool WatchEvents(DWORD processId);
   GameProbeBlock& Block() { return *block_; }
 
@@ -148,11 +141,6 @@ class GameProbe {
 // The client area's accessible object of a window, got from this process as a screen
 // reader gets it (AccessibleObjectFromWindow), or null; the caller releases it.
 IAccessible* RemoteClientObject(HWND window);
-// A text of an accessible object itself (get_accName, get_accDescription or
-// get_accValue), and the HRESULT of reading it.
-std::string AccessibleText(IAccessible* object,
-                           HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
-                           HRESULT* result = nullptr);
 
 // ---------------------------------------------------------------------------
 // Playing a whole game (tests/support/whole_game.h)

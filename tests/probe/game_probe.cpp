@@ -3,20 +3,19 @@
 // the block the driver created for this process.
 // Under wine GetGuiResources answers 0 for both kinds of object, so the GDI objects are
 // counted in the process's handle table and the USER objects one handle at a time (see
-// below). After the block is opened the probe keeps nothing new unless asked for the
-// menu or the accessible object, so that it does not add to the memory the soak watches.
+// below), and the kernel handles one value at a time. After the block is opened the
+// probe keeps nothing new unless asked for the menu or hooked to WinEvents (oleacc is
+// loaded then), so that it does not add to the memory the soak watches.
 #include "tests/probe/game_probe.h"
 
 #include <windows.h>
-// After windows.h, which they need:
-#include <oleacc.h>
+// After windows.h, which it needs:
 #include <winternl.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "win32/window_class.h"
 
@@ -197,6 +196,11 @@ void Count(GameProbeBlock& block) {
   counts.guiResourcesUser = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
   CountGdiObjects(counts);  // before the icons' bitmap copies come and go
   CountUserObjects(counts);
+  // Wine numbers them 4, 8, ..., the lowest free first.
+  DWORD flags = 0;
+  counts.kernelHandles = 0;
+  for (UINT_PTR value = 4; value < 0x4000; value += 4)
+    counts.kernelHandles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
   ++block.counted;
 }
 
@@ -245,10 +249,10 @@ void ReportMenu(GameProbeBlock& block, HWND window) {
 }
 
 // ---------------------------------------------------------------------------
-// The accessible object, as a screen reader's code inside the game would read it.
-// oleacc is loaded only when asked.
+// The client area's accessible object, as a screen reader's code inside the game reads
+// it at each change
 
-IAccessible* g_keptObject = nullptr;
+IAccessible* g_lastRead = nullptr;
 
 template <typename Function>
 Function Exported(const char* library, const char* name) {
@@ -256,48 +260,16 @@ Function Exported(const char* library, const char* name) {
       reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA(library), name)));
 }
 
-IAccessible* ClientObject(HWND window) {
-  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-  static const auto from = Exported<FromWindow>("oleacc.dll", "AccessibleObjectFromWindow");
-  void* object = nullptr;
-  if (from == nullptr ||
-      FAILED(from(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), &object)))
-    return nullptr;
-  return static_cast<IAccessible*>(object);
+void Read(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), ProbeText& out) {
+  static const auto release = Exported<void(WINAPI*)(BSTR)>("oleaut32.dll", "SysFreeString");
+  ReadText(g_lastRead, get, release, out);
 }
 
-void Read(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
-          ProbeText& out) {
-  using FreeString = void(WINAPI*)(BSTR);
-  static const auto freeString = Exported<FreeString>("oleaut32.dll", "SysFreeString");
-  VARIANT self;
-  V_VT(&self) = VT_I4;
-  V_I4(&self) = CHILDID_SELF;
-  BSTR text = nullptr;
-  out.result = object != nullptr ? (object->*get)(self, &text) : E_FAIL;
-  out.text[0] = '\0';
-  if (text == nullptr) return;
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.text, sizeof out.text, nullptr, nullptr);
-  out.text[sizeof out.text - 1] = '\0';
-  freeString(text);
-}
-
-void ReadAccessible(GameProbeBlock& block, HWND window, bool keep) {
-  IAccessible* object = ClientObject(window);
-  Read(object, &IAccessible::get_accName, block.name);
-  Read(object, &IAccessible::get_accDescription, block.description);
-  Read(object, &IAccessible::get_accValue, block.value);
-  if (keep && object != nullptr) std::swap(object, g_keptObject);
-  if (object != nullptr) object->Release();
-  ++block.accessibleReads;
-}
-
-// WM_NCDESTROY of the main window: its object answered for the last time at WM_DESTROY.
 void OnDestroyed(GameProbeBlock& block) {
-  if (!block.holdAtDestroy) return;
-  block.destroyed = 1;
-  for (int waited = 0; !block.held && waited < 10000; waited += 5) Sleep(5);
-  Read(g_keptObject, &IAccessible::get_accName, block.nameOnceDestroyed);
+  if (block.holdAtDestroy != 1) return;
+  block.holdAtDestroy = 2;
+  for (int waited = 0; block.holdAtDestroy == 2 && waited < 10000; waited += 5) Sleep(5);
+  Read(&IAccessible::get_accName, block.nameOnceDestroyed);
 }
 
 UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
@@ -328,11 +300,8 @@ void OnTaken(GameProbeBlock& block, WPARAM removal, const MSG& message) {
 void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
   static const UINT countMessage = Registered(kProbeCountMessage);
   static const UINT menuMessage = Registered(kProbeMenuMessage);
-  static const UINT accessibleMessage = Registered(kProbeAccessibleMessage);
   if (message.message == menuMessage) {
     ReportMenu(block, message.hwnd);
-  } else if (message.message == accessibleMessage) {
-    ReadAccessible(block, message.hwnd, message.wParam != 0);
   } else if (IsMainWindow(message.hwnd)) {
     const int first = FirstMessageIndex(message.message);
     if (first >= 0 && block.firstBegan[first] == 0) block.firstBegan[first] = ProbeSystemTime();
@@ -381,19 +350,23 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
   return Hook(code, sent, lParam, &OnHandled);
 }
 
-// An event about the main window's client area, taken with the object's name while it
-// is raised.
 extern "C" __declspec(dllexport) void CALLBACK
     ProbeWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
+  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  static const auto from = Exported<FromWindow>("oleacc.dll", "AccessibleObjectFromWindow");
   GameProbeBlock* block = Block();
   if (block == nullptr || object != OBJID_CLIENT || !IsMainWindow(window) ||
-      block->events >= kProbeEvents)
+      block->events == kProbeEvents)
     return;
-  ProbeEvent& told = block->event[block->events];
-  told.event = event;
-  told.focused = GetFocus() == window;
-  IAccessible* accessible = ClientObject(window);
-  Read(accessible, &IAccessible::get_accName, told.name);
-  if (accessible != nullptr) accessible->Release();
-  InterlockedIncrement(&block->events);
+  if (g_lastRead != nullptr) g_lastRead->Release();
+  g_lastRead = nullptr;
+  from(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+       reinterpret_cast<void**>(&g_lastRead));
+  ProbeEvent& e = block->event[block->events];
+  e.event = event;
+  e.focused = GetFocus() == window;
+  Read(&IAccessible::get_accName, e.name);
+  Read(&IAccessible::get_accDescription, e.description);
+  Read(&IAccessible::get_accValue, e.value);
+  ++block->events;
 }

@@ -2,15 +2,18 @@
 // place it agree on. The probe runs inside the game, as hooks on its user-interface
 // thread, and reports what another process cannot see: the messages the thread takes
 // (a marker, key releases, the main window's ticks and paints), how long the main
-// window took to handle its first messages, the menu bar, the process's GDI and USER
-// objects, and the client area's accessible object as the thread reads it. Everything goes into one
-// block, a named file mapping that the driver creates for the game's process before it places the
-// hooks.
+// window took to handle its first messages, the menu bar, the process's GDI, USER and
+// kernel objects, and the changes of the client area told to screen readers. Everything
+// goes into one block, a named file mapping that the driver creates for the game's
+// process before it places the hooks.
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs:
+#include <oleacc.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 constexpr char kGameProbeLibrary[] = "game_probe.dll";
@@ -25,15 +28,12 @@ constexpr char kProbeMarkerMessage[] = "ZirirarAduzoProbeMarker";
 constexpr char kProbeMenuMessage[] = "ZirirarAduzoProbeMenu";
 // Sent to the main window: the probe counts the process's objects into the block.
 constexpr char kProbeCountMessage[] = "ZirirarAduzoProbeCount";
-// Sent to the main window (wParam 1: and keep it): the probe reads the client area's
-// accessible object into the block.
-constexpr char kProbeAccessibleMessage[] = "ZirirarAduzoProbeAccessible";
-// The WinEvent hook a driver places in the game's thread (WINEVENT_INCONTEXT).
+// The WinEvent hook a driver places, in context, in the game's process.
 constexpr char kProbeWinEventHook[] = "ProbeWinEvent";
 
 constexpr uint32_t kProbeTickTimes = 1u << 16;  // tick times kept (about 55 minutes)
 constexpr size_t kProbeMenuBytes = 64 * 1024;
-constexpr int kProbeEvents = 256;  // WinEvents kept
+constexpr LONG kProbeEvents = 256;  // WinEvents kept
 
 // GDI objects in use by kind: the extended type of wine's handle table.
 enum GdiKind {
@@ -60,21 +60,35 @@ struct ObjectCounts {
   LONG windows, menus, cursorsAndIcons, acceleratorTables;
   // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
   LONG guiResourcesGdi, guiResourcesUser;
+  LONG kernelHandles;  // the process's open handles (GetProcessHandleCount answers 0 in wine)
 };
 
-// A text of the client area's accessible object (CHILDID_SELF), as read on the game's
-// thread, and the HRESULT of reading it.
+// A text of an accessible object and the HRESULT of reading it.
 struct ProbeText {
   LONG result;
   char text[128];
 };
 
-// A WinEvent about the main window's client area, with the object's name read in the
-// hook, while the event is being raised.
+// Reads a text of an accessible object itself (get_accName, get_accDescription or
+// get_accValue) into `out`, then frees the string with `release` (SysFreeString).
+inline void ReadText(IAccessible* object,
+                     HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                     void(WINAPI* release)(BSTR), ProbeText& out) {
+  VARIANT self = {};
+  V_VT(&self) = VT_I4;
+  V_I4(&self) = CHILDID_SELF;
+  BSTR text = nullptr;
+  out.result = object != nullptr ? (object->*get)(self, &text) : E_FAIL;
+  snprintf(out.text, sizeof out.text, "%ls", text != nullptr ? text : L"");
+  release(text);
+}
+
+// A change of the main window's client area (a WinEvent), and the area's accessible
+// object read on the game's thread as the change is told (AccessibleObjectFromWindow).
 struct ProbeEvent {
   DWORD event;
-  LONG focused;  // the main window had the keyboard focus
-  ProbeText name;
+  LONG focused;  // whether the main window had the keyboard focus
+  ProbeText name, description, value;
 };
 
 // The first messages of the main window whose handling is timed.
@@ -105,17 +119,11 @@ struct GameProbeBlock {
   // (0 for a pop-up), type flags, state flags, GetMenuState, text; or a line "error: ...".
   char menu[kProbeMenuBytes];
 
-  // kProbeAccessibleMessage: the object as AccessibleObjectFromWindow gives it, and
-  // its name, description and value.
-  LONG accessibleReads;
-  ProbeText name, description, value;
-  // With `holdAtDestroy` set, the main window's WM_NCDESTROY waits (up to 10 s) until
-  // `held` is set, `destroyed` set meanwhile; the name asked then of the object the last
-  // read kept goes to `nameOnceDestroyed`.
-  volatile LONG holdAtDestroy, destroyed, held;
+  // The changes the WinEvent hook saw, in order. With `holdAtDestroy` set to 1, the main
+  // window's WM_NCDESTROY sets it to 2 and waits (up to 10 s) while it stays 2; then the
+  // object read at the last change is asked its name again.
+  volatile LONG events, holdAtDestroy;
   ProbeText nameOnceDestroyed;
-  // The hook's events, in order.
-  volatile LONG events;
   ProbeEvent event[kProbeEvents];
 
   // QueryPerformanceCounter when each of the first kProbeTickTimes ticks was taken.

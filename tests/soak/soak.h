@@ -22,8 +22,6 @@ namespace soak {
 
 // The process's private bytes, or 0 when they cannot be read.
 SIZE_T PrivateBytes(HANDLE process);
-// The process's kernel handles, or 0 when they cannot be counted.
-DWORD KernelHandles(DWORD processId);
 
 // GDI and USER objects of the game's process, as the probe counts them.
 using Objects = ObjectCounts;
@@ -66,7 +64,6 @@ struct Sample {
   int cycle = 0;  // cycles done
   double ms = 0;  // since the first cycle began
   SIZE_T privateBytes = 0;
-  DWORD handles = 0;  // the process's kernel handles
   Objects objects = {};
 };
 
