@@ -183,12 +183,14 @@ class ClientObject final : public IAccessible {
  private:
   ~ClientObject() = default;  // by the last Release
 
-  // A text of the client area itself as a new string; any other child is refused.
+  // A text of the client area itself (CHILDID_SELF, or no child given) as a new string;
+  // it has no children.
   HRESULT Text(const VARIANT& child, BSTR* out, Spoken say) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (host_ == nullptr) return CO_E_OBJNOTCONNECTED;
-    if (V_VT(&child) != VT_I4 || V_I4(&child) != CHILDID_SELF) return E_INVALIDARG;
+    if (V_VT(&child) != VT_EMPTY && (V_VT(&child) != VT_I4 || V_I4(&child) != CHILDID_SELF))
+      return E_INVALIDARG;
     char text[kSpokenTextCapacity];
     say(host_->Game(), text);
     OLECHAR wide[kSpokenTextCapacity];
