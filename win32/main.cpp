@@ -41,25 +41,33 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DPICHANGED:
       self->OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return 0;
-    case WM_CHAR:  // an ANSI window: the character is the low byte
-      self->Host().TypedChar(static_cast<char>(wParam & 0xFF), (lParam & kRepeatBit) != 0);
-      return 0;
-    case WM_LBUTTONDOWN:  // two unsigned 16-bit client coordinates; key flags do not matter
-      self->Host().Click(static_cast<uint16_t>(lParam & 0xFFFF),
-                         static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
-      return 0;
-    case WM_TIMER:
-      self->Host().Tick();
-      return 0;
-    case WM_COMMAND:
-      self->OnCommand(LOWORD(wParam));
-      return 0;
     case WM_INITMENU:
       self->OnInitMenu();
       return 0;
+    case WM_GETOBJECT:  // an object id is 32 bits, however wide lParam is
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (const LRESULT answer = self->OnGetClientObject(wParam)) return answer;
+      }
+      return DefWindowProcA(window, message, wParam, lParam);
+    // The moves of the game, each followed by what it changed being told.
+    case WM_CHAR:  // an ANSI window: the character is the low byte
+      self->Host().TypedChar(static_cast<char>(wParam & 0xFF), (lParam & kRepeatBit) != 0);
+      break;
+    case WM_LBUTTONDOWN:  // two unsigned 16-bit client coordinates; key flags do not matter
+      self->Host().Click(static_cast<uint16_t>(lParam & 0xFFFF),
+                         static_cast<uint16_t>((lParam >> 16) & 0xFFFF));
+      break;
+    case WM_TIMER:
+      self->Host().Tick();
+      break;
+    case WM_COMMAND:
+      self->OnCommand(LOWORD(wParam));
+      break;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
+  self->TellChanges();
+  return 0;
 }
 
 bool RegisterMainClass(HINSTANCE instance) {

@@ -14,7 +14,10 @@ void MainWindow::OnCreate(HWND window) {
   host_.Start(static_cast<uint32_t>(time(nullptr)));
 }
 
-void MainWindow::OnDestroy() { host_.End(); }
+void MainWindow::OnDestroy() {
+  accessibility_.Close();
+  host_.End();
+}
 
 // Every size change, minimising included: new layout and status font, then a full
 // repaint with erase through the ordinary paint message.

@@ -1,5 +1,7 @@
 #include "win32/winmm.h"
 
+#include "win32/system_library.h"
+
 namespace {
 
 // Stand-ins for functions that could not be loaded: each fails and does nothing.
@@ -8,26 +10,8 @@ MMRESULT WINAPI NoSetEvent(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) { return
 MMRESULT WINAPI NoKillEvent(UINT) { return TIMERR_NOCANDO; }
 BOOL WINAPI NoPlaySound(LPCSTR, HMODULE, DWORD) { return FALSE; }
 
-HMODULE LoadFromSystemFolder() {
-  // LOAD_LIBRARY_SEARCH_SYSTEM32 is refused where the loader predates it; the full
-  // path of the system folder has the same effect there.
-  HMODULE module = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module) return module;
-  char path[MAX_PATH + 16];
-  const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  lstrcpyA(path + length, "\\winmm.dll");
-  return LoadLibraryA(path);
-}
-
-template <typename Function>
-void Resolve(HMODULE module, const char* name, Function& slot, Function fallback) {
-  FARPROC found = module ? GetProcAddress(module, name) : nullptr;
-  slot = found ? reinterpret_cast<Function>(reinterpret_cast<void*>(found)) : fallback;
-}
-
 WinmmApi Load() {
-  const HMODULE module = LoadFromSystemFolder();
+  const HMODULE module = LoadSystemLibrary("winmm.dll");
   WinmmApi api;
   Resolve(module, "timeBeginPeriod", api.timeBeginPeriod, &NoTimePeriod);
   Resolve(module, "timeEndPeriod", api.timeEndPeriod, &NoTimePeriod);

@@ -1,9 +1,9 @@
 // Short soaks of the real game (the full ones are bench/soak/run.sh): the Level dialog,
 // the Instructions dialog and the About box opened and closed a few hundred times each,
-// and ten thousand full repaints, each on a fresh game. After a warm-up the game's
-// private memory must stay flat, and its windows, menus, icons, accelerator tables,
-// fonts, brushes and pens must stay as many as they were. See tests/soak/soak.h for how
-// it is measured.
+// ten thousand full repaints and ten thousand accessibility requests, each on a fresh
+// game. After a warm-up the game's private memory must stay flat, and its windows,
+// menus, icons, accelerator tables, fonts, brushes and pens must stay as many as they
+// were. See tests/soak/soak.h for how it is measured.
 #include <cstdio>
 
 #include "resources/help_text.h"
@@ -16,12 +16,14 @@ namespace {
 
 constexpr int kDialogs = 300, kDialogWarmUp = 100;
 constexpr int kRepaints = 10000, kRepaintWarmUp = 1000;
+constexpr int kRequests = 10000, kRequestWarmUp = 5000;
 
 // Private bytes allowed to come between the sample after the warm-up and the last one.
 // Measured here (wine 8.0, seven runs of each kind): 0 to 8 KB over 200 dialogs and
-// nothing over 9,000 repaints. The limit leaves room for the heap's page-sized steps
-// and for a change of wine, and still catches a leak of 0.64 KB a dialog or of 14 bytes
-// a repaint.
+// nothing over 9,000 repaints; 4 to 16 KB over 5,000 accessibility requests (three runs,
+// both cores busy). The limit leaves room for the heap's page-sized steps and for a
+// change of wine, and still catches a leak of 0.64 KB a dialog, of 14 bytes a repaint
+// or of 26 bytes a request.
 constexpr long long kFlatBytes = 128 * 1024;
 
 // Wine's multi-line edit box keeps about a byte for each character it wraps, every
@@ -100,4 +102,18 @@ E2E_CASE(soak_10000_full_repaints) {
   soak::RunKind(*soak::FindKind("repaint"), kRepaints, kRepaints / 2, false, &run);
   CheckFlat(run, kRepaintWarmUp, kFlatBytes);
   CheckObjects(run, kRepaintWarmUp);
+}
+
+// A screen reader's requests from another process, each the object got anew and its
+// name read (the reader keeps the first object, its focus). The game's kernel handles
+// too must stay as many as after the warm-up.
+E2E_CASE(soak_10000_accessibility_requests) {
+  soak::Run run;
+  soak::RunKind(*soak::FindKind("accessible"), kRequests, kRequestWarmUp, false, &run);
+  CheckFlat(run, kRequestWarmUp, kFlatBytes);
+  CheckObjects(run, kRequestWarmUp);
+  const LONG warm = run.At(kRequestWarmUp).objects.kernelHandles;
+  const LONG end = run.samples.back().objects.kernelHandles;
+  Note("kernel handles %ld after the warm-up, %ld at the end", warm, end);
+  E2E_CHECK(warm > 0 && end == warm, "kernel handles grew");
 }

@@ -328,6 +328,7 @@ GameProbe::GameProbe(DWORD processId, DWORD threadId, bool timeStartUp) {
 }
 
 GameProbe::~GameProbe() {
+  if (eventHook_ != nullptr) UnhookWinEvent(eventHook_);
   for (HHOOK hook : hooks_) UnhookWindowsHookEx(hook);
   if (library_ != nullptr) FreeLibrary(library_);
   if (block_ != nullptr) UnmapViewOfFile(block_);
@@ -380,6 +381,23 @@ bool GameProbe::Count(HWND mainWindow, ObjectCounts* counts) const {
     return false;
   *counts = block_->objects;
   return true;
+}
+
+bool GameProbe::WatchEvents(DWORD processId) {
+  const auto hook = reinterpret_cast<WINEVENTPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library_, kProbeWinEventHook)));
+  eventHook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED, library_,
+                               hook, processId, 0, WINEVENT_INCONTEXT);
+  return eventHook_ != nullptr;
+}
+
+IAccessible* RemoteClientObject(HWND window) {
+  static const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  void* object = nullptr;
+  if (SUCCEEDED(com))
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                               &object);
+  return static_cast<IAccessible*>(object);
 }
 
 }  // namespace e2e

@@ -123,6 +123,10 @@ class GameProbe {
   bool ReadMenu(HWND window, std::string* report) const;
   // Has the game's thread count its process's objects; false when it did not answer.
   bool Count(HWND mainWindow, ObjectCounts* counts) const;
+  // Places the probe's WinEvent hook, in context, in the game's process (wine refuses it
+  // for one thread of another process): the object changes it sees go to the block.
+  bool WatchEvents(DWORD processId);
+  GameProbeBlock& Block() { return *block_; }
 
  private:
   std::string error_;
@@ -130,8 +134,13 @@ class GameProbe {
   GameProbeBlock* block_ = nullptr;
   HMODULE library_ = nullptr;
   std::vector<HHOOK> hooks_;
+  HWINEVENTHOOK eventHook_ = nullptr;
   LONG nextMarker_ = 0;
 };
+
+// The client area's accessible object of a window, got from this process as a screen
+// reader gets it (AccessibleObjectFromWindow), or null; the caller releases it.
+IAccessible* RemoteClientObject(HWND window);
 
 // ---------------------------------------------------------------------------
 // Playing a whole game (tests/support/whole_game.h)

@@ -3,8 +3,9 @@
 // the block the driver created for this process.
 // Under wine GetGuiResources answers 0 for both kinds of object, so the GDI objects are
 // counted in the process's handle table and the USER objects one handle at a time (see
-// below). After the block is opened the probe keeps nothing new unless asked for the
-// menu, so that it does not add to the memory the soak watches.
+// below), and the kernel handles one value at a time. After the block is opened the
+// probe keeps nothing new unless asked for the menu or hooked to WinEvents (oleacc is
+// loaded then), so that it does not add to the memory the soak watches.
 #include "tests/probe/game_probe.h"
 
 #include <windows.h>
@@ -195,6 +196,11 @@ void Count(GameProbeBlock& block) {
   counts.guiResourcesUser = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
   CountGdiObjects(counts);  // before the icons' bitmap copies come and go
   CountUserObjects(counts);
+  // Wine numbers them 4, 8, ..., the lowest free first.
+  DWORD flags = 0;
+  counts.kernelHandles = 0;
+  for (UINT_PTR value = 4; value < 0x4000; value += 4)
+    counts.kernelHandles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
   ++block.counted;
 }
 
@@ -242,6 +248,30 @@ void ReportMenu(GameProbeBlock& block, HWND window) {
   block.menu[length] = '\0';
 }
 
+// ---------------------------------------------------------------------------
+// The client area's accessible object, as a screen reader's code inside the game reads
+// it at each change
+
+IAccessible* g_lastRead = nullptr;
+
+template <typename Function>
+Function Exported(const char* library, const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA(library), name)));
+}
+
+void Read(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), ProbeText& out) {
+  static const auto release = Exported<void(WINAPI*)(BSTR)>("oleaut32.dll", "SysFreeString");
+  ReadText(g_lastRead, get, release, out);
+}
+
+void OnDestroyed(GameProbeBlock& block) {
+  if (block.holdAtDestroy != 1) return;
+  block.holdAtDestroy = 2;
+  for (int waited = 0; block.holdAtDestroy == 2 && waited < 10000; waited += 5) Sleep(5);
+  Read(&IAccessible::get_accName, block.nameOnceDestroyed);
+}
+
 UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
 
 // What the thread takes from its queue; only messages taken off it count, since a
@@ -279,6 +309,8 @@ void OnSent(GameProbeBlock& block, WPARAM, const CWPSTRUCT& message) {
       block.paints = block.paints + 1;
     } else if (message.message == countMessage) {
       Count(block);
+    } else if (message.message == WM_NCDESTROY) {
+      OnDestroyed(block);
     }
   }
 }
@@ -316,4 +348,25 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProbeCallWndProcRet(int code, WPARAM sent, LPARAM lParam) {
   return Hook(code, sent, lParam, &OnHandled);
+}
+
+extern "C" __declspec(dllexport) void CALLBACK
+    ProbeWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
+  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  static const auto from = Exported<FromWindow>("oleacc.dll", "AccessibleObjectFromWindow");
+  GameProbeBlock* block = Block();
+  if (block == nullptr || object != OBJID_CLIENT || !IsMainWindow(window) ||
+      block->events == kProbeEvents)
+    return;
+  if (g_lastRead != nullptr) g_lastRead->Release();
+  g_lastRead = nullptr;
+  from(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+       reinterpret_cast<void**>(&g_lastRead));
+  ProbeEvent& e = block->event[block->events];
+  e.event = event;
+  e.focused = GetFocus() == window;
+  Read(&IAccessible::get_accName, e.name);
+  Read(&IAccessible::get_accDescription, e.description);
+  Read(&IAccessible::get_accValue, e.value);
+  ++block->events;
 }

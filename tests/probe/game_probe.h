@@ -2,14 +2,18 @@
 // place it agree on. The probe runs inside the game, as hooks on its user-interface
 // thread, and reports what another process cannot see: the messages the thread takes
 // (a marker, key releases, the main window's ticks and paints), how long the main
-// window took to handle its first messages, the menu bar, and the process's GDI and
-// USER objects. Everything goes into one block, a named file mapping that the driver
-// creates for the game's process before it places the hooks.
+// window took to handle its first messages, the menu bar, the process's GDI, USER and
+// kernel objects, and the changes of the client area told to screen readers. Everything
+// goes into one block, a named file mapping that the driver creates for the game's
+// process before it places the hooks.
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs:
+#include <oleacc.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 constexpr char kGameProbeLibrary[] = "game_probe.dll";
@@ -24,9 +28,12 @@ constexpr char kProbeMarkerMessage[] = "ZirirarAduzoProbeMarker";
 constexpr char kProbeMenuMessage[] = "ZirirarAduzoProbeMenu";
 // Sent to the main window: the probe counts the process's objects into the block.
 constexpr char kProbeCountMessage[] = "ZirirarAduzoProbeCount";
+// The WinEvent hook a driver places, in context, in the game's process.
+constexpr char kProbeWinEventHook[] = "ProbeWinEvent";
 
 constexpr uint32_t kProbeTickTimes = 1u << 16;  // tick times kept (about 55 minutes)
 constexpr size_t kProbeMenuBytes = 64 * 1024;
+constexpr LONG kProbeEvents = 256;  // WinEvents kept
 
 // GDI objects in use by kind: the extended type of wine's handle table.
 enum GdiKind {
@@ -53,6 +60,35 @@ struct ObjectCounts {
   LONG windows, menus, cursorsAndIcons, acceleratorTables;
   // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
   LONG guiResourcesGdi, guiResourcesUser;
+  LONG kernelHandles;  // the process's open handles (GetProcessHandleCount answers 0 in wine)
+};
+
+// A text of an accessible object and the HRESULT of reading it.
+struct ProbeText {
+  LONG result;
+  char text[128];
+};
+
+// Reads a text of an accessible object itself (get_accName, get_accDescription or
+// get_accValue) into `out`, then frees the string with `release` (SysFreeString).
+inline void ReadText(IAccessible* object,
+                     HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                     void(WINAPI* release)(BSTR), ProbeText& out) {
+  VARIANT self = {};
+  V_VT(&self) = VT_I4;
+  V_I4(&self) = CHILDID_SELF;
+  BSTR text = nullptr;
+  out.result = object != nullptr ? (object->*get)(self, &text) : E_FAIL;
+  snprintf(out.text, sizeof out.text, "%ls", text != nullptr ? text : L"");
+  release(text);
+}
+
+// A change of the main window's client area (a WinEvent), and the area's accessible
+// object read on the game's thread as the change is told (AccessibleObjectFromWindow).
+struct ProbeEvent {
+  DWORD event;
+  LONG focused;  // whether the main window had the keyboard focus
+  ProbeText name, description, value;
 };
 
 // The first messages of the main window whose handling is timed.
@@ -82,6 +118,13 @@ struct GameProbeBlock {
   // One line per menu item, depth first, fields separated by 0x1F: depth, command id
   // (0 for a pop-up), type flags, state flags, GetMenuState, text; or a line "error: ...".
   char menu[kProbeMenuBytes];
+
+  // The changes the WinEvent hook saw, in order. With `holdAtDestroy` set to 1, the main
+  // window's WM_NCDESTROY sets it to 2 and waits (up to 10 s) while it stays 2; then the
+  // object read at the last change is asked its name again.
+  volatile LONG events, holdAtDestroy;
+  ProbeText nameOnceDestroyed;
+  ProbeEvent event[kProbeEvents];
 
   // QueryPerformanceCounter when each of the first kProbeTickTimes ticks was taken.
   int64_t tickTimes[kProbeTickTimes];

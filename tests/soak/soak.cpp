@@ -246,6 +246,35 @@ void IdleCycle(Session& s, int cycle) {
 
 void Nothing(Session&) {}
 
+// ---------------------------------------------------------------------------
+// Accessibility requests
+
+// A screen reader's request from another process, as at each event it hears: the client
+// area's object, and its name.
+void AccessibleCycle(Session& s, int cycle) {
+  IAccessible* object = RemoteClientObject(s.game.Window());
+  ProbeText name = {};
+  ReadText(object, &IAccessible::get_accName, &SysFreeString, name);
+  if (object != nullptr) object->Release();
+  E2E_REQUIRE(name.result == S_OK, "request %d: 0x%08lX", cycle,
+              static_cast<unsigned long>(name.result));
+}
+
+// A screen reader keeps the object it read last (its focus): the first request's is held
+// for the soak, and with it the game's connection serving it, as for a screen reader.
+void FirstRequest(Session& s) {
+  static IAccessible* held = nullptr;
+  if (held != nullptr) held->Release();
+  held = RemoteClientObject(s.game.Window());
+}
+
+// Wine serves the calls on threads of a pool, started when calls come close together and
+// ended after 5 s without work, each with about 1 MB of its own: from the 1000th
+// request on, a sample waits 7 s, when the pool is at its smallest.
+void LetThePoolShrink(Session& s) {
+  if (s.cycle >= 1000) Sleep(7000);
+}
+
 std::string Line(const char* kind, const Sample& sample) {
   char text[128];
   snprintf(text, sizeof text, "sample %s %d %.0f %llu ", kind, sample.cycle, sample.ms,
@@ -296,6 +325,8 @@ const std::vector<Kind>& Kinds() {
       {"keys", "F3 and F1 pressed, each dialog closed with Escape", &Nothing, &KeysCycle, nullptr},
       {"minimise", "minimised and restored", &BackTo640x480, &MinimiseCycle, nullptr},
       {"maximise", "maximised and restored", &BackTo640x480, &MaximiseCycle, nullptr},
+      {"accessible", "a screen reader's request from another process", &FirstRequest,
+       &AccessibleCycle, &LetThePoolShrink},
   };
   return kinds;
 }
@@ -345,6 +376,7 @@ void RunKind(const Kind& kind, int cycles, int every, bool print, Run* run) {
   const double start = session.start = NowMs();
   for (int cycle = 1; cycle <= cycles; ++cycle) {
     kind.cycle(session, cycle);
+    session.cycle = cycle;
     if (cycle == 1 || cycle == 10 || cycle == 100 || cycle % every == 0 || cycle == cycles)
       sample(cycle, start);
   }

@@ -43,6 +43,7 @@ struct Session {
   unsigned random = 1;  // the resizes' sizes, the same every run
   int gamesWon = 0, gamesLost = 0;
   int pressed = 0;  // presses of the sound kinds
+  int cycle = 0;    // cycles done
 };
 
 struct Kind {
