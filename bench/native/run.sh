@@ -77,7 +77,7 @@ echo "bench: $runs launches of each program"
 measure native "Zirirar Aduzo" "$repo/build/linux/zirirar-aduzo"
 measure bare "Bare window" "$repo/build/linux/bench/native/bare_window"
 measure wine64 "Zirirar Aduzo" "$wine" "$repo/build/x64/win32/zirirar.exe"
-if [ -f build/i686/win32/zirirar.exe ] && bash scripts/runs32.sh; then
+if [ -f build/i686/win32/zirirar.exe ] && bash scripts/runs32.sh && [ -x /usr/lib/wine/wine ]; then
   # The 32-bit loader and server in a 32-bit prefix of their own.
   (
     export WINEPREFIX=$repo/build/i686/bench-native-prefix WINEARCH=win32
