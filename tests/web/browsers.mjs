@@ -190,15 +190,19 @@ class WebDriverPage {
   }
   async viewport({width, height, ratio}) {
     if (ratio && ratio !== this.browser.ratio) throw new Error('WebKitGTK\'s WebDriver cannot zoom');
-    // The window's size that gives the page this viewport: its toolbar comes on top.
+    // The window's size that gives the page this viewport: its toolbar comes on top. The
+    // X server resizes the window a moment later; the page's sizes follow then.
     const window = this.driver.manage().window();
-    await window.setRect({width, height});
-    const inner = () => this.driver.executeScript('return [innerWidth, innerHeight]');
-    const [innerWidth, innerHeight] = await inner();
-    await window.setRect({width: 2 * width - innerWidth, height: 2 * height - innerHeight});
-    const got = await inner();
+    const sizes = () => this.driver.executeScript('return [innerWidth, innerHeight, outerWidth, outerHeight]');
+    let got = await sizes();
+    for (let waited = 0; (got[0] !== width || got[1] !== height) && waited < 3000; waited += 50) {
+      if (waited % 500 === 0)
+        await window.setRect({width: width + got[2] - got[0], height: height + got[3] - got[1]});
+      await new Promise(resolve => setTimeout(resolve, 50));
+      got = await sizes();
+    }
     if (got[0] !== width || got[1] !== height)
-      throw new Error(`MiniBrowser gives a viewport of ${got.join(' x ')}, not ${width} x ${height}`);
+      throw new Error(`MiniBrowser gives a viewport of ${got[0]} x ${got[1]}, not ${width} x ${height}`);
   }
   // What the page throws, and its console's errors, from its load on: no script of the
   // automation's runs before the page's own here.
