@@ -116,14 +116,12 @@ struct Coverage {
 
 class Storm;
 
-// The shell: square rectangles and the status panel are only marked (a paint follows
-// the event), RedrawAll paints at once; the clock and the dialogs are remembered.
+// The shell: square rectangles, the status panel and the whole board are only marked (a
+// paint follows the event), a repaint now paints at once; the clock and the dialogs are remembered.
 class StormShell final : public Shell {
  public:
   explicit StormShell(Storm& storm) : storm_(storm) {}
-  void Invalidate(const Rect& rect) override;
-  void InvalidateAll() override { all = dirty = true; }
-  void RedrawAll() override;
+  void Repaint(const Rect& rect, PaintTime when) override;
   void StartTicks() override { clockStarts += ticking ? 100 : 1, ticking = true; }
   void StopTicks() override { ticking = false; }
   bool DialogOpen() override { return dialog != nullptr; }
@@ -733,9 +731,18 @@ class Storm {
 
 // On a tiny board several squares, or a square and the panel, may share a rectangle:
 // the request counts for each of them.
-void StormShell::Invalidate(const Rect& rect) {
-  dirty = true;
+void StormShell::Repaint(const Rect& rect, PaintTime when) {
   const BoardLayout& layout = storm_.layout();
+  if (when == PaintTime::Now) {
+    ++redraws;
+    badRect |= !(rect == ClientRect(layout));
+    return storm_.Paint();
+  }
+  dirty = true;
+  if (rect == ClientRect(layout)) {
+    all = true;
+    return;
+  }
   bool known = false;
   if (rect == StatusPanelRect(layout)) {
     ++panels;
@@ -750,11 +757,6 @@ void StormShell::Invalidate(const Rect& rect) {
   }
   if (squareMask != 0) ++squares;
   if (!known) badRect = true;
-}
-
-void StormShell::RedrawAll() {
-  ++redraws;
-  storm_.Paint();
 }
 
 void Merge(Coverage& total, const Coverage& c) {
