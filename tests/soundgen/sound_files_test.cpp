@@ -99,8 +99,8 @@ TEST(RiffReader, WalksChunksAndRejectsDamagedFiles) {
 // The resource script must embed every sound under its capital name, as type WAVE,
 // in English (United Kingdom), from a path relative to resources/.
 TEST(SoundResourceScript, EmbedsEverySoundOnceUnderUkEnglish) {
-  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/resources/sounds.rc");
-  ASSERT_TRUE(in) << "resources/sounds.rc is missing";
+  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/win32/resources/sounds.rc");
+  ASSERT_TRUE(in) << "win32/resources/sounds.rc is missing";
   std::stringstream text;
   text << in.rdbuf();
   const std::string script = text.str();
