@@ -1,7 +1,7 @@
 // The generators of the game's sound set: a looped note sound for every note the
 // boards may use (kLowestNote to kHighestNote) and three effects, each a complete
-// RIFF/WAVE file. The write_sounds tool writes them to resources/sounds/, which
-// resources/sounds.rc embeds; the game itself never links them.
+// RIFF/WAVE file. The write_sounds tool writes them to resources/sounds/, which the
+// Windows game's win32/resources/sounds.rc embeds; the game itself never links them.
 #pragma once
 
 #include <cstdint>
