@@ -25,6 +25,7 @@
 
 #include "resources/help_text.h"
 #include "win32/command_ids.h"
+#include "win32/resources/resource_ids.h"
 #include "win32/window_class.h"
 
 namespace {
