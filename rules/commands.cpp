@@ -25,7 +25,7 @@ MenuState CurrentMenuState(const GameSession& game) {
   for (const MenuItem& item : kMenuItems) {
     state.enabled[static_cast<int>(item.command)] = CommandAllowed(game, item.command);
   }
-  state.soundChecked = game.soundOn != 0;
+  state.soundChecked = game.soundOn;
   return state;
 }
 
