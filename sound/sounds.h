@@ -1,7 +1,7 @@
 // The game's 23 sounds, one table by id: the 20 notes the boards use, lowest first,
 // then the three effects. Every sound output finds a sound by its id: the Linux and
-// browser games' files are built in in this order (sound/CMakeLists.txt), and the
-// Windows program numbers its WAVE resources by it (resources/sounds.rc).
+// browser games build the files in by it (sound/CMakeLists.txt), and the Windows
+// program numbers its WAVE resources by it (resources/sounds.rc).
 #pragma once
 
 #include <cstdint>
