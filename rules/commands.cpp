@@ -34,7 +34,7 @@ MenuState CurrentMenuState(const GameSession& game) {
   for (const MenuItem& item : kMenuItems) {
     state.enabled[static_cast<int>(item.command)] = CommandAllowed(game, item.command);
   }
-  state.checked[static_cast<int>(Command::Sound)] = game.soundOn != 0;
+  state.checked[static_cast<int>(Command::Sound)] = game.soundOn;
   return state;
 }
 

@@ -42,10 +42,10 @@ constexpr uint32_t kDingSamples = 1483;
 constexpr uint32_t kWinSamples = 40241;
 
 struct NamedSound {
-  std::string resourceName;  // "A53" ... "A72", "BUZZ", "DING", "WIN"
-  std::string fileName;      // "a53.wav" ... "win.wav"
+  std::string fileName;  // "a53.wav" ... "win.wav"
   WaveBytes bytes;
 };
 
-// All 23 sounds, notes first in rising order, then BUZZ, DING and WIN.
+// All 23 sounds in the order of their ids (sound/sounds.h): notes first in rising
+// order, then buzz, ding and win.
 std::vector<NamedSound> MakeSoundSet();

@@ -1,4 +1,4 @@
-// The browser game: the shared host on a page. The page (page.js) owns the canvas, the
+// The browser game: the shared host on a page. The page (web/page/) owns the canvas, the
 // menu bar, the dialogs, the clock and Web Audio; this file carries the host's requests
 // out through it and hands it the page's events. Every text the page shows comes from
 // here, from the tables the other shells use.
@@ -17,7 +17,7 @@
 #include "sound/sound_library.h"
 #include "sound/sound_rate.h"
 
-// What the page does for the game (page.js).
+// What the page does for the game (web/page/).
 EM_JS(void, PageFill, (int left, int top, int right, int bottom, uint32_t colour),
       { Page.fill(left, top, right, bottom, colour); });
 EM_JS(void, PageDottedLine, (int x0, int y0, int x1, int y1, uint32_t colour),

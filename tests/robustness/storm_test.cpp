@@ -70,7 +70,7 @@ class RecordingBackend final : public SoundOutput {
   void Play(SoundId sound, bool loop) override {
     ++requests;
     const std::string id = std::to_string(sound);
-    if (game_.soundOn == 0) Fault("sound " + id + " requested with sound off");
+    if (!game_.soundOn) Fault("sound " + id + " requested with sound off");
     if (loop) {
       note = -1;
       for (int16_t n = kLowestNote; n <= kHighestNote; ++n) {
@@ -80,10 +80,11 @@ class RecordingBackend final : public SoundOutput {
       playing = kNote;
       ++notes;
     } else {
-      effect = SoundName(sound) ? SoundName(sound) : "";
-      if (sound != EffectSound(SoundEffect::Buzz) && sound != EffectSound(SoundEffect::Ding) &&
-          sound != EffectSound(SoundEffect::Win))
-        Fault("effect sound " + id);
+      effect = sound == EffectSound(SoundEffect::Buzz)   ? "buzz"
+               : sound == EffectSound(SoundEffect::Ding) ? "ding"
+               : sound == EffectSound(SoundEffect::Win)  ? "win"
+                                                         : "";
+      if (effect.empty()) Fault("effect sound " + id);
       playing = kEffect;
     }
   }
@@ -450,7 +451,6 @@ class Storm {
     const auto state = static_cast<int>(g.state);
     if (state < 0 || state > 6) return "state " + std::to_string(state);
     if (!IsBoardIndex(g.boardIndex) || !IsSkillIndex(g.skillIndex)) return "board or skill index";
-    if (g.soundOn != 0 && g.soundOn != 1) return "soundOn is " + std::to_string(g.soundOn);
     if (g.squareCount != 0 && g.squareCount != BoardSquares(g.boardIndex))
       return "square count does not fit the board";
     if (g.litSquare != -1 && (g.litSquare < 0 || g.litSquare >= g.squareCount))
@@ -528,7 +528,7 @@ class Storm {
     const GameSession& g = game();
     const RecordingBackend& b = backend_;
     if (!b.fault.empty()) return "sound: " + b.fault;
-    if (g.soundOn == 0 && b.playing != RecordingBackend::kSilent)
+    if (!g.soundOn && b.playing != RecordingBackend::kSilent)
       return "a sound plays while sound is off";
     if (b.playing == RecordingBackend::kNote) {
       if (g.litSquare == -1) return "a note loops with no square lit";
@@ -536,10 +536,10 @@ class Storm {
         return "the note is not the lit square's";
     }
     // A square lit since the last switch of the sound sounds its note.
-    if (g.litSquare != -1 && g.soundOn != 0 && lightEvent_ > toggleEvent_ &&
+    if (g.litSquare != -1 && g.soundOn && lightEvent_ > toggleEvent_ &&
         (b.playing != RecordingBackend::kNote || b.note != SquareNote(g.boardIndex, g.litSquare)))
       return "the lit square is silent";
-    if (g.soundOn != 0 && g.state != before_.state) {
+    if (g.soundOn && g.state != before_.state) {
       const char* effect = g.state == GameState::Wrong        ? "buzz"
                            : g.state == GameState::SequenceOk ? "ding"
                            : g.state == GameState::YouWin     ? "win"

@@ -73,7 +73,8 @@ EXPECTED_VERSION_STRINGS = {
     "Comments": "", "CompanyName": "", "OriginalFilename": "",
 }
 
-SOUND_NAMES = ["BUZZ", "DING", "WIN"] + ["A%d" % n for n in range(53, 73)]
+# The sounds' files in the order of their ids: each is the WAVE resource numbered id + 1.
+SOUND_FILES = ["a%d.wav" % n for n in range(53, 73)] + ["buzz.wav", "ding.wav", "win.wav"]
 
 STANDARD_16_COLOURS = [
     (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
@@ -362,13 +363,10 @@ def check_icon(pe, res):
     equal(image == ico[offset:], True, "icon image equals resources/main_icon.ico")
 
 
-def make_sound_check(name):
+def make_sound_check(sound, name):
     def check(pe, res):
-        data = res.single("WAVE", name, ENGLISH_UK)
-        path = os.path.join(ROOT, "resources", "sounds", name + ".wav")
-        if not os.path.exists(path):
-            lower = os.path.join(ROOT, "resources", "sounds", name.lower() + ".wav")
-            path = lower if os.path.exists(lower) else path
+        data = res.single("WAVE", sound + 1, ENGLISH_UK)
+        path = os.path.join(ROOT, "resources", "sounds", name)
         expect(os.path.exists(path), "missing %s" % os.path.relpath(path, ROOT))
         with open(path, "rb") as f:
             wanted = f.read()
@@ -389,7 +387,7 @@ CHECKS = [
     ("version record fixed part", check_version_fixed),
     ("version record strings", check_version_strings),
     ("icon MainIcon", check_icon),
-] + [("sound %s" % name, make_sound_check(name)) for name in SOUND_NAMES]
+] + [("sound %s" % name, make_sound_check(i, name)) for i, name in enumerate(SOUND_FILES)]
 
 
 def main(argv):

@@ -47,9 +47,8 @@ var Page = {
     return text;
   },
 
-  setup(tickMs, soundCommand) {
+  setup(tickMs) {
     Page.tickMs = tickMs;
-    Page.soundCommand = soundCommand;
   },
 
   // The page's start, once the game's main has run: the canvas, the dialogs, and each

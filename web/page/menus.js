@@ -1,26 +1,26 @@
-// The menu bar: built item by item from the game's table, its labels read with their
-// mnemonics and shortcut keys, opened and closed by key and by pointer; the commands its
+// The menu bar: built item by item from the game's table (labels, mnemonics, shortcut
+// keys, check marks), opened and closed by key and by pointer; the commands its
 // items and keys send the game; and the menus' state and the status line the game shows.
 Object.assign(Page, {
-  // "Ni&veau...\tF3": the label with its mnemonic underlined, the mnemonic, the key.
-  label(text) {
-    const [shown, key] = text.split('\t');
-    const at = shown.indexOf('&');
+  // A label with its mnemonic (an index into the text, -1 for none) underlined.
+  label(text, mnemonic) {
     const span = document.createElement('span');
-    if (at < 0) {
-      span.textContent = shown;
-      return {span, mnemonic: '', key: key || ''};
+    if (mnemonic < 0) {
+      span.textContent = text;
+      return {span, mnemonic: ''};
     }
-    const mnemonic = shown.charAt(at + 1);
-    span.append(shown.slice(0, at), Page.element('u', {text: mnemonic}), shown.slice(at + 2));
-    return {span, mnemonic: mnemonic.toLowerCase(), key: key || ''};
+    const letter = text.charAt(mnemonic);
+    span.append(text.slice(0, mnemonic), Page.element('u', {text: letter}),
+                text.slice(mnemonic + 1));
+    return {span, mnemonic: letter.toLowerCase()};
   },
 
   // The menu bar, built item by item from the game's table.
-  addMenuItem(menuText, itemText, command, separatorBefore) {
+  addMenuItem(menuText, menuMnemonic, itemText, itemMnemonic, key, checkable, command,
+              separatorBefore) {
     let menu = Page.menus[Page.menus.length - 1];
     if (!menu || menu.text !== menuText) {
-      const title = Page.label(menuText);
+      const title = Page.label(menuText, menuMnemonic);
       const id = 'menu-' + Page.menus.length;
       const button = Page.element('button', {id, role: 'menuitem', 'aria-haspopup': 'menu',
                                              'aria-expanded': 'false', tabindex: '-1'},
@@ -36,16 +36,15 @@ Object.assign(Page, {
                                                              [button, list]));
     }
     if (separatorBefore) menu.list.append(Page.element('div', {role: 'separator'}));
-    const label = Page.label(itemText);
-    const checkable = command === Page.soundCommand;
+    const label = Page.label(itemText, itemMnemonic);
     const item = Page.element('div', {role: checkable ? 'menuitemcheckbox' : 'menuitem',
                                       'data-command': command, tabindex: '-1',
                                       'aria-disabled': 'false'},
-                              [label.span, Page.element('span', {class: 'key', text: label.key})]);
+                              [label.span, Page.element('span', {class: 'key', text: key})]);
     if (checkable) item.setAttribute('aria-checked', 'false');
-    if (label.key) {
-      item.setAttribute('aria-keyshortcuts', label.key);
-      Page.shortcuts[label.key] = command;
+    if (key) {
+      item.setAttribute('aria-keyshortcuts', key);
+      Page.shortcuts[key] = command;
     }
     // Any command that arrives goes to the game, which refuses what its state refuses;
     // a greyed item leaves its menu open.
@@ -129,11 +128,12 @@ Object.assign(Page, {
 
   // What the game shows beside the board: the menu's state, the status line told to
   // screen readers, the board's keys.
-  showState(enabled, soundChecked, statusLine, boardKeys) {
+  showState(enabled, checked, statusLine, boardKeys) {
     Page.items.forEach((item, command) => {
       item.setAttribute('aria-disabled', String((enabled & (1 << command)) === 0));
+      if (item.hasAttribute('aria-checked'))
+        item.setAttribute('aria-checked', String((checked & (1 << command)) !== 0));
     });
-    Page.items[Page.soundCommand].setAttribute('aria-checked', String(soundChecked !== 0));
     if (statusLine !== Page.lastStatus) {
       Page.lastStatus = statusLine;
       document.getElementById('status').textContent = statusLine;
