@@ -104,7 +104,7 @@ int Play(HWND window, double seconds) {
   int rounds = 0, wins = 0, losses = 0, games = 0;
   while (NowMs() < end) {
     const double asked = NowMs();
-    PostMessageA(window, WM_COMMAND, kNewGame, 0);
+    PostMessageA(window, WM_COMMAND, CommandNumber(kNewGame), 0);
     const GamePlayed played = PlayWholeGame(player, PlayChecks{}, asked, 0, 10, end);
     ++games;
     rounds += played.rounds;

@@ -2,9 +2,9 @@
 # game's sounds and icon):
 #   cmake -DOUTPUT=SOURCE -DTABLE=kName -P embed_files.cmake -- FILE...
 # defines `const EmbeddedFile kName[]` (resources/embedded_files.h) and `kNameCount`:
-# one byte array per file, named in the table by the file's name without its extension,
-# in lower case. The output depends only on the files' names and bytes (no paths, no
-# dates), so the same files give the same source.
+# one byte array per file, in the order given, so that a file is found by its index.
+# The output depends only on the files' order and bytes (no names, no paths, no dates),
+# so the same files give the same source.
 set(files "")
 set(after_dashes FALSE)
 math(EXPR last "${CMAKE_ARGC} - 1")
@@ -15,21 +15,18 @@ foreach(i RANGE 1 ${last})
     set(after_dashes TRUE)
   endif()
 endforeach()
-list(SORT files)
 
 string(REPEAT "[0-9a-f][0-9a-f]" 16 row)
 set(arrays "")
 set(table "")
 set(count 0)
 foreach(file ${files})
-  get_filename_component(name "${file}" NAME_WE)
-  string(TOLOWER "${name}" name)
-  string(MAKE_C_IDENTIFIER "k_${name}" array)
+  set(array "kFile${count}")
   file(READ "${file}" hex HEX)
   string(REGEX REPLACE "(${row})" "\\1\n    " hex "${hex}")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
   string(APPEND arrays "const uint8_t ${array}[] = {\n    ${hex}};\n")
-  string(APPEND table "    {\"${name}\", ${array}, sizeof ${array}},\n")
+  string(APPEND table "    {${array}, sizeof ${array}},\n")
   math(EXPR count "${count} + 1")
 endforeach()
 

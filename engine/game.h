@@ -29,7 +29,7 @@ struct GameSession {
   int16_t tickCounter = 0;
   int16_t flashTicks = 0;  // 1..9 once set by FlashPacing
   int16_t squareCount = 0;
-  int32_t soundOn = 1;  // sounds play only while non-zero
+  bool soundOn = true;  // sounds play only while on
   uint32_t randomState = 0;
 };
 
@@ -46,7 +46,7 @@ class GameView {
 
 enum class SoundEffect { Buzz, Ding, Win };
 
-// The game's one voice. Implementations do nothing while soundOn is 0.
+// The game's one voice. Implementations do nothing while soundOn is off.
 class SoundPlayer {
  public:
   virtual void PlayNote(int16_t note) = 0;  // loops until stopped or replaced

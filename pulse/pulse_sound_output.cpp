@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "resources/ui_texts.h"
-#include "sound/request_slot.h"
 #include "sound/sound_rate.h"
-#include "sound/stream_feeder.h"
-#include "sound/stream_requests.h"
+#include "streaming/request_slot.h"
+#include "streaming/stream_feeder.h"
+#include "streaming/stream_requests.h"
 
 // How the stream is fed:
 // - One playback stream of 16-bit mono at the sounds' rate (the server converts it to

@@ -121,9 +121,14 @@ QRect BoardWidget::LogicalRect(const Rect& rect) const {
   return QRect(left, top, right - left, bottom - top);
 }
 
-void BoardWidget::Invalidate(const Rect& rect) {
+void BoardWidget::Repaint(const Rect& rect, PaintTime when) {
   const QRect area = LogicalRect(rect);
-  if (area.isValid()) update(area);
+  if (!area.isValid()) return;
+  if (when == PaintTime::Now) {
+    repaint(area);
+  } else {
+    update(area);
+  }
 }
 
 QString BoardWidget::SpokenStatus() const {

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include "rules/game_host.h"
 #include "rules/spoken_text.h"
 #include "view/layout.h"
 
@@ -18,7 +19,7 @@ class BoardWidget final : public QWidget {
 
   // Repaints, with the background first, the part of the widget that covers `rect`
   // (device pixels); the whole widget when none is given.
-  void Invalidate(const Rect& rect);
+  void Repaint(const Rect& rect, PaintTime when);
 
   // Device pixels per inch, at which the status font's points become pixels.
   double PixelsPerInch() const { return logicalDpiY() * devicePixelRatioF(); }

@@ -9,6 +9,17 @@
 #include "qt/dialogs.h"
 #include "resources/ui_texts.h"
 
+QString MenuText(const Label& label) {
+  QString text = QString::fromLatin1(label.text);
+  if (label.mnemonic >= 0) text.insert(label.mnemonic, QLatin1Char('&'));
+  return text;
+}
+
+int ShortcutKeys(ShortcutKey key) {
+  static const int kKeys[] = {0, Qt::Key_F1, Qt::Key_F2, Qt::Key_F3};
+  return kKeys[static_cast<int>(key)];
+}
+
 GameWindow::GameWindow(SoundOutput& sound) : host_(*this, sound, Clock::RestsWhenIdle) {
   setWindowTitle(QString::fromLatin1(TEXT_TITLE));
   setWindowIcon(GameIcon());
@@ -23,32 +34,40 @@ GameWindow::GameWindow(SoundOutput& sound) : host_(*this, sound, Clock::RestsWhe
   host_.Start(static_cast<uint32_t>(std::time(nullptr)));
 }
 
-void GameWindow::BuildMenus() {
+void AddMenus(QMenuBar* bar, QAction* (&actions)[kCommandCount]) {
   QMenu* menu = nullptr;
-  const char* menuText = nullptr;
   for (const MenuItem& item : kMenuItems) {
-    if (item.menu != menuText) {
-      menuText = item.menu;
-      menu = menuBar()->addMenu(QString::fromLatin1(item.menu));
-      connect(menu, &QMenu::aboutToShow, this, &GameWindow::SyncMenu);
+    if (menu == nullptr || menu->title() != MenuText(item.menu)) {
+      menu = bar->addMenu(MenuText(item.menu));
     }
     if (item.separatorBefore) menu->addSeparator();
-    const QString text = QString::fromLatin1(item.text);
+    QString text = MenuText(item.label);
+    const QKeySequence key(ShortcutKeys(item.shortcut));
+    if (!key.isEmpty()) text += QLatin1Char('\t') + key.toString();
     QAction* action = menu->addAction(text);
-    const QString key = text.section(QLatin1Char('\t'), 1);
-    if (!key.isEmpty()) action->setShortcut(QKeySequence(key));
-    action->setCheckable(item.command == Command::Sound);
-    const Command command = item.command;
-    connect(action, &QAction::triggered, this, [this, command] { host_.Run(command); });
-    actions_[static_cast<int>(command)] = action;
+    action->setShortcut(key);
+    action->setCheckable(item.checkable);
+    actions[static_cast<int>(item.command)] = action;
+  }
+}
+
+void GameWindow::BuildMenus() {
+  AddMenus(menuBar(), actions_);
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+    connect(menu, &QMenu::aboutToShow, this, &GameWindow::SyncMenu);
+  for (int i = 0; i < kCommandCount; ++i) {
+    const Command command = static_cast<Command>(i);
+    connect(actions_[i], &QAction::triggered, this, [this, command] { host_.Run(command); });
   }
   SyncMenu();
 }
 
 void GameWindow::SyncMenu() {
   const MenuState state = host_.Menu();
-  for (int i = 0; i < kCommandCount; ++i) actions_[i]->setEnabled(state.enabled[i]);
-  Action(Command::Sound)->setChecked(state.soundChecked);
+  for (int i = 0; i < kCommandCount; ++i) {
+    actions_[i]->setEnabled(state.enabled[i]);
+    actions_[i]->setChecked(state.checked[i]);
+  }
 }
 
 void GameWindow::StatusChanged() {
@@ -56,11 +75,7 @@ void GameWindow::StatusChanged() {
   board_->FollowStatus();
 }
 
-void GameWindow::Invalidate(const Rect& rect) { board_->Invalidate(rect); }
-
-void GameWindow::InvalidateAll() { board_->update(); }
-
-void GameWindow::RedrawAll() { board_->repaint(); }
+void GameWindow::Repaint(const Rect& rect, PaintTime when) { board_->Repaint(rect, when); }
 
 void GameWindow::ShowDialog(QDialog* dialog) {
   dialog_ = dialog;

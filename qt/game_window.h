@@ -15,6 +15,15 @@
 class BoardWidget;
 class QAction;
 
+class QAction;
+class QMenuBar;
+
+// A label in Qt's own convention: an ampersand before the mnemonic.
+QString MenuText(const Label& label);
+int ShortcutKeys(ShortcutKey key);  // the Qt key, or 0 for none
+// The game's menus added to `bar`, each item's action at its command's place in `actions`.
+void AddMenus(QMenuBar* bar, QAction* (&actions)[kCommandCount]);
+
 class GameWindow final : public QMainWindow, private Shell {
  public:
   // Starts the session: the random source seeded from the clock.
@@ -33,9 +42,7 @@ class GameWindow final : public QMainWindow, private Shell {
 
  private:
   // Shell
-  void Invalidate(const Rect& rect) override;
-  void InvalidateAll() override;
-  void RedrawAll() override;
+  void Repaint(const Rect& rect, PaintTime when) override;
   void StartTicks() override { ticks_.start(); }
   void StopTicks() override { ticks_.stop(); }
   bool DialogOpen() override { return dialog_ != nullptr; }

@@ -4,15 +4,24 @@
 
 #include "resources/ui_texts.h"
 
+namespace {
+constexpr Label kGame = {TEXT_MENU_GAME, 0}, kHelp = {TEXT_MENU_HELP, 0};
+}  // namespace
+
 const MenuItem kMenuItems[kCommandCount] = {
-    {TEXT_MENU_GAME, TEXT_GAME_NEW, Command::NewGame, false},
-    {TEXT_MENU_GAME, TEXT_GAME_LEVEL, Command::Level, false},
-    {TEXT_MENU_GAME, TEXT_GAME_FREEPLAY, Command::FreePlay, false},
-    {TEXT_MENU_GAME, TEXT_GAME_SOUND, Command::Sound, true},
-    {TEXT_MENU_GAME, TEXT_GAME_QUIT, Command::Quit, true},
-    {TEXT_MENU_HELP, TEXT_HELP_INSTRUCTIONS, Command::Instructions, false},
-    {TEXT_MENU_HELP, TEXT_HELP_ABOUT, Command::About, true},
+    {kGame, {TEXT_GAME_NEW, 0}, ShortcutKey::F2, false, Command::NewGame, false},
+    {kGame, {TEXT_GAME_LEVEL, 2}, ShortcutKey::F3, false, Command::Level, false},
+    {kGame, {TEXT_GAME_FREEPLAY, 4}, ShortcutKey::None, false, Command::FreePlay, false},
+    {kGame, {TEXT_GAME_SOUND, 0}, ShortcutKey::None, true, Command::Sound, true},
+    {kGame, {TEXT_GAME_QUIT, 0}, ShortcutKey::None, false, Command::Quit, true},
+    {kHelp, {TEXT_HELP_INSTRUCTIONS, 0}, ShortcutKey::F1, false, Command::Instructions, false},
+    {kHelp, {TEXT_HELP_ABOUT, 0}, ShortcutKey::None, false, Command::About, true},
 };
+
+const char* ShortcutName(ShortcutKey key) {
+  static const char* const kNames[] = {"", "F1", "F2", "F3"};
+  return kNames[static_cast<int>(key)];
+}
 
 bool CommandAllowed(const GameSession& game, Command command) {
   const bool refusedDuringGame =
@@ -25,7 +34,7 @@ MenuState CurrentMenuState(const GameSession& game) {
   for (const MenuItem& item : kMenuItems) {
     state.enabled[static_cast<int>(item.command)] = CommandAllowed(game, item.command);
   }
-  state.soundChecked = game.soundOn != 0;
+  state.checked[static_cast<int>(Command::Sound)] = game.soundOn;
   return state;
 }
 

@@ -9,11 +9,24 @@
 enum class Command : uint8_t { NewGame, Level, FreePlay, Sound, Quit, Instructions, About };
 constexpr int kCommandCount = 7;
 
-// One item of the menu bar: the menu it belongs to and its own text (an ampersand marks
-// the next letter as the mnemonic; the text after a tab names its shortcut key).
-struct MenuItem {
-  const char* menu;
+// A text with its mnemonic: the letter at `mnemonic` (an index into `text`) is the one
+// that Alt, or the open menu, chooses; -1 for none.
+struct Label {
   const char* text;
+  int8_t mnemonic;
+};
+
+// The keys that carry out a command wherever the focus is in the main window.
+enum class ShortcutKey : uint8_t { None, F1, F2, F3 };
+const char* ShortcutName(ShortcutKey key);  // "F2", or "" for none
+
+// One item of the menu bar, as every shell shows it: under `menu`, its label and the
+// name of its shortcut key (right-aligned), a check mark where it is checkable.
+struct MenuItem {
+  Label menu;
+  Label label;
+  ShortcutKey shortcut;
+  bool checkable;
   Command command;
   bool separatorBefore;
 };
@@ -24,10 +37,11 @@ extern const MenuItem kMenuItems[kCommandCount];  // in menu order, every comman
 // was sent.
 bool CommandAllowed(const GameSession& game, Command command);
 
-// What the menu shows: each command's item enabled or greyed, and the Sound check mark.
+// What the menu shows: each command's item enabled or greyed, and checked or not (only a
+// checkable item is ever checked).
 struct MenuState {
   bool enabled[kCommandCount];
-  bool soundChecked;
+  bool checked[kCommandCount];
 };
 MenuState CurrentMenuState(const GameSession& game);
 

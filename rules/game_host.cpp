@@ -79,7 +79,7 @@ void GameHost::Run(Command command) {
 
 void GameHost::ChooseLevel(int16_t board, int16_t skill) {
   ApplyLevel(game_, player_, board, skill);
-  shell_.InvalidateAll();
+  shell_.Repaint(ClientRect(layout_), PaintTime::Later);
   shell_.StatusChanged();
   FollowClock();
 }
@@ -91,16 +91,16 @@ void GameHost::Resize(Canvas& canvas, int32_t width, int32_t height) {
 void GameHost::Paint(Canvas& canvas) const { PaintWindow(game_, layout_, canvas); }
 
 void GameHost::InvalidateSquare(int16_t square) {
-  shell_.Invalidate(SquareRect(layout_, game_.boardIndex, square));
+  shell_.Repaint(SquareRect(layout_, game_.boardIndex, square), PaintTime::Later);
 }
 
 void GameHost::InvalidateStatusPanel() {
-  shell_.Invalidate(StatusPanelRect(layout_));
+  shell_.Repaint(StatusPanelRect(layout_), PaintTime::Later);
   shell_.StatusChanged();
 }
 
 void GameHost::RedrawAll() {
-  shell_.RedrawAll();
+  shell_.Repaint(ClientRect(layout_), PaintTime::Now);
   shell_.StatusChanged();
 }
 

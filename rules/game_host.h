@@ -12,14 +12,16 @@
 #include "view/canvas.h"
 #include "view/layout.h"
 
+// A repaint waits for the platform's next paint, except where the game shows a step at
+// once: a new game's empty board and a win's full board (GameHost::RedrawAll).
+enum class PaintTime { Later, Now };
+
 // What a shell provides to the game it hosts.
 class Shell {
  public:
-  // Repaints: the part of the board at `rect` (device pixels) or all of it, the
-  // background first, when the platform next paints; or all of it before returning.
-  virtual void Invalidate(const Rect& rect) = 0;
-  virtual void InvalidateAll() = 0;
-  virtual void RedrawAll() = 0;
+  // Repaints the part of the board at `rect` (device pixels), the background first:
+  // when the platform next paints, or before returning.
+  virtual void Repaint(const Rect& rect, PaintTime when) = 0;
 
   // The clock: a tick every kTickMs from StartTicks on, the first within one period;
   // none reaches the game once StopTicks returns.

@@ -1,5 +1,5 @@
-// The game's sounds for a program without resources (the Linux game): the files of
-// resources/sounds/, built into it, found by id through their names.
+// The game's sounds for a program without resources (the Linux and browser games): the
+// files of resources/sounds/, built into it in the order of their ids.
 #pragma once
 
 #include "sound/sound_library.h"

@@ -3,7 +3,7 @@
 #include "sound/wave_reader.h"
 
 bool SoundLibrary::Load(SoundId sound) {
-  if (SoundName(sound) == nullptr) return false;
+  if (!IsSoundId(sound)) return false;
   Entry& entry = entries_[sound];
   if (entry.state == State::Unread) {
     entry.state = State::Unplayable;

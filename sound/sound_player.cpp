@@ -1,21 +1,21 @@
 #include "sound/sound_player.h"
 
 void GatedSoundPlayer::PlayNote(int16_t note) {
-  if (game_.soundOn != 0) output_.Play(NoteSound(note), true);
+  if (game_.soundOn) output_.Play(NoteSound(note), true);
 }
 
 void GatedSoundPlayer::PlayEffect(SoundEffect effect) {
-  if (game_.soundOn != 0) output_.Play(EffectSound(effect), false);
+  if (game_.soundOn) output_.Play(EffectSound(effect), false);
 }
 
 void GatedSoundPlayer::StopSound() {
-  if (game_.soundOn != 0) output_.Stop();
+  if (game_.soundOn) output_.Stop();
 }
 
 void ToggleSound(GameSession& game, SoundOutput& output) {
-  game.soundOn ^= 1;
+  game.soundOn = !game.soundOn;
   // Switching off cuts off whatever plays; switching on resumes nothing.
-  if (game.soundOn == 0) output.Stop();
+  if (!game.soundOn) output.Stop();
 }
 
 void ShutdownSound(SoundOutput& output) {

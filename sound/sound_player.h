@@ -30,7 +30,7 @@ class GatedSoundPlayer final : public SoundPlayer {
   SoundOutput& output_;
 };
 
-// Flips soundOn; silences at once when it becomes 0.
+// Flips soundOn; silences at once when it goes off.
 void ToggleSound(GameSession& game, SoundOutput& output);
 // Silences whatever plays, whatever soundOn holds, and closes the output.
 void ShutdownSound(SoundOutput& output);

@@ -1,7 +1,7 @@
 // The generators of the game's sound set: a looped note sound for every note the
 // boards may use (kLowestNote to kHighestNote) and three effects, each a complete
-// RIFF/WAVE file. The write_sounds tool writes them to resources/sounds/, which
-// resources/sounds.rc embeds; the game itself never links them.
+// RIFF/WAVE file. The write_sounds tool writes them to resources/sounds/, which the
+// Windows game's win32/resources/sounds.rc embeds; the game itself never links them.
 #pragma once
 
 #include <cstdint>
@@ -42,10 +42,10 @@ constexpr uint32_t kDingSamples = 1483;
 constexpr uint32_t kWinSamples = 40241;
 
 struct NamedSound {
-  std::string resourceName;  // "A53" ... "A72", "BUZZ", "DING", "WIN"
-  std::string fileName;      // "a53.wav" ... "win.wav"
+  std::string fileName;  // "a53.wav" ... "win.wav"
   WaveBytes bytes;
 };
 
-// All 23 sounds, notes first in rising order, then BUZZ, DING and WIN.
+// All 23 sounds in the order of their ids (sound/sounds.h): notes first in rising
+// order, then buzz, ding and win.
 std::vector<NamedSound> MakeSoundSet();

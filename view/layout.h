@@ -32,6 +32,9 @@ Rect SquareRect(const BoardLayout& layout, int16_t board, int16_t square);
 // The square under a client point, or -1 (also for a point left of or above the area).
 int16_t HitTest(const BoardLayout& layout, int16_t board, int32_t x, int32_t y);
 Rect StatusPanelRect(const BoardLayout& layout);
+inline Rect ClientRect(const BoardLayout& layout) {
+  return {0, 0, layout.clientWidth, layout.clientHeight};
+}
 // Status line k = 1..5 of the panel.
 Rect StatusLineRect(const BoardLayout& layout, int k);
 

@@ -1,4 +1,4 @@
-// The browser game: the shared host on a page. The page (page.js) owns the canvas, the
+// The browser game: the shared host on a page. The page (web/page/) owns the canvas, the
 // menu bar, the dialogs, the clock and Web Audio; this file carries the host's requests
 // out through it and hands it the page's events. Every text the page shows comes from
 // here, from the tables the other shells use.
@@ -17,7 +17,7 @@
 #include "sound/sound_library.h"
 #include "sound/sound_rate.h"
 
-// What the page does for the game (page.js).
+// What the page does for the game (web/page/).
 EM_JS(void, PageFill, (int left, int top, int right, int bottom, uint32_t colour),
       { Page.fill(left, top, right, bottom, colour); });
 EM_JS(void, PageDottedLine, (int x0, int y0, int x1, int y1, uint32_t colour),
@@ -40,13 +40,19 @@ EM_JS(void, PageOpenDialog, (const char* name, int board, int skill),
       { Page.openDialog(UTF8ToString(name), board, skill); });
 EM_JS(void, PageEndSession, (), { Page.endSession(); });
 EM_JS(void, PageShowState,
-      (int enabled, int soundChecked, const char* statusLine, const char* boardKeys),
-      { Page.showState(enabled, soundChecked, Page.latin1(statusLine), Page.latin1(boardKeys)); });
-EM_JS(void, PageSetup, (int tickMs, int soundCommand), { Page.setup(tickMs, soundCommand); });
+      (int enabled, int checked, const char* statusLine, const char* boardKeys),
+      { Page.showState(enabled, checked, Page.latin1(statusLine), Page.latin1(boardKeys)); });
+EM_JS(void, PageSetup, (int tickMs), { Page.setup(tickMs); });
 EM_JS(void, PageText, (const char* name, const char* latin1),
       { Page.setText(UTF8ToString(name), Page.latin1(latin1)); });
-EM_JS(void, PageMenuItem, (const char* menu, const char* text, int command, int separatorBefore),
-      { Page.addMenuItem(Page.latin1(menu), Page.latin1(text), command, separatorBefore); });
+// A label comes as its Latin-1 text and the index of its mnemonic (-1 for none).
+EM_JS(void, PageMenuItem,
+      (const char* menu, int menuMnemonic, const char* label, int mnemonic, const char* key,
+       int checkable, int command, int separatorBefore),
+      {
+        Page.addMenuItem(Page.latin1(menu), menuMnemonic, Page.latin1(label), mnemonic,
+                         UTF8ToString(key), checkable, command, separatorBefore);
+      });
 EM_JS(void, PageLevelEntry, (int list, const char* latin1),
       { Page.addLevelEntry(list, Page.latin1(latin1)); });
 EM_JS(void, PageSetupAudio, (int releaseMs, int idleMs), { Page.setupAudio(releaseMs, idleMs); });
@@ -146,11 +152,9 @@ class PageShell final : public Shell {
     for (int i = 0; i < due && ticking_; ++i) host_.Tick();
   }
 
-  // Shell. The page repaints the whole board at its next frame: a few fills and text
-  // lines, cheaper than keeping track of the parts.
-  void Invalidate(const Rect&) override { PageRepaint(0); }
-  void InvalidateAll() override { PageRepaint(0); }
-  void RedrawAll() override { PageRepaint(1); }
+  // Shell. The page repaints the whole board, whatever the rectangle: a canvas keeps no
+  // damage region, and a few fills and text lines cost less than tracking the parts.
+  void Repaint(const Rect&, PaintTime when) override { PageRepaint(when == PaintTime::Now); }
   void StartTicks() override {
     ticking_ = true;
     PageStartTicks();
@@ -172,12 +176,15 @@ class PageShell final : public Shell {
   }
   void StatusChanged() override {
     const MenuState menu = host_.Menu();
-    int enabled = 0;
-    for (int i = 0; i < kCommandCount; ++i) enabled |= menu.enabled[i] ? 1 << i : 0;
+    int enabled = 0, checked = 0;
+    for (int i = 0; i < kCommandCount; ++i) {
+      enabled |= menu.enabled[i] ? 1 << i : 0;
+      checked |= menu.checked[i] ? 1 << i : 0;
+    }
     char line[kSpokenTextCapacity], keys[kSpokenTextCapacity];
     StatusLine(host_.Game(), line);
     BoardKeysText(host_.Game().boardIndex, keys);
-    PageShowState(enabled, menu.soundChecked, line, keys);
+    PageShowState(enabled, checked, line, keys);
   }
 
  private:
@@ -191,9 +198,12 @@ PageShell* g_page = nullptr;  // the page's one game, from main on
 
 // The texts the page builds its menu bar and dialogs from.
 void HandTexts() {
-  PageSetup(kTickMs, static_cast<int>(Command::Sound));
-  for (const MenuItem& item : kMenuItems)
-    PageMenuItem(item.menu, item.text, static_cast<int>(item.command), item.separatorBefore);
+  PageSetup(kTickMs);
+  for (const MenuItem& item : kMenuItems) {
+    PageMenuItem(item.menu.text, item.menu.mnemonic, item.label.text, item.label.mnemonic,
+                 ShortcutName(item.shortcut), item.checkable, static_cast<int>(item.command),
+                 item.separatorBefore);
+  }
   PageText("title", TEXT_TITLE);
   PageText("levelCaption", TEXT_LEVEL_CAPTION);
   PageText("levelPrompt", TEXT_LEVEL_PROMPT);

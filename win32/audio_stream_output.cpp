@@ -4,7 +4,8 @@
 #include <mmdeviceapi.h>
 
 #include "sound/sound_rate.h"
-#include "sound/stream_feeder.h"
+#include "streaming/stream_feeder.h"
+#include "win32/wave_resource.h"
 
 // How the output behaves under wine (measured with its PulseAudio driver):
 // - Stopping the stream and dropping what it holds (Stop, Reset) silences within a
@@ -205,8 +206,8 @@ void AudioStreamOutput::Close() {
 }
 
 bool AudioStreamOutput::Find(SoundId sound, const uint8_t*& bytes, size_t& size) {
-  const char* name = SoundName(sound);
-  HRSRC found = name ? FindResourceA(module_, name, "WAVE") : nullptr;
+  const LPCSTR resource = WaveResource(sound);
+  HRSRC found = resource ? FindResourceA(module_, resource, "WAVE") : nullptr;
   if (!found) return false;
   HGLOBAL loaded = LoadResource(module_, found);
   const void* data = loaded ? LockResource(loaded) : nullptr;

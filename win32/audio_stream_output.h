@@ -8,10 +8,10 @@
 
 #include <atomic>
 
-#include "sound/request_slot.h"
 #include "sound/sound_library.h"
 #include "sound/sound_player.h"
-#include "sound/stream_requests.h"
+#include "streaming/request_slot.h"
+#include "streaming/stream_requests.h"
 
 class AudioStreamOutput final : public SoundOutput, private WaveSource, private Waker {
  public:

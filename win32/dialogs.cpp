@@ -1,8 +1,8 @@
 #include "win32/dialogs.h"
 
 #include "resources/help_text.h"
-#include "resources/resource_ids.h"
 #include "rules/commands.h"
+#include "win32/resources/resource_ids.h"
 
 namespace {
 

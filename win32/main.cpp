@@ -7,6 +7,7 @@
 #include "resources/ui_texts.h"
 #include "win32/audio_stream_output.h"
 #include "win32/main_window.h"
+#include "win32/menu_bar.h"
 #include "win32/playsound_output.h"
 #include "win32/running_under_wine.h"
 #include "win32/window_class.h"
@@ -80,7 +81,7 @@ bool RegisterMainClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconA(instance, "MainIcon");
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszMenuName = "MainMenu";
+  windowClass.lpszMenuName = nullptr;  // the window gets its menu bar when created
   windowClass.lpszClassName = kMainWindowClass;
   return RegisterClassA(&windowClass) != 0;
 }
@@ -91,14 +92,14 @@ int RunGame(HINSTANCE instance, int showCommand, SoundOutput& sound) {
     return 0;
   }
   MainWindow main(instance, sound);
-  // Not visible when created; the class menu becomes the window's menu.
+  // Not visible when created; the menu bar is the window's, destroyed with it.
   HWND window = CreateWindowExA(0, kMainWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                instance, &main);
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                CreateMenuBar(), instance, &main);
   if (window == nullptr) return 0;
   ShowWindow(window, showCommand);
   UpdateWindow(window);
-  HACCEL accelerators = LoadAcceleratorsA(instance, "MENUACCEL");
+  HACCEL accelerators = CreateShortcutTable();
 
   MSG message = {};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -106,6 +107,7 @@ int RunGame(HINSTANCE instance, int showCommand, SoundOutput& sound) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  DestroyAcceleratorTable(accelerators);
   return static_cast<int>(message.wParam);
 }
 

@@ -2,9 +2,10 @@
 
 #include <ctime>
 
-#include "resources/command_ids.h"
+#include "win32/command_ids.h"
 #include "win32/dialogs.h"
 #include "win32/gdi_canvas.h"
+#include "win32/menu_bar.h"
 
 MainWindow::MainWindow(HINSTANCE instance, SoundOutput& sound)
     : instance_(instance), host_(*this, sound, Clock::AlwaysRunning) {}
@@ -60,27 +61,12 @@ void MainWindow::OnCommand(WORD id) {
 // WM_INITMENU also arrives for the system menu; whichever menu it names, the menu bar
 // is the one brought up to date. The platform swallows the accelerator of a greyed
 // item (F3, F1).
-void MainWindow::OnInitMenu() {
-  HMENU menu = GetMenu(window_);
-  const MenuState state = host_.Menu();
-  for (const CommandId& entry : kCommandIds) {
-    const bool enabled = state.enabled[static_cast<int>(entry.command)];
-    EnableMenuItem(menu, entry.id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-  }
-  CheckMenuItem(menu, ID_GAME_SOUND,
-                MF_BYCOMMAND | (state.soundChecked ? MF_CHECKED : MF_UNCHECKED));
-}
+void MainWindow::OnInitMenu() { ShowMenuState(GetMenu(window_), host_.Menu()); }
 
-void MainWindow::Invalidate(const Rect& rect) {
+void MainWindow::Repaint(const Rect& rect, PaintTime when) {
   const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
   InvalidateRect(window_, &area, TRUE);
-}
-
-void MainWindow::InvalidateAll() { InvalidateRect(window_, nullptr, TRUE); }
-
-void MainWindow::RedrawAll() {
-  InvalidateRect(window_, nullptr, TRUE);
-  UpdateWindow(window_);
+  if (when == PaintTime::Now) UpdateWindow(window_);
 }
 
 void MainWindow::OpenLevelDialog() {

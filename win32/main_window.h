@@ -34,9 +34,7 @@ class MainWindow final : private Shell {
 
  private:
   // Shell
-  void Invalidate(const Rect& rect) override;
-  void InvalidateAll() override;
-  void RedrawAll() override;
+  void Repaint(const Rect& rect, PaintTime when) override;
   void StartTicks() override { ticks_.Start(window_); }
   void StopTicks() override { ticks_.Stop(); }
   bool DialogOpen() override { return modalOpen_; }

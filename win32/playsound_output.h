@@ -1,5 +1,5 @@
 // The sound output of the Windows program: PlaySoundA finds the sound's WAVE resource
-// by name in the program's module and plays it on its own.
+// by its number in the program's module and plays it on its own.
 #pragma once
 
 #include <windows.h>

@@ -6,22 +6,14 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
-#include "rules/commands.h"
+#include "qt/game_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Bare window"));
-  QMenu* menu = nullptr;
-  const char* menuText = nullptr;
-  for (const MenuItem& item : kMenuItems) {
-    if (item.menu != menuText) {
-      menuText = item.menu;
-      menu = window.menuBar()->addMenu(QString::fromLatin1(item.menu));
-    }
-    if (item.separatorBefore) menu->addSeparator();
-    menu->addAction(QString::fromLatin1(item.text));
-  }
+  QAction* actions[kCommandCount];
+  AddMenus(window.menuBar(), actions);
   window.setCentralWidget(new QWidget);
   window.resize(640, 480 + window.menuBar()->sizeHint().height());
   window.show();

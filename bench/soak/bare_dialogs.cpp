@@ -1,7 +1,7 @@
 // The smallest program that does what the game does with its dialogs, for comparison
 // in the soak measurement (run.sh): a plain window of the game's class name, so that
 // the soak driver drives it exactly as it drives the game, which on the game's command
-// ids (resources/resource_ids.h) opens
+// numbers (win32/command_ids.h) opens
 //   522  a dialog laid out like the Level dialog: two statics, two drop-down lists of 7
 //        and 12 entries, OK and Cancel, controls 640 and 642
 //   533  a dialog laid out like the Instructions dialog: a read-only multi-line edit
@@ -24,7 +24,8 @@
 #include <vector>
 
 #include "resources/help_text.h"
-#include "resources/resource_ids.h"
+#include "win32/command_ids.h"
+#include "win32/resources/resource_ids.h"
 #include "win32/window_class.h"
 
 namespace {
@@ -148,9 +149,9 @@ std::string TextOfTheBox() {
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wParam) == ID_GAME_LEVEL) ShowLevel();
-      if (LOWORD(wParam) == ID_HELP_INSTRUCTIONS) ShowInstructions();
-      if (LOWORD(wParam) == ID_HELP_ABOUT)
+      if (LOWORD(wParam) == IdOfCommand(Command::Level)) ShowLevel();
+      if (LOWORD(wParam) == IdOfCommand(Command::Instructions)) ShowInstructions();
+      if (LOWORD(wParam) == IdOfCommand(Command::About))
         MessageBoxA(window, "A message.", "About", MB_ICONINFORMATION);
       return 0;
     case WM_DESTROY:

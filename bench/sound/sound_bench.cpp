@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -69,11 +70,12 @@ class Bench {
   }
 
  private:
+  // "a69" names note 69's sound; "buzz", "ding" and "win" the effects'.
   static SoundId Named(const char* name) {
-    for (SoundId sound = 0; sound < kSoundCount; ++sound) {
-      if (std::strcmp(SoundName(sound), name) == 0) return sound;
-    }
-    return kNoSound;
+    if (name[0] == 'a') return NoteSound(static_cast<int16_t>(std::atoi(name + 1)));
+    return EffectSound(std::strcmp(name, "buzz") == 0   ? SoundEffect::Buzz
+                       : std::strcmp(name, "ding") == 0 ? SoundEffect::Ding
+                                                        : SoundEffect::Win);
   }
 
   // A play of `sound`, or a stop without a name.

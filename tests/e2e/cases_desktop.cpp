@@ -89,7 +89,7 @@ void SendDpiChanged(const Game& game, int dpi, const RECT& suggested) {
 // ---------------------------------------------------------------------------
 // Dialogs
 
-HWND OpenGameDialog(const Game& game, uint16_t command, const char* caption) {
+HWND OpenGameDialog(const Game& game, Command command, const char* caption) {
   game.Command(command);
   HWND found = nullptr;
   WaitUntil(5000, [&] {

@@ -115,7 +115,7 @@ E2E_CASE(planted_winmm_beside_the_game_is_never_loaded) {
   RECT client = {};
   GetClientRect(window, &client);
   const Geometry g = Geometry::For(1, client.right, client.bottom);
-  PostMessageA(window, WM_COMMAND, kFreePlay, 0);
+  PostMessageA(window, WM_COMMAND, CommandNumber(kFreePlay), 0);
   const char keys[] = "erdf";
   for (int square = 0; square < 4; ++square) {
     PostMessageA(window, WM_CHAR, static_cast<unsigned char>(keys[square]), 1);

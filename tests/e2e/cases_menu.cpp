@@ -23,9 +23,11 @@ namespace {
 // Level (522), Free play (523) and Instructions (533) are greyed together or not at all;
 // New (521), Sound (524), Quit (526) and About (531) are never greyed.
 void CheckRefusedItems(const Probe& probe, bool greyed, const char* when) {
-  for (const MenuItem& item : probe.Menu()) {
+  for (const e2e::MenuItem& item : probe.Menu()) {
     if (item.depth != 1 || item.Separator()) continue;
-    const bool refusable = item.id == kLevel || item.id == kFreePlay || item.id == kInstructions;
+    const bool refusable = item.id == CommandNumber(kLevel) ||
+                           item.id == CommandNumber(kFreePlay) ||
+                           item.id == CommandNumber(kInstructions);
     if (refusable && greyed) {
       E2E_CHECK(item.Greyed(), "%s: item %u is not greyed (state %u/%u)", when, item.id, item.state,
                 item.menuState);
@@ -177,27 +179,27 @@ E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
   };
   const Wanted wanted[] = {
       {0, 0, "&Jeu"},
-      {1, kNewGame, "&Nouveau Jeu\tF2"},
-      {1, kLevel, "Ni&veau...\tF3"},
-      {1, kFreePlay, "Jeu &Libre"},
+      {1, CommandNumber(kNewGame), "&Nouveau Jeu\tF2"},
+      {1, CommandNumber(kLevel), "Ni&veau...\tF3"},
+      {1, CommandNumber(kFreePlay), "Jeu &Libre"},
       {1, 0, nullptr},
-      {1, kSound, "&Son"},
+      {1, CommandNumber(kSound), "&Son"},
       {1, 0, nullptr},
-      {1, kQuit, "&Quitter"},
+      {1, CommandNumber(kQuit), "&Quitter"},
       {0, 0, "&Aide"},
-      {1, kInstructions, "&Instructions\tF1"},
+      {1, CommandNumber(kInstructions), "&Instructions\tF1"},
       {1, 0, nullptr},
-      {1, kAbout, "&A Propos"},
+      {1, CommandNumber(kAbout), "&A Propos"},
   };
   const size_t count = sizeof wanted / sizeof wanted[0];
 
-  // Before the menu is first entered it is as the resource made it: nothing greyed
+  // Before the menu is first entered it is as the game made it: nothing greyed
   // or checked.
-  const std::vector<MenuItem> items = probe.Menu();
+  const std::vector<e2e::MenuItem> items = probe.Menu();
   E2E_REQUIRE(items.size() == count, "%u menu items, want %u", static_cast<unsigned>(items.size()),
               static_cast<unsigned>(count));
   for (size_t i = 0; i < count; ++i) {
-    const MenuItem& item = items[i];
+    const e2e::MenuItem& item = items[i];
     const Wanted& want = wanted[i];
     E2E_CHECK(item.depth == want.depth, "item %u: depth %d", static_cast<unsigned>(i), item.depth);
     if (want.text == nullptr) {
@@ -262,14 +264,14 @@ E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
   Probe probe(game);
   probe.InitMenu();
   E2E_CHECK(probe.Item(kSound).Checked(), "not checked at start-up");
-  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
+  E2E_REQUIRE(SendCommand(game, CommandNumber(kSound)), "command 524 was not handled");
   probe.InitMenu();
   E2E_CHECK(probe.Item(kSound).Unchecked(), "still checked after switching sound off");
-  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
+  E2E_REQUIRE(SendCommand(game, CommandNumber(kSound)), "command 524 was not handled");
   probe.InitMenu();
   E2E_CHECK(probe.Item(kSound).Checked(), "not checked after switching sound on again");
   // The system menu's WM_INITMENU updates the menu bar too.
-  E2E_REQUIRE(SendCommand(game, kSound), "command 524 was not handled");
+  E2E_REQUIRE(SendCommand(game, CommandNumber(kSound)), "command 524 was not handled");
   DWORD_PTR result = 0;
   SendMessageTimeoutA(game.Window(), WM_INITMENU,
                       reinterpret_cast<WPARAM>(GetSystemMenu(game.Window(), FALSE)), 0, SMTO_NORMAL,
@@ -284,7 +286,7 @@ E2E_CASE(unassigned_commands_do_nothing) {
   StartFreePlayState(game, g);
   Probe probe(game);
   probe.InitMenu();
-  const std::vector<MenuItem> menuBefore = probe.Menu();
+  const std::vector<e2e::MenuItem> menuBefore = probe.Menu();
   E2E_REQUIRE(game.Sync(), "the game does not answer");
   Sleep(100);
   const Frame before = game.Capture();
@@ -303,7 +305,7 @@ E2E_CASE(unassigned_commands_do_nothing) {
   }
   E2E_CHECK(changed == 0, "%d pixels changed", changed);
   probe.InitMenu();
-  const std::vector<MenuItem> menuAfter = probe.Menu();
+  const std::vector<e2e::MenuItem> menuAfter = probe.Menu();
   E2E_CHECK(menuAfter.size() == menuBefore.size(), "the menu changed");
   for (size_t i = 0; i < menuAfter.size() && i < menuBefore.size(); ++i) {
     E2E_CHECK(menuAfter[i].menuState == menuBefore[i].menuState, "item \"%s\" changed state",
@@ -662,16 +664,17 @@ E2E_CASE(no_dialog_opens_on_top_of_another) {
   game.SetClientSize(640, 480);
   Probe probe(game);
   struct Opener {
-    uint16_t command;
+    Command command;
     const char* caption;
   };
   const Opener openers[] = {
       {kLevel, kLevelCaption}, {kInstructions, kInstructionsCaption}, {kAbout, kAboutBoxCaption}};
   for (const Opener& first : openers) {
     game.Command(first.command);
-    E2E_REQUIRE(probe.Settle(), "the game did not take command %u", first.command);
+    E2E_REQUIRE(probe.Settle(), "the game did not take command %u", CommandNumber(first.command));
     HWND dialog = FindGameDialog(game, first.caption);
-    E2E_REQUIRE(dialog != nullptr, "command %u opened no \"%s\"", first.command, first.caption);
+    E2E_REQUIRE(dialog != nullptr, "command %u opened no \"%s\"", CommandNumber(first.command),
+                first.caption);
     for (const Opener& second : openers) game.Command(second.command);
     E2E_REQUIRE(probe.Settle(), "the game did not take the commands posted over \"%s\"",
                 first.caption);

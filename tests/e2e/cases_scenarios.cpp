@@ -61,7 +61,7 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
   }
   Frame Capture() override { return game_.Capture(); }
 
-  void Command(uint16_t command) override {
+  void Run(Command command) override {
     game_.Command(command);
     Settle();
   }
@@ -90,16 +90,17 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
     Settle();
   }
 
-  bool MenuEnabled(uint16_t command) override {
-    const MenuItem item = EnteredMenuItem(command);
+  bool MenuEnabled(Command command) override {
+    const e2e::MenuItem item = EnteredMenuItem(command);
     if (item.Enabled() == item.Greyed())
-      Fail("menu item " + std::to_string(command) + " is neither enabled nor greyed (state " +
-           std::to_string(item.state) + "/" + std::to_string(item.menuState) + ")");
+      Fail("menu item " + std::to_string(CommandNumber(command)) +
+           " is neither enabled nor greyed (state " + std::to_string(item.state) + "/" +
+           std::to_string(item.menuState) + ")");
     return item.Enabled();
   }
 
   bool SoundChecked() override {
-    const MenuItem item = EnteredMenuItem(kSound);
+    const e2e::MenuItem item = EnteredMenuItem(kSound);
     if (item.Checked() == item.Unchecked())
       Fail("the Sound item is half checked (state " + std::to_string(item.state) + "/" +
            std::to_string(item.menuState) + ")");
@@ -199,7 +200,7 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
   }
 
   // The item as the menu shows it once entered (the game sets it on WM_INITMENU).
-  MenuItem EnteredMenuItem(uint16_t command) {
+  e2e::MenuItem EnteredMenuItem(Command command) {
     probe_.InitMenu();
     return probe_.Item(command);
   }

@@ -111,7 +111,7 @@ std::vector<Action> Plan(uint32_t seed, int count) {
         break;
       case Kind::Command:
         a.v[0] = uniform(500, 540);
-        if (a.v[0] == kQuit) a.v[0] = kNewGame;
+        if (a.v[0] == CommandNumber(kQuit)) a.v[0] = CommandNumber(kNewGame);
         a.v[1] = uniform(0, 1);  // as from the menu (0) or an accelerator (1)
         break;
       case Kind::Resize:
@@ -123,8 +123,8 @@ std::vector<Action> Plan(uint32_t seed, int count) {
         a.v[0] = uniform(0, 1);
         break;
       case Kind::OpenDialog: {
-        static const int kOpeners[] = {kLevel, kInstructions, kAbout};
-        a.v[0] = kOpeners[uniform(0, 2)];
+        static const Command kOpeners[] = {kLevel, kInstructions, kAbout};
+        a.v[0] = static_cast<int>(kOpeners[uniform(0, 2)]);
         break;
       }
       case Kind::CloseDialog:
@@ -179,7 +179,7 @@ class Storm {
         return game_.PostMsg(WM_SYSCOMMAND, a.v[0] == 0 ? SC_MINIMIZE : SC_RESTORE, 0);
       case Kind::OpenDialog:
         ++dialogsAsked_;
-        return game_.Command(static_cast<uint16_t>(a.v[0]));
+        return game_.Command(static_cast<Command>(a.v[0]));
       case Kind::CloseDialog:
         return CloseDialog(a);
       case Kind::Sound:

@@ -173,7 +173,9 @@ void Game::TypeChar(char c, bool autoRepeat) const {
   PostMessageA(window_, WM_CHAR, static_cast<unsigned char>(c), flags);
 }
 
-void Game::Command(uint16_t id) const { PostMessageA(window_, WM_COMMAND, id, 0); }
+void Game::Command(::Command command) const {
+  PostMessageA(window_, WM_COMMAND, CommandNumber(command), 0);
+}
 
 void Game::PostMsg(UINT message, WPARAM wParam, LPARAM lParam) const {
   PostMessageA(window_, message, wParam, lParam);

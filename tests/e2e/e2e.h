@@ -13,7 +13,7 @@
 //     E2E_CASE(free_play_lights_a_square) {
 //       Game game;                               // launched, window found and shown
 //       game.SetClientSize(640, 480);            // exact client area, window on screen
-//       game.Command(523);                       // WM_COMMAND, as the menu would send
+//       game.Command(kFreePlay);                 // WM_COMMAND, as the menu would send
 //       Geometry g = game.Layout(1);             // board index 1 on the current size
 //       game.ClickSquare(g, 1);
 //       E2E_REQUIRE(WaitUntil(2000, [&] { return game.Capture().LitSquare(g) == 1; }),
@@ -138,7 +138,7 @@ class Game {
   void Click(int x, int y, WPARAM keyFlags = MK_LBUTTON) const;  // button down and up
   void ClickSquare(const Geometry& g, int square) const;         // at its centre
   void TypeChar(char c, bool autoRepeat = false) const;          // WM_CHAR
-  void Command(uint16_t id) const;                               // WM_COMMAND from a menu
+  void Command(::Command command) const;                         // WM_COMMAND from a menu
   void PostMsg(UINT message, WPARAM wParam, LPARAM lParam) const;
   // Waits (bounded) until the game's thread has handled everything sent to it so far.
   bool Sync(DWORD limitMs = 5000) const;
@@ -203,7 +203,7 @@ class Probe final : public GameProbe {
   // Every item of the menu bar, depth first.
   std::vector<MenuItem> Menu() const;
   // The item of a command in one of the menus.
-  MenuItem Item(unsigned id) const;
+  MenuItem Item(Command command) const;
   // The objects of the game's process (ends the case when the game does not answer).
   ObjectCounts Count() const;
 

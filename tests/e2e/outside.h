@@ -43,9 +43,16 @@ Colour WindowTextColour();  // the system window-text colour: grid and status te
 // ---------------------------------------------------------------------------
 // What a player's tools see of the menu and the dialogs
 
-// The command numbers and box captions are in tests/support/frame.h. The window class
-// of every dialog box and message box, and the controls of the Level and Instructions
-// boxes:
+// The number the game's menu and shortcut keys send for each command (frame.h names
+// them), stated here on its own, not taken from the game's header, so that a renumbered
+// item fails the menu cases. Box captions are in frame.h too.
+constexpr uint16_t CommandNumber(Command command) {
+  // NewGame, Level, FreePlay, Sound, Quit, Instructions, About
+  constexpr uint16_t kNumbers[kCommandCount] = {521, 522, 523, 524, 526, 533, 531};
+  return kNumbers[static_cast<int>(command)];
+}
+// The window class of every dialog box and message box, and the controls of the Level
+// and Instructions boxes:
 constexpr char kDialogClass[] = "#32770";
 constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
 

@@ -49,7 +49,8 @@ std::vector<MenuItem> Probe::Menu() const {
   return items;
 }
 
-MenuItem Probe::Item(unsigned id) const {
+MenuItem Probe::Item(Command command) const {
+  const unsigned id = CommandNumber(command);
   for (const MenuItem& item : Menu()) {
     if (item.depth == 1 && item.id == id) return item;
   }

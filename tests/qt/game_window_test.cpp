@@ -201,9 +201,9 @@ class GameWindowTest final : public QObject {
     Recorder sound;
     QtPlayer player(sound, 643, 471);
     try {
-      player.Command(screen::kLevel);
+      player.Run(screen::kLevel);
       player.ChooseLevel(6, 0);
-      player.Command(screen::kFreePlay);
+      player.Run(screen::kFreePlay);
       player.Type('b', false);  // the last square
       QVERIFY(player.WaitUntil(
           2000, [&] { return player.Window().Game().litSquare == 19; }, 5));
@@ -313,7 +313,7 @@ class GameWindowTest final : public QObject {
     QCOMPARE(ButtonTexts(help), QStringList({"Fermer"}));
     player.CloseDialog();
 
-    player.Command(screen::kAbout);
+    player.Run(screen::kAbout);
     auto* about = qobject_cast<QMessageBox*>(window.OpenDialog());
     QVERIFY(about != nullptr);
     QCOMPARE(about->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),

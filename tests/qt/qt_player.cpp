@@ -20,7 +20,6 @@
 
 #include "qt/board_widget.h"
 #include "qt/dialogs.h"
-#include "resources/command_ids.h"
 
 namespace {
 
@@ -107,16 +106,10 @@ screen::Frame QtPlayer::Capture() {
                        palette.color(QPalette::Text).rgb() & 0xFFFFFF);
 }
 
-QAction* QtPlayer::ActionOf(uint16_t id) {
-  ::Command command;
-  if (!CommandOfId(id, command)) Fail("no command numbered " + std::to_string(id));
-  return window_->Action(command);
-}
-
-void QtPlayer::Command(uint16_t id) {
+void QtPlayer::Run(Command command) {
   // As a shortcut delivers it: straight to the action's handler, whatever state the
   // menu was last shown in.
-  emit ActionOf(id)->triggered(false);
+  emit window_->Action(command)->triggered(false);
 }
 
 void QtPlayer::Key(const std::string& key) {
@@ -159,9 +152,9 @@ void QtPlayer::Click(int x, int y) {
   QApplication::sendEvent(board, &release);
 }
 
-bool QtPlayer::MenuEnabled(uint16_t id) { return ActionOf(id)->isEnabled(); }
+bool QtPlayer::MenuEnabled(Command command) { return window_->Action(command)->isEnabled(); }
 
-bool QtPlayer::SoundChecked() { return ActionOf(screen::kSound)->isChecked(); }
+bool QtPlayer::SoundChecked() { return window_->Action(screen::kSound)->isChecked(); }
 
 std::vector<std::string> QtPlayer::DialogCaptions() {
   std::vector<std::string> captions;
@@ -252,7 +245,7 @@ std::string QtPlayer::CheckPanel(const screen::Frame& frame, const screen::Geome
 int QtPlayer::QuitAndWait() {
   Recorder* recorded = dynamic_cast<Recorder*>(&sound_);
   if (recorded != nullptr) recorded->Take();
-  Command(screen::kQuit);
+  Run(screen::kQuit);
   const bool ended = WaitUntil(
       2000, [&] { return !window_->isVisible(); }, 10);
   // The session ended with it: the sound output closed once.

@@ -27,11 +27,11 @@ class QtPlayer final : public scenario::ScenarioPlayer {
   double NowMs() override { return clock_.nsecsElapsed() / 1e6; }
   bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) override;
   screen::Frame Capture() override;
-  void Command(uint16_t command) override;
+  void Run(Command command) override;
   void Key(const std::string& key) override;
   void Type(char typed, bool autoRepeat) override;
   void Click(int x, int y) override;
-  bool MenuEnabled(uint16_t command) override;
+  bool MenuEnabled(Command command) override;
   bool SoundChecked() override;
   std::vector<std::string> DialogCaptions() override;
   void LevelChoice(int& board, int& skill) override;
@@ -46,8 +46,7 @@ class QtPlayer final : public scenario::ScenarioPlayer {
   [[noreturn]] void Fail(const std::string& what) override;
 
  private:
-  QDialog* Dialog();               // the one dialog open; fails without one
-  QAction* ActionOf(uint16_t id);  // the menu action of a command's number
+  QDialog* Dialog();  // the one dialog open; fails without one
 
   std::unique_ptr<GameWindow> window_;
   SoundOutput& sound_;

@@ -183,7 +183,7 @@ TEST(AboutText, NamesTheGameAndItsVersionInPlainText) {
 }
 
 TEST(VersionNumber, IsTheSameInTheBuildTheVersionRecordAndTheTexts) {
-  const std::string rc = ReadSourceFile("resources/ui.rc");
+  const std::string rc = ReadSourceFile("win32/resources/ui.rc");
   const std::string cmake = ReadSourceFile("CMakeLists.txt");
   const std::string project = TextAfter(cmake, "project(ZirirarAduzo VERSION ", " )");
   ASSERT_FALSE(project.empty()) << "no project version in CMakeLists.txt";
@@ -198,7 +198,7 @@ TEST(ResourceScript, IsPlainAsciiAndDeclaresTheCodePageOfItsEscapes) {
   // unless told otherwise; escapes read under the declared page come out the same. The
   // texts (and their one escape) are macros of ui_texts.h, which the script uses only
   // after its pragma.
-  const std::string rc = ReadSourceFile("resources/ui.rc");
+  const std::string rc = ReadSourceFile("win32/resources/ui.rc");
   const std::string texts = ReadSourceFile("resources/ui_texts.h");
   ASSERT_FALSE(rc.empty());
   ASSERT_FALSE(texts.empty());
@@ -208,7 +208,7 @@ TEST(ResourceScript, IsPlainAsciiAndDeclaresTheCodePageOfItsEscapes) {
     }
   }
   const size_t pragma = rc.find("#pragma code_page(1252)");
-  const size_t firstText = rc.find("TEXT_", rc.find("MENU"));
+  const size_t firstText = rc.find("TEXT_", rc.find("DIALOG"));
   ASSERT_NE(pragma, std::string::npos);
   ASSERT_NE(firstText, std::string::npos);
   EXPECT_LT(pragma, firstText);

@@ -70,7 +70,7 @@ class RecordingBackend final : public SoundOutput {
   void Play(SoundId sound, bool loop) override {
     ++requests;
     const std::string id = std::to_string(sound);
-    if (game_.soundOn == 0) Fault("sound " + id + " requested with sound off");
+    if (!game_.soundOn) Fault("sound " + id + " requested with sound off");
     if (loop) {
       note = -1;
       for (int16_t n = kLowestNote; n <= kHighestNote; ++n) {
@@ -80,10 +80,11 @@ class RecordingBackend final : public SoundOutput {
       playing = kNote;
       ++notes;
     } else {
-      effect = SoundName(sound) ? SoundName(sound) : "";
-      if (sound != EffectSound(SoundEffect::Buzz) && sound != EffectSound(SoundEffect::Ding) &&
-          sound != EffectSound(SoundEffect::Win))
-        Fault("effect sound " + id);
+      effect = sound == EffectSound(SoundEffect::Buzz)   ? "buzz"
+               : sound == EffectSound(SoundEffect::Ding) ? "ding"
+               : sound == EffectSound(SoundEffect::Win)  ? "win"
+                                                         : "";
+      if (effect.empty()) Fault("effect sound " + id);
       playing = kEffect;
     }
   }
@@ -116,14 +117,12 @@ struct Coverage {
 
 class Storm;
 
-// The shell: square rectangles and the status panel are only marked (a paint follows
-// the event), RedrawAll paints at once; the clock and the dialogs are remembered.
+// The shell: square rectangles, the status panel and the whole board are only marked (a
+// paint follows the event), a repaint now paints at once; the clock and the dialogs are remembered.
 class StormShell final : public Shell {
  public:
   explicit StormShell(Storm& storm) : storm_(storm) {}
-  void Invalidate(const Rect& rect) override;
-  void InvalidateAll() override { all = dirty = true; }
-  void RedrawAll() override;
+  void Repaint(const Rect& rect, PaintTime when) override;
   void StartTicks() override { clockStarts += ticking ? 100 : 1, ticking = true; }
   void StopTicks() override { ticking = false; }
   bool DialogOpen() override { return dialog != nullptr; }
@@ -452,7 +451,6 @@ class Storm {
     const auto state = static_cast<int>(g.state);
     if (state < 0 || state > 6) return "state " + std::to_string(state);
     if (!IsBoardIndex(g.boardIndex) || !IsSkillIndex(g.skillIndex)) return "board or skill index";
-    if (g.soundOn != 0 && g.soundOn != 1) return "soundOn is " + std::to_string(g.soundOn);
     if (g.squareCount != 0 && g.squareCount != BoardSquares(g.boardIndex))
       return "square count does not fit the board";
     if (g.litSquare != -1 && (g.litSquare < 0 || g.litSquare >= g.squareCount))
@@ -530,7 +528,7 @@ class Storm {
     const GameSession& g = game();
     const RecordingBackend& b = backend_;
     if (!b.fault.empty()) return "sound: " + b.fault;
-    if (g.soundOn == 0 && b.playing != RecordingBackend::kSilent)
+    if (!g.soundOn && b.playing != RecordingBackend::kSilent)
       return "a sound plays while sound is off";
     if (b.playing == RecordingBackend::kNote) {
       if (g.litSquare == -1) return "a note loops with no square lit";
@@ -538,10 +536,10 @@ class Storm {
         return "the note is not the lit square's";
     }
     // A square lit since the last switch of the sound sounds its note.
-    if (g.litSquare != -1 && g.soundOn != 0 && lightEvent_ > toggleEvent_ &&
+    if (g.litSquare != -1 && g.soundOn && lightEvent_ > toggleEvent_ &&
         (b.playing != RecordingBackend::kNote || b.note != SquareNote(g.boardIndex, g.litSquare)))
       return "the lit square is silent";
-    if (g.soundOn != 0 && g.state != before_.state) {
+    if (g.soundOn && g.state != before_.state) {
       const char* effect = g.state == GameState::Wrong        ? "buzz"
                            : g.state == GameState::SequenceOk ? "ding"
                            : g.state == GameState::YouWin     ? "win"
@@ -733,9 +731,18 @@ class Storm {
 
 // On a tiny board several squares, or a square and the panel, may share a rectangle:
 // the request counts for each of them.
-void StormShell::Invalidate(const Rect& rect) {
-  dirty = true;
+void StormShell::Repaint(const Rect& rect, PaintTime when) {
   const BoardLayout& layout = storm_.layout();
+  if (when == PaintTime::Now) {
+    ++redraws;
+    badRect |= !(rect == ClientRect(layout));
+    return storm_.Paint();
+  }
+  dirty = true;
+  if (rect == ClientRect(layout)) {
+    all = true;
+    return;
+  }
   bool known = false;
   if (rect == StatusPanelRect(layout)) {
     ++panels;
@@ -750,11 +757,6 @@ void StormShell::Invalidate(const Rect& rect) {
   }
   if (squareMask != 0) ++squares;
   if (!known) badRect = true;
-}
-
-void StormShell::RedrawAll() {
-  ++redraws;
-  storm_.Paint();
 }
 
 void Merge(Coverage& total, const Coverage& c) {

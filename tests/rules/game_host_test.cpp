@@ -19,12 +19,11 @@ class RecordingShell final : public Shell {
   Recorder log;
   bool dialogOpen = false;
 
-  void Invalidate(const Rect& r) override {
-    log.Add("invalidate " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-            std::to_string(r.right) + "," + std::to_string(r.bottom));
+  void Repaint(const Rect& r, PaintTime when) override {
+    log.Add("repaint " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+            std::to_string(r.right) + "," + std::to_string(r.bottom) +
+            (when == PaintTime::Now ? " now" : ""));
   }
-  void InvalidateAll() override { log.Add("invalidate all"); }
-  void RedrawAll() override { log.Add("redraw all"); }
   void StartTicks() override { log.Add("start ticks"); }
   void StopTicks() override { log.Add("stop ticks"); }
   bool DialogOpen() override { return dialogOpen; }
@@ -157,7 +156,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
   h.host.Run(Command::Sound);
   h.shell.log.Take();
   h.host.Run(Command::Sound);
-  EXPECT_TRUE(h.host.Menu().soundChecked);
+  EXPECT_TRUE(h.host.Menu().checked[static_cast<int>(Command::Sound)]);
   EXPECT_EQ(h.shell.log.Take(), Events{"status"});
 }
 
@@ -203,7 +202,7 @@ TEST(Level, ChoosingAppliesTheLevelAndRepaintsTheWholeBoard) {
   EXPECT_EQ(h.Game().boardIndex, 6);
   EXPECT_EQ(h.Game().skillIndex, 11);
   EXPECT_EQ(h.Game().state, GameState::Idle);
-  EXPECT_EQ(h.shell.log.Take(), (Events{kSilence, "invalidate all", "status", "stop ticks"}));
+  EXPECT_EQ(h.shell.log.Take(), (Events{kSilence, "repaint 0,0,640,480", "status", "stop ticks"}));
   h.host.ChooseLevel(7, 0);
   EXPECT_EQ(h.Game().boardIndex, 6);
 }

@@ -76,7 +76,7 @@ class Judge {
     if (StartsSomething(s.op)) lastActionAt_ = p_.NowMs();
     switch (s.op) {
       case Op::Command:
-        return p_.Command(static_cast<uint16_t>(s.a));
+        return p_.Run(static_cast<Command>(s.a));
       case Op::Key:
         return p_.Key(s.text);
       case Op::Type:
@@ -107,7 +107,7 @@ class Judge {
       case Op::ExpectWonBoard:
         return ExpectWonBoard();
       case Op::ExpectMenu:
-        if (p_.MenuEnabled(static_cast<uint16_t>(s.a)) != (s.b != 0))
+        if (p_.MenuEnabled(static_cast<Command>(s.a)) != (s.b != 0))
           Fail(Format("menu item %d is %s", s.a, s.b != 0 ? "greyed" : "enabled"));
         return;
       case Op::ExpectSoundChecked:

@@ -7,7 +7,7 @@ namespace {
 using screen::kAbout, screen::kFreePlay, screen::kInstructions, screen::kLevel, screen::kNewGame,
     screen::kQuit, screen::kSound;
 
-Step Command(uint16_t command) { return {Op::Command, command}; }
+Step Command(::Command command) { return {Op::Command, static_cast<int>(command)}; }
 Step Key(const char* key) { return {Op::Key, 0, 0, 0, 0, key}; }
 Step Type(char typed, bool autoRepeat = false) { return {Op::Type, typed, autoRepeat}; }
 Step ClickSquare(int square) { return {Op::ClickSquare, square}; }
@@ -19,7 +19,9 @@ Step ExpectDarkFor(int ms) { return {Op::ExpectDarkFor, ms}; }
 Step ExpectPanel(int skill, int board, int length, int target, const char* word) {
   return {Op::ExpectPanel, skill, board, length, target, word};
 }
-Step ExpectMenu(uint16_t command, bool enabled) { return {Op::ExpectMenu, command, enabled}; }
+Step ExpectMenu(::Command command, bool enabled) {
+  return {Op::ExpectMenu, static_cast<int>(command), enabled};
+}
 Step ExpectDialog(const char* caption, int withinMs = 3000) {
   return {Op::ExpectDialog, withinMs, 0, 0, 0, caption};
 }

@@ -69,10 +69,10 @@ const std::vector<Scenario>& AllScenarios();
 // Its clock, waits, copies of the client area and clicks are a whole-game player's.
 class ScenarioPlayer : public screen::BoardPlayer {
  public:
-  virtual void Command(uint16_t command) = 0;
+  virtual void Run(Command command) = 0;
   virtual void Key(const std::string& key) = 0;
   virtual void Type(char typed, bool autoRepeat) = 0;
-  virtual bool MenuEnabled(uint16_t command) = 0;
+  virtual bool MenuEnabled(Command command) = 0;
   virtual bool SoundChecked() = 0;
   virtual std::vector<std::string> DialogCaptions() = 0;  // the dialogs open
   virtual void LevelChoice(int& board, int& skill) = 0;

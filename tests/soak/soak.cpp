@@ -37,7 +37,7 @@ HWND WaitForPaintedDialog(const Game& game, int controlId, const char* name) {
   return dialog;
 }
 
-HWND OpenDialog(const Game& game, uint16_t command, int controlId, const char* name) {
+HWND OpenDialog(const Game& game, Command command, int controlId, const char* name) {
   game.Command(command);
   return WaitForPaintedDialog(game, controlId, name);
 }

@@ -38,12 +38,12 @@ TEST(GatedSoundPlayer, IsSilentWhileSoundIsOffAndFollowsTheLiveSwitch) {
   GameSession game;
   Recorder log;
   GatedSoundPlayer player(game, log);
-  game.soundOn = 0;
+  game.soundOn = false;
   player.PlayNote(60);
   player.PlayEffect(SoundEffect::Win);
   player.StopSound();
   EXPECT_EQ(log.Take(), Events{});
-  game.soundOn = 1;  // the player reads the record at each call
+  game.soundOn = true;  // the player reads the record at each call
   player.PlayNote(60);
   EXPECT_EQ(log.Take(), Events{NoteCall(60)});
 }
@@ -52,14 +52,14 @@ TEST(ToggleSound, FlipsTheSwitchAndSilencesOnlyWhenTurningOff) {
   GameSession game;
   Recorder log;
   ToggleSound(game, log);
-  EXPECT_EQ(game.soundOn, 0);
+  EXPECT_FALSE(game.soundOn);
   EXPECT_EQ(log.Take(), Events{kSilence});
   ToggleSound(game, log);
-  EXPECT_EQ(game.soundOn, 1);
+  EXPECT_TRUE(game.soundOn);
   EXPECT_EQ(log.Take(), Events{}) << "turning on resumes nothing";
   ToggleSound(game, log);
   ToggleSound(game, log);
-  EXPECT_EQ(game.soundOn, 1);
+  EXPECT_TRUE(game.soundOn);
   EXPECT_EQ(log.Take(), Events{kSilence});
 }
 
@@ -91,11 +91,11 @@ TEST(ToggleSound, OffAndOnDuringANoteCutsItWithoutBringingItBack) {
 TEST(ShutdownSound, SilencesWhateverTheSwitchHolds) {
   Recorder log;
   GameSession game;
-  game.soundOn = 0;
+  game.soundOn = false;
   ShutdownSound(log);
   EXPECT_EQ(log.Take(), (Events{kSilence, "close sound"}));
-  EXPECT_EQ(game.soundOn, 0);
-  game.soundOn = 1;
+  EXPECT_FALSE(game.soundOn);
+  game.soundOn = true;
   ShutdownSound(log);
   EXPECT_EQ(log.Take(), (Events{kSilence, "close sound"}));
 }
@@ -110,7 +110,7 @@ struct Step {
 
 // A won game (some rounds letting every flash run out, some pressing during the
 // flash), a wrong square, a timeout, free play and a game restarted during playback.
-std::vector<Step> PlayScript(int32_t soundOn) {
+std::vector<Step> PlayScript(bool soundOn) {
   GameSession game;
   game.soundOn = soundOn;
   game.skillIndex = 0;  // target 6
@@ -200,7 +200,7 @@ int CountEntries(const std::vector<Step>& steps, GameState state) {
 }  // namespace
 
 TEST(WholeGame, ScriptCoversEveryEnding) {
-  const std::vector<Step> steps = PlayScript(1);
+  const std::vector<Step> steps = PlayScript(true);
   EXPECT_EQ(CountEntries(steps, GameState::YouWin), 1);
   EXPECT_EQ(CountEntries(steps, GameState::Wrong), 2);
   EXPECT_EQ(CountEntries(steps, GameState::SequenceOk), 6);
@@ -208,14 +208,14 @@ TEST(WholeGame, ScriptCoversEveryEnding) {
 }
 
 TEST(WholeGame, WithSoundOffIsSilentAndFollowsTheSameTimeline) {
-  const std::vector<Step> on = PlayScript(1);
-  const std::vector<Step> off = PlayScript(0);
+  const std::vector<Step> on = PlayScript(true);
+  const std::vector<Step> off = PlayScript(false);
   ASSERT_EQ(on.size(), off.size());
   int soundCalls = 0;
   for (size_t i = 0; i < on.size(); ++i) {
     ASSERT_EQ(on[i].what, off[i].what) << "step " << i;
     ExpectSameGame(on[i].after, off[i].after, i);
-    EXPECT_EQ(off[i].after.soundOn, 0);
+    EXPECT_FALSE(off[i].after.soundOn);
     for (const std::string& e : off[i].events)
       EXPECT_FALSE(IsSound(e)) << "step " << i << ": " << e;
     Events repaints;
@@ -235,7 +235,7 @@ TEST(WholeGame, WithSoundOffIsSilentAndFollowsTheSameTimeline) {
 // first in a new game or free play), each effect last, after the repaint that
 // announces it.
 TEST(WholeGame, SoundCallsComeInTheirPlaces) {
-  const std::vector<Step> steps = PlayScript(1);
+  const std::vector<Step> steps = PlayScript(true);
   int notes = 0, lightings = 0;
   for (size_t i = 1; i < steps.size(); ++i) {
     const GameSession& before = steps[i - 1].after;

@@ -1,4 +1,4 @@
-#include "sound/stream_requests.h"
+#include "streaming/stream_requests.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,11 @@
 #include <thread>
 #include <vector>
 
-#include "sound/request_slot.h"
 #include "sound/sound_library.h"
 #include "sound/sound_player.h"
-#include "sound/stream_feeder.h"
-#include "sound/wave_reader.h"
 #include "soundgen/sound_set.h"
+#include "streaming/request_slot.h"
+#include "streaming/stream_feeder.h"
 #include "tests/sound/wave_image.h"
 
 using namespace wave_image;
@@ -42,12 +41,6 @@ class CountingWaker final : public Waker {
   int wakes = 0;
   void Wake() override { ++wakes; }
 };
-
-std::vector<int16_t> SamplesOf(SoundId sound) {
-  const std::vector<uint8_t>& bytes = CommittedSounds()[sound].bytes;
-  return ReadWaveImage(bytes.data(), bytes.size()).samples;
-}
-std::vector<int16_t> NoteSamples(int16_t note) { return SamplesOf(NoteSound(note)); }
 
 // The whole service without a device: requests on one side, filled buffers on the other.
 struct Service {

@@ -1,24 +1,15 @@
-#include "sound/voice.h"
+#include "streaming/voice.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <vector>
 
-#include "sound/wave_reader.h"
 #include "tests/sound/wave_image.h"
 
 using namespace wave_image;
 
 namespace {
-
-std::vector<int16_t> SamplesOf(const std::string& name) {
-  for (const SoundFile& file : CommittedSounds()) {
-    if (file.name == name) return ReadWaveImage(file.bytes.data(), file.bytes.size()).samples;
-  }
-  ADD_FAILURE() << "no sound " << name;
-  return {};
-}
 
 // `length` samples of `period` repeated back to back from its first sample.
 std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length) {
@@ -31,8 +22,8 @@ std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length)
 
 TEST(VoiceLoop, EveryNoteRepeatsExactlyForEveryBufferSizeUpTo4096) {
   constexpr size_t kLargest = 4096;
-  for (int note = 53; note <= 72; ++note) {
-    const std::vector<int16_t> period = SamplesOf("A" + std::to_string(note));
+  for (int16_t note = 53; note <= 72; ++note) {
+    const std::vector<int16_t> period = NoteSamples(note);
     ASSERT_GE(period.size(), 42u);
     ASSERT_LE(period.size(), 127u);
     // Enough for three buffers of the largest size and a few periods after them.
@@ -54,7 +45,7 @@ TEST(VoiceLoop, EveryNoteRepeatsExactlyForEveryBufferSizeUpTo4096) {
 }
 
 TEST(VoiceLoop, BuffersOfChangingSizesContinueWhereTheLastEnded) {
-  const std::vector<int16_t> period = SamplesOf("A68");  // 53 samples, plateaus 6 and 7
+  const std::vector<int16_t> period = NoteSamples(68);  // 53 samples, plateaus 6 and 7
   const size_t sizes[] = {1, 52, 53, 54, 2, 105, 106, 107, 4096, 3, 17, 220, 441, 1};
   size_t total = 0;
   for (size_t size : sizes) total += size;
@@ -75,7 +66,7 @@ TEST(VoiceLoop, BuffersOfChangingSizesContinueWhereTheLastEnded) {
 }
 
 TEST(VoiceOnce, AnEffectPlaysOnceThenSilenceForEveryBufferSize) {
-  const std::vector<int16_t> ding = SamplesOf("DING");
+  const std::vector<int16_t> ding = SamplesOf(EffectSound(SoundEffect::Ding));
   ASSERT_EQ(ding.size(), 1483u);
   std::vector<int16_t> expected = ding;
   expected.resize(ding.size() + 2 * 4096 + 4096, 0);
@@ -101,8 +92,8 @@ TEST(VoiceOnce, AnEffectPlaysOnceThenSilenceForEveryBufferSize) {
 }
 
 TEST(VoiceControl, StartReplacesAndRestartsStopSilences) {
-  const std::vector<int16_t> low = SamplesOf("A53");
-  const std::vector<int16_t> high = SamplesOf("A72");
+  const std::vector<int16_t> low = NoteSamples(53);
+  const std::vector<int16_t> high = NoteSamples(72);
   std::vector<int16_t> out(300);
   Voice voice;
   EXPECT_FALSE(voice.Playing());
@@ -158,9 +149,9 @@ void FillIn(Voice& voice, size_t count, size_t size, std::vector<int16_t>& out) 
 TEST(VoiceRelease, NoStopOrReplacementAnywhereInAnyNoteStepsMoreThanTheNoteItself) {
   // A note stopped, restarted or replaced by the lowest or the highest note, at every
   // sample of its period, filled in buffers that split the release in various places.
-  const std::vector<int16_t> lowest = SamplesOf("A53"), highest = SamplesOf("A72");
-  for (int note = 53; note <= 72; ++note) {
-    const std::vector<int16_t> period = SamplesOf("A" + std::to_string(note));
+  const std::vector<int16_t> lowest = NoteSamples(53), highest = NoteSamples(72);
+  for (int16_t note = 53; note <= 72; ++note) {
+    const std::vector<int16_t> period = NoteSamples(note);
     const size_t n = period.size();
     const int own = LargestStep(Repeated(period, 2 * n + 1));
     const std::vector<int16_t>* nexts[] = {nullptr, &period, &lowest, &highest};
@@ -203,7 +194,7 @@ TEST(VoiceRelease, NoStopOrReplacementAnywhereInAnyNoteStepsMoreThanTheNoteItsel
 
 TEST(VoiceRelease, RequestsDuringAReleaseKeepFadingFromWhereItStands) {
   // Releases of 16 samples from sample 12 of A53's period stay on its upper plateau.
-  const std::vector<int16_t> low = SamplesOf("A53"), high = SamplesOf("A72");
+  const std::vector<int16_t> low = NoteSamples(53), high = NoteSamples(72);
   constexpr size_t kShort = 16;
   const auto releasing = [&low]() {
     Voice voice;

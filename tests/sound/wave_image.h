@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "sound/sounds.h"
+#include "sound/wave_reader.h"
 #include "tests/support/riff_reader.h"
 
 namespace wave_image {
@@ -36,11 +38,11 @@ inline std::string Riff(const std::string& chunks) {
 inline std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 struct SoundFile {
-  std::string name;  // resource name: "A53" ... "WIN"
+  std::string name;  // as the tests call it: "A53" ... "WIN"
   std::vector<uint8_t> bytes;
 };
 
-// The 23 files under resources/sounds/, as the resource script embeds them, in the
+// The 23 files under resources/sounds/, as the programs embed them, in the
 // order of their ids (sound/sounds.h).
 inline const std::vector<SoundFile>& CommittedSounds() {
   static const std::vector<SoundFile> files = [] {
@@ -56,5 +58,12 @@ inline const std::vector<SoundFile>& CommittedSounds() {
   }();
   return files;
 }
+
+// The samples of a committed sound, as the reader gives them.
+inline std::vector<int16_t> SamplesOf(SoundId sound) {
+  const std::vector<uint8_t>& bytes = CommittedSounds()[sound].bytes;
+  return ReadWaveImage(bytes.data(), bytes.size()).samples;
+}
+inline std::vector<int16_t> NoteSamples(int16_t note) { return SamplesOf(NoteSound(note)); }
 
 }  // namespace wave_image

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "soundgen/sound_set.h"
@@ -62,14 +61,14 @@ TEST(CommittedSoundFiles, AllReadByWalkingTheirChunks) {
     EXPECT_EQ(w.formatTag, 1);
     EXPECT_EQ(w.channels, 1);
     EXPECT_EQ(w.samplesPerSecond, 22050u);
-    const bool note = sound.resourceName[0] == 'A';
+    const bool note = sound.fileName[0] == 'a';
     EXPECT_EQ(w.fmtSize, note ? 16u : 18u);
     EXPECT_EQ(w.bitsPerSample, note ? 8 : 16);
     EXPECT_EQ(w.blockAlign, note ? 1 : 2);
     EXPECT_EQ(w.bytesPerSecond, note ? 22050u : 44100u);
     EXPECT_EQ(w.extraFormatBytes, 0);
     const std::vector<std::string> expectedChunks =
-        sound.resourceName == "BUZZ" ? std::vector<std::string>{"fmt ", "fact", "data"}
+        sound.fileName == "buzz.wav" ? std::vector<std::string>{"fmt ", "fact", "data"}
                                      : std::vector<std::string>{"fmt ", "data"};
     EXPECT_EQ(w.chunks, expectedChunks);
     EXPECT_EQ(w.samples.size(), w.dataSize / w.blockAlign);
@@ -96,11 +95,11 @@ TEST(RiffReader, WalksChunksAndRejectsDamagedFiles) {
   EXPECT_NE(ReadWave(Bytes(shortData)).error, "") << "data chunk runs past the end";
 }
 
-// The resource script must embed every sound under its capital name, as type WAVE,
-// in English (United Kingdom), from a path relative to resources/.
+// The resource script must embed every sound numbered by its id + 1 (the set's order),
+// as type WAVE, in English (United Kingdom), from a path relative to resources/.
 TEST(SoundResourceScript, EmbedsEverySoundOnceUnderUkEnglish) {
-  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/resources/sounds.rc");
-  ASSERT_TRUE(in) << "resources/sounds.rc is missing";
+  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/win32/resources/sounds.rc");
+  ASSERT_TRUE(in) << "win32/resources/sounds.rc is missing";
   std::stringstream text;
   text << in.rdbuf();
   const std::string script = text.str();
@@ -127,14 +126,12 @@ TEST(SoundResourceScript, EmbedsEverySoundOnceUnderUkEnglish) {
     }
   }
   EXPECT_TRUE(languageSet);
-  std::set<std::string> names, expected = {"BUZZ", "DING", "WIN"};
-  for (int note = 53; note <= 72; ++note) expected.insert("A" + std::to_string(note));
-  for (const auto& entry : entries) names.insert(entry.first);
-  EXPECT_EQ(names, expected);
-  for (const NamedSound& sound : Set()) {
-    ASSERT_EQ(entries.count(sound.resourceName), 1u) << sound.resourceName;
-    const std::string& path = entries[sound.resourceName];
-    EXPECT_EQ(path, "sounds/" + sound.fileName);
+  EXPECT_EQ(entries.size(), Set().size());
+  for (size_t id = 0; id < Set().size(); ++id) {
+    const std::string number = std::to_string(id + 1);
+    ASSERT_EQ(entries.count(number), 1u) << number;
+    const std::string& path = entries[number];
+    EXPECT_EQ(path, "sounds/" + Set()[id].fileName);
     EXPECT_FALSE(ReadFileBytes(std::string(ZIRIRAR_SOURCE_DIR) + "/resources/" + path).empty());
   }
 }

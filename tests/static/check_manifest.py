@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks the application manifest built into both Windows executables: present as
 the one resource of type 24 (RT_MANIFEST) with id 1, well-formed XML, the committed
-resources/zirirar.manifest byte for byte, and saying what the game asks of Windows:
-the rights of whoever starts it, the versions of Windows from Vista to 10 and 11,
+win32/resources/zirirar.manifest byte for byte, and saying what the game asks of
+Windows: the rights of whoever starts it, the versions of Windows from Vista to 10 and 11,
 per-monitor (v2) pixel density with the system's as the fallback, and no dependency
 (no common controls of version 6: the dialogs keep the classic look).
 
@@ -21,7 +21,7 @@ import xml.etree.ElementTree as ElementTree
 from check_hardening import DEFAULT_EXES, ROOT
 from check_release import Failure, equal, expect, pefile
 
-SOURCE = os.path.join(ROOT, "resources", "zirirar.manifest")
+SOURCE = os.path.join(ROOT, "win32", "resources", "zirirar.manifest")
 
 RT_MANIFEST, MANIFEST_ID, LANG_NEUTRAL = 24, 1, 0
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
@@ -75,9 +75,9 @@ def check_present(pe, data):
 def check_same_as_source(pe, data):
     with open(SOURCE, "rb") as f:
         wanted = f.read()
-    expect(all(b < 0x80 for b in wanted), "resources/zirirar.manifest is not plain ASCII")
-    expect(data == wanted, "the manifest differs from resources/zirirar.manifest (%d bytes, "
-           "want %d)" % (len(data), len(wanted)))
+    expect(all(b < 0x80 for b in wanted), "win32/resources/zirirar.manifest is not plain ASCII")
+    expect(data == wanted, "the manifest differs from win32/resources/zirirar.manifest "
+           "(%d bytes, want %d)" % (len(data), len(wanted)))
 
 
 def check_well_formed(pe, data):
@@ -133,7 +133,7 @@ def check_no_dependency(pe, data):
 
 CHECKS = [
     ("manifest present: type 24, id 1, language neutral", check_present),
-    ("manifest is resources/zirirar.manifest", check_same_as_source),
+    ("manifest is win32/resources/zirirar.manifest", check_same_as_source),
     ("manifest is well-formed", check_well_formed),
     ("manifest asks for the invoker's rights", check_execution_level),
     ("manifest names Windows Vista to 10 and 11", check_supported_os),

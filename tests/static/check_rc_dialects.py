@@ -5,7 +5,7 @@ two .res files resource by resource: the same types, names and languages, and in
 the same header fields and data bytes, so that the script builds the same game with
 either. A resource in one output only is a failure.
 
-    python3 tests/static/check_rc_dialects.py [SCRIPT]    (default resources/zirirar.rc)
+    python3 tests/static/check_rc_dialects.py [SCRIPT]    (default win32/resources/zirirar.rc)
 
 Two differences are allowed, each normalised rather than skipped:
 - Dialog control classes named in CONTROL statements: windres stores the name in
@@ -44,7 +44,7 @@ import tempfile
 # The paths and helpers of the other static checks.
 from check_release import CONTROL_ORDINALS, DS_SETFONT, ROOT, RT_DIALOG, Failure, Reader, expect
 
-DEFAULT_SCRIPT = os.path.join(ROOT, "resources", "zirirar.rc")
+DEFAULT_SCRIPT = os.path.join(ROOT, "win32", "resources", "zirirar.rc")
 # The release build's resource compiler (cmake/mingw-i686.cmake) and the folder of its
 # <windows.h>, which llvm-rc is given too.
 WINDRES = "i686-w64-mingw32-windres"
@@ -104,8 +104,9 @@ def run(command, what, folder):
 
 def compile_both(script, folder):
     """Paths of the .res files windres and llvm-rc make of the script, in that order."""
-    # The build's include folders: the source root and the script's own folder.
-    includes = [ROOT, os.path.dirname(script)]
+    # The build's include folders: the source root, the script's own folder and the
+    # shared data's (win32/CMakeLists.txt).
+    includes = [ROOT, os.path.dirname(script), os.path.join(ROOT, "resources")]
     ours, theirs = os.path.join(folder, "windres.res"), os.path.join(folder, "llvm-rc.res")
     command = [WINDRES, "-O", "res"]
     for path in includes:

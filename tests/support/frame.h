@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/commands.h"
+
 namespace screen {
 
 using Colour = uint32_t;  // 0xRRGGBB
@@ -29,11 +31,10 @@ constexpr Colour kFreePlayColour = 0x00FFFF;
 constexpr Colour kBoard1Colours[4] = {0xFF0000, 0x00FF00, 0xFFE000, 0x0040FF};
 constexpr Colour kBoard0Colours[2] = {0xFF0000, 0x00FF00};
 
-// The numbers of the game's menu commands, written here on their own (not taken from
-// the game's resource header), so a renumbered item shows as a failure; and the
-// captions of its three boxes.
-constexpr uint16_t kNewGame = 521, kLevel = 522, kFreePlay = 523, kSound = 524, kQuit = 526;
-constexpr uint16_t kAbout = 531, kInstructions = 533;
+// The game's commands, by the names the scenarios use, and the captions of its boxes.
+constexpr Command kNewGame = Command::NewGame, kLevel = Command::Level, kSound = Command::Sound;
+constexpr Command kFreePlay = Command::FreePlay, kQuit = Command::Quit, kAbout = Command::About;
+constexpr Command kInstructions = Command::Instructions;
 constexpr char kLevelCaption[] = "Choisir un niveau";
 constexpr char kInstructionsCaption[] = "Instructions";
 constexpr char kAboutBoxCaption[] = "A Propos";

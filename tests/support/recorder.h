@@ -14,6 +14,19 @@ using Events = std::vector<std::string>;
 
 inline const std::string kSilence = "silence";
 
+inline const char* EffectWord(SoundEffect effect) {
+  return effect == SoundEffect::Buzz ? "buzz" : effect == SoundEffect::Ding ? "ding" : "win";
+}
+
+// "a58" for note 58's sound, an effect's word for its sound, else the id.
+inline std::string SoundWord(SoundId sound) {
+  for (int16_t note = kLowestNote; note <= kHighestNote; ++note)
+    if (NoteSound(note) == sound) return "a" + std::to_string(note);
+  for (SoundEffect effect : {SoundEffect::Buzz, SoundEffect::Ding, SoundEffect::Win})
+    if (EffectSound(effect) == sound) return EffectWord(effect);
+  return std::to_string(sound);
+}
+
 // Every request made of it, in one log in the order they came, as short words:
 // repaints ("square 2", "panel", "redraw"), the engine's sound requests ("note 58",
 // "effect ding", "stop") and the calls that reach a sound output ("play a58 loop",
@@ -26,15 +39,10 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   void InvalidateStatusPanel() override { Add("panel"); }
   void RedrawAll() override { Add("redraw"); }
   void PlayNote(int16_t note) override { Add("note " + std::to_string(note)); }
-  void PlayEffect(SoundEffect effect) override {
-    Add(effect == SoundEffect::Buzz   ? "effect buzz"
-        : effect == SoundEffect::Ding ? "effect ding"
-                                      : "effect win");
-  }
+  void PlayEffect(SoundEffect effect) override { Add(std::string("effect ") + EffectWord(effect)); }
   void StopSound() override { Add("stop"); }
   void Play(SoundId sound, bool loop) override {
-    const char* name = SoundName(sound);
-    Add(std::string("play ") + (name ? name : std::to_string(sound)) + (loop ? " loop" : " once"));
+    Add("play " + SoundWord(sound) + (loop ? " loop" : " once"));
   }
   void Stop() override { Add(kSilence); }
   void Close() override { Add("close sound"); }

@@ -253,7 +253,7 @@ TEST(Sound, StartsWithTheFirstKeyAfterRest) {
     // WebKit lends a gesture to the timers started within it, for a second.
     page->WaitUntil(
         1500, [] { return false; }, 50);
-    page->Command(screen::kNewGame);
+    page->Run(screen::kNewGame);
     if (!page->WaitUntil(
             3000, [&] { return page->Eval(state) == "running"; }, 20))
       page->Fail("the sound is " + page->Eval(state).dump() + " at the new game's first note");

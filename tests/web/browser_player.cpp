@@ -11,8 +11,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "resources/command_ids.h"
-
 #ifndef ZIRIRAR_SOURCE_DIR
 #error "ZIRIRAR_SOURCE_DIR: the source tree, where tests/web/browsers.mjs lies"
 #endif
@@ -315,9 +313,7 @@ screen::Frame BrowserPlayer::Grab(bool sizeMustAgree) {
   return screen::Frame(width, height, std::move(pixels), c.background, c.text);
 }
 
-void BrowserPlayer::Command(uint16_t id) {
-  ::Command command;
-  if (!CommandOfId(id, command)) Fail("no command numbered " + std::to_string(id));
+void BrowserPlayer::Run(Command command) {
   const std::string k = std::to_string(static_cast<int>(command));
   // As the menu item sends it, whatever state it shows: the game judges.
   const Json clicked = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
@@ -351,10 +347,8 @@ void BrowserPlayer::Press(const std::string& selector) {
   MouseClick(at[0], at[1]);
 }
 
-// The "true" or "false" of `attribute` on the menu item of command number `id`.
-bool BrowserPlayer::ItemFlag(uint16_t id, const char* attribute) {
-  ::Command command;
-  if (!CommandOfId(id, command)) Fail("no command numbered " + std::to_string(id));
+// The "true" or "false" of `attribute` on the menu item of `command`.
+bool BrowserPlayer::ItemFlag(Command command, const char* attribute) {
   const std::string k = std::to_string(static_cast<int>(command));
   const Json state = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
                           "\"]'); return e ? e.getAttribute('" + attribute + "') : 'none'; })()");
@@ -363,7 +357,7 @@ bool BrowserPlayer::ItemFlag(uint16_t id, const char* attribute) {
   return state == "true";
 }
 
-bool BrowserPlayer::MenuEnabled(uint16_t id) { return !ItemFlag(id, "aria-disabled"); }
+bool BrowserPlayer::MenuEnabled(Command command) { return !ItemFlag(command, "aria-disabled"); }
 
 bool BrowserPlayer::SoundChecked() { return ItemFlag(screen::kSound, "aria-checked"); }
 
@@ -494,7 +488,7 @@ std::string BrowserPlayer::CheckPanel(const screen::Frame& frame, const screen::
 }
 
 int BrowserPlayer::QuitAndWait() {
-  Command(screen::kQuit);
+  Run(screen::kQuit);
   // The session ended and its sound closed, as the page marks them.
   const bool ended = WaitUntil(
       2000,

@@ -52,11 +52,11 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   double NowMs() override;
   bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) override;
   screen::Frame Capture() override;
-  void Command(uint16_t command) override;
+  void Run(Command command) override;
   void Key(const std::string& key) override;
   void Type(char typed, bool autoRepeat) override;
   void Click(int x, int y) override;
-  bool MenuEnabled(uint16_t command) override;
+  bool MenuEnabled(Command command) override;
   bool SoundChecked() override;
   std::vector<std::string> DialogCaptions() override;
   void LevelChoice(int& board, int& skill) override;
@@ -95,7 +95,7 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   };
 
   Json Call(Json request);
-  bool ItemFlag(uint16_t command, const char* attribute);
+  bool ItemFlag(Command command, const char* attribute);
   Canvas Board();
   // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than
   // the canvas fails, else gives an empty frame.

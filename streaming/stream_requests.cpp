@@ -1,4 +1,4 @@
-#include "sound/stream_requests.h"
+#include "streaming/stream_requests.h"
 
 void StreamRequests::Play(SoundId sound, bool loop) {
   SoundRequest request;  // a stop, unless the sound can be played

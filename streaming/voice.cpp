@@ -1,4 +1,4 @@
-#include "sound/voice.h"
+#include "streaming/voice.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "sound/stream_feeder.h"
+#include "streaming/stream_feeder.h"
 
 #include <vector>
 

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sound/request_slot.h"
 #include "sound/sound_library.h"
-#include "sound/voice.h"
+#include "streaming/request_slot.h"
+#include "streaming/voice.h"
 
 class StreamFeeder {
  public:

@@ -3,9 +3,9 @@
 // thread only when something changed.
 #pragma once
 
-#include "sound/request_slot.h"
 #include "sound/sound_library.h"
 #include "sound/sound_player.h"
+#include "streaming/request_slot.h"
 
 class Waker {
  public:

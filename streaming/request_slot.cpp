@@ -1,4 +1,4 @@
-#include "sound/request_slot.h"
+#include "streaming/request_slot.h"
 
 static_assert(std::atomic<uint32_t>::is_always_lock_free, "the hand-over must never block");
 
