@@ -127,7 +127,10 @@ Object.assign(Page, {
       Page.stop(audio);
       const heard = audio.quietAt + (audio.context.outputLatency || 0.1);
       const wait = Math.max(0, heard - audio.context.currentTime) * 1000 + 20;
-      setTimeout(() => audio.context.close().then(Page.soundEnded, Page.soundEnded), wait);
+      // Suspended first: a context closed while its output still runs makes the browser
+      // stop a stream that is draining, which one engine's PulseAudio output can hang on.
+      const close = () => audio.context.close().then(Page.soundEnded, Page.soundEnded);
+      setTimeout(() => audio.context.suspend().then(close, close), wait);
     } else {
       Page.soundEnded();
     }
