@@ -59,6 +59,13 @@ inline const std::vector<SoundFile>& CommittedSounds() {
   return files;
 }
 
+// Their bytes alone, by id.
+inline std::vector<std::vector<uint8_t>> CommittedImages() {
+  std::vector<std::vector<uint8_t>> images;
+  for (const SoundFile& file : CommittedSounds()) images.push_back(file.bytes);
+  return images;
+}
+
 // The samples of a committed sound, as the reader gives them.
 inline std::vector<int16_t> SamplesOf(SoundId sound) {
   const std::vector<uint8_t>& bytes = CommittedSounds()[sound].bytes;
