@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -94,6 +95,24 @@ inline WaveFile ReadWave(const std::vector<uint8_t>& b) {
     w.error = "unexpected sample size";
   }
   return w;
+}
+
+// The header as read, in one line for a test to compare whole: "RIFF 163, fmt 16: tag 1,
+// 1 ch, 22050 Hz, 22050 B/s, align 1, 8 bit, extra 0, chunks fmt data, fact 0, data 127
+// at 44"; or why it could not be read.
+inline std::string HeaderLine(const WaveFile& w) {
+  if (!w.error.empty()) return w.error;
+  std::string chunks;
+  for (const std::string& chunk : w.chunks)
+    chunks += (chunks.empty() ? "" : " ") + chunk.substr(0, chunk.find(' '));
+  char line[200];
+  std::snprintf(line, sizeof line,
+                "RIFF %u, fmt %u: tag %u, %u ch, %u Hz, %u B/s, align %u, %u bit, extra %u, "
+                "chunks %s, fact %u, data %u at %zu",
+                w.riffSize, w.fmtSize, w.formatTag, w.channels, w.samplesPerSecond,
+                w.bytesPerSecond, w.blockAlign, w.bitsPerSample, w.extraFormatBytes, chunks.c_str(),
+                w.factSamples, w.dataSize, w.dataOffset);
+  return line;
 }
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
