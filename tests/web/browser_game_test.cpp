@@ -26,6 +26,7 @@
 #include "sound/sounds.h"
 #include "tests/scenarios/scenarios.h"
 #include "tests/support/sound_driver.h"
+#include "tests/support/sound_programmes.h"
 #include "tests/web/browser_player.h"
 
 namespace {
@@ -359,7 +360,7 @@ constexpr char kCountUnderruns[] = R"((() => {
   return true;
 })())";
 
-// The sound test's programme of requests (tests/support/sound_driver.h) through the
+// The sound test's programme of requests (tests/support/sound_programmes.h) through the
 // page's voice, once a key has let its sound start, for check_sound.py.
 int DriveSound() {
   const std::unique_ptr<BrowserPlayer> page = NewPage();
@@ -381,7 +382,7 @@ int DriveSound() {
   PageSoundOutput output(*page);
   GatedSoundPlayer player(game, output);
   sound_driver::Driver driver(player);
-  sound_driver::TestProgramme(driver);
+  TestProgramme(driver);
   output.Report();
   // "underrun UNIX_MICROSECONDS COUNT": check_sound.py judges no note the browser starved.
   if (counted)

@@ -17,12 +17,6 @@
 
 namespace {
 
-double SteadyMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 // A computed CSS colour, "rgb(r, g, b)" or "rgba(r, g, b, a)".
 bool ParseCssColour(const std::string& css, screen::Colour& colour) {
   int r = 0, g = 0, b = 0;
@@ -147,12 +141,7 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
 
 BrowserPlayer::BrowserPlayer(Browser& browser, const std::string& url, int width, int height,
                              bool touch, const std::string& preload)
-    : browser_(browser),
-      touch_(touch),
-      ratio_(browser.Ratio()),
-      width_(width),
-      height_(height),
-      clockZero_(SteadyMs()) {
+    : browser_(browser), touch_(touch), ratio_(browser.Ratio()), width_(width), height_(height) {
   try {
     page_ = browser_
                 .Request({{"op", "open"},
@@ -248,16 +237,7 @@ Json BrowserPlayer::Eval(const std::string& expression) {
   return reply["value"];
 }
 
-double BrowserPlayer::NowMs() { return SteadyMs() - clockZero_; }
-
-bool BrowserPlayer::WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) {
-  const double end = NowMs() + limitMs;
-  for (;;) {
-    if (condition()) return true;
-    if (NowMs() >= end) return condition();
-    std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
-  }
-}
+void BrowserPlayer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 BrowserPlayer::Canvas BrowserPlayer::Board() {
   const Json box = Eval(R"((() => {
@@ -503,8 +483,6 @@ int BrowserPlayer::QuitAndWait() {
 }
 
 void BrowserPlayer::Note(const std::string& line) { notes_.push_back(line); }
-
-void BrowserPlayer::Fail(const std::string& what) { throw ScenarioFailure(what); }
 
 std::vector<std::string> BrowserPlayer::PageErrors() {
   return Call({{"op", "errors"}})["value"].get<std::vector<std::string>>();
