@@ -2,7 +2,7 @@
 # each test pytest collects from the files is one CTest test, static_<group>_<test>,
 # check_hardening.py::test_NX_COMPAT[i686] becoming static_hardening_NX_COMPAT_i686. A file
 # that cannot be collected is one failing test, static_<group>_collection.
-set(pytest ${python} -B -m pytest -q -p no:cacheprovider)
+set(pytest ${python} -B -m pytest -q --tb=short -p no:cacheprovider)
 execute_process(COMMAND ${pytest} --collect-only --continue-on-collection-errors ${files}
                 WORKING_DIRECTORY ${dir} OUTPUT_VARIABLE out ERROR_VARIABLE out)
 string(REGEX MATCHALL "check_[a-z_]+\\.py::[^\n]+|ERROR check_[a-z_]+\\.py" ids "${out}")

@@ -1,9 +1,9 @@
 include_guard(GLOBAL)
 # script_checks(NAME SCRIPT LABEL SETUP CHECK...): the checks of a shell script that share
-# one setup, each a CTest test NAME_CHECK (label LABEL) that runs `bash SCRIPT CHECK STATE`,
-# STATE being the build tree's folder NAME, one at a time. Its setup (`SCRIPT SETUP STATE`) and its
-# `SCRIPT clean STATE` are the fixture NAME's, label fixture: ctest adds them to any
-# check it runs.
+# one setup, each a CTest test NAME_CHECK (label LABEL) running `bash SCRIPT CHECK STATE`,
+# STATE being the build tree's folder NAME, one at a time. `SCRIPT SETUP STATE` and
+# `SCRIPT clean STATE` are the fixture NAME (label fixture), which ctest adds to any check
+# it runs.
 function(script_checks name script label setup)
   set(state ${CMAKE_CURRENT_BINARY_DIR}/${name})
   foreach(step ${setup} clean ${ARGN})
