@@ -113,4 +113,4 @@ class Accessibility(unittest.TestCase):
 
 if __name__ == "__main__":
     GAME = sys.argv.pop(1)
-    unittest.main()
+    unittest.main(warnings="ignore")  # children are reaped by group, unknown to Popen
