@@ -20,7 +20,8 @@ id=$(sed -n 's/^ZIRIRAR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
 [ -n "$id" ] || id=$(sed -n 's/^set(ZIRIRAR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
 
 setup() {
-  [ -x "$build/zirirar-aduzo" ] || { echo "build build/linux first (scripts/build.sh linux)"; return 1; }
+  [ -x "$build/zirirar-aduzo" ] ||
+    { echo "build build/linux first (scripts/build.sh linux)"; return 1; }
   rm -rf "$prefix"
   cmake --install "$build" --prefix "$prefix" >/dev/null
 }

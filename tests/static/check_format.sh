@@ -7,7 +7,8 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 
-command -v clang-format >/dev/null || { echo "clang-format is not installed (scripts/setup.sh)"; exit 1; }
+command -v clang-format >/dev/null ||
+  { echo "clang-format is not installed (scripts/setup.sh)"; exit 1; }
 
 unformatted=()
 while IFS= read -r -d '' file; do

@@ -21,8 +21,8 @@ other=$2
 build_elsewhere() {
   (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null &&
-    cmake --build "$other/src/build/elsewhere" -j "$(nproc)" --target zirirar -- --no-print-directory \
-      >"$other/build.log" 2>&1 &&
+    cmake --build "$other/src/build/elsewhere" -j "$(nproc)" --target zirirar \
+      -- --no-print-directory >"$other/build.log" 2>&1 &&
     cmake -S "$other/src" -B "$other/src/build/linux-elsewhere" -DCMAKE_BUILD_TYPE=Release \
       -DZIRIRAR_LINUX_GAME=ON >/dev/null &&
     cmake --build "$other/src/build/linux-elsewhere" -j "$(nproc)" --target zirirar-aduzo \
@@ -61,7 +61,8 @@ same_sum() {  # pattern of the package's name
 
 case $step in
   build)
-    for file in build/i686/win32/zirirar.exe build/linux/zirirar-aduzo build/web/zirirar-aduzo.wasm; do
+    for file in build/i686/win32/zirirar.exe build/linux/zirirar-aduzo \
+      build/web/zirirar-aduzo.wasm; do
       [ -f "$file" ] || { echo "no $file: scripts/build.sh i686 linux web first"; exit 1; }
     done
     # The files git tracks, as they are in this checkout, and the commit they belong to
@@ -78,7 +79,8 @@ case $step in
     ;;
   exe) same_bytes build/i686/win32/zirirar.exe "$other/src/build/elsewhere/win32/zirirar.exe" ;;
   linux) same_bytes build/linux/zirirar-aduzo "$other/src/build/linux-elsewhere/zirirar-aduzo" ;;
-  web) same_bytes build/web/zirirar-aduzo.wasm "$other/src/build/web-elsewhere/zirirar-aduzo.wasm" ;;
+  web) same_bytes build/web/zirirar-aduzo.wasm "$other/src/build/web-elsewhere/zirirar-aduzo.wasm"
+    ;;
   win32_zip) same_sum 'win32\.zip$' ;;
   web_zip) same_sum 'web-.*\.zip$' ;;
   deb) same_sum '\.deb$' ;;
