@@ -135,19 +135,27 @@ bool SendCommand(const Game& game, uint16_t id) {
 // ---------------------------------------------------------------------------
 // Getting the game into a state
 
-// Starts a game with the menu command and waits for the player's turn; returns the
-// square the computer flashed (-1 if none was seen).
-int StartAndReachYourTurn(const Game& game, const Geometry& g) {
-  game.Command(kNewGame);
+// Waits (bounded) for the player's turn; returns the last square the computer flashed
+// before it (-1 if none was seen). The case ends with `missing` when the turn does not
+// come.
+int LastFlashBeforeYourTurn(const Game& game, const Geometry& g, DWORD limitMs,
+                            const char* missing) {
   int flashed = -1;
-  const bool turn = WaitUntil(10000, [&] {
+  const bool turn = WaitUntil(limitMs, [&] {
     const Frame frame = game.Capture();
     const int lit = frame.LitSquare(g);
     if (lit >= 0) flashed = lit;
     return frame.ShowsStatus(g, kYourTurnColour);
   });
-  E2E_REQUIRE(turn, "no \"Your turn\" after starting a game");
+  E2E_REQUIRE(turn, "%s", missing);
   return flashed;
+}
+
+// Starts a game with the menu command and waits for the player's turn; returns the
+// square the computer flashed (-1 if none was seen).
+int StartAndReachYourTurn(const Game& game, const Geometry& g) {
+  game.Command(kNewGame);
+  return LastFlashBeforeYourTurn(game, g, 10000, "no \"Your turn\" after starting a game");
 }
 
 // Loses the game at once by pressing a square other than the flashed one.
@@ -381,26 +389,12 @@ E2E_CASE(f2_starts_a_new_game_in_every_state) {
 
   // Watch, in a sequence of two: after F2 the computer plays a sequence of one, so
   // repeating the last square it flashes completes the sequence ("OK").
-  int first = -1;
-  E2E_REQUIRE(WaitUntil(5000,
-                        [&] {
-                          const Frame frame = game.Capture();
-                          if (frame.LitSquare(g) >= 0) first = frame.LitSquare(g);
-                          return frame.ShowsStatus(g, kYourTurnColour);
-                        }),
-              "no \"Your turn\"");
+  const int first = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\"");
   E2E_REQUIRE(first >= 0, "no flashed square was seen");
   game.ClickSquare(g, first);
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no \"Watch\" for the sequence of two");
   game.PressKey(VK_F2);
-  int last = -1;
-  E2E_REQUIRE(WaitUntil(5000,
-                        [&] {
-                          const Frame frame = game.Capture();
-                          if (frame.LitSquare(g) >= 0) last = frame.LitSquare(g);
-                          return frame.ShowsStatus(g, kYourTurnColour);
-                        }),
-              "no \"Your turn\" after F2 in Watch");
+  const int last = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\" after F2 in Watch");
   E2E_REQUIRE(last >= 0, "no flashed square was seen");
   game.ClickSquare(g, last);
   E2E_CHECK(WaitForStatus(game, g, kOkColour, 3000),
