@@ -15,6 +15,7 @@
 
 #include "sound/sound_player.h"
 #include "tests/support/clock.h"
+#include "tests/support/request_times.h"
 #include "tests/support/sound_programmes.h"
 #include "win32/audio_stream_output.h"
 #include "win32/playsound_output.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-using test_clock::MonotonicMs;
 using test_clock::UnixMicroseconds;
 
 int64_t ProcessCpuMicroseconds() {
@@ -67,10 +67,7 @@ class Bench {
     }
   }
 
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestMs_,
-                calls_ ? totalMs_ / calls_ : 0.0);
-  }
+  void Report() const { times_.Report(); }
 
  private:
   // "a69" names note 69's sound; "buzz", "ding" and "win" the effects'.
@@ -83,24 +80,17 @@ class Bench {
 
   // A play of `sound`, or a stop without a name.
   void Request(const char* event, const char* name, SoundId sound, bool loop) {
-    const long long at = UnixMicroseconds();
-    const double before = MonotonicMs();
-    if (name != nullptr) {
-      output_.Play(sound, loop);
-    } else {
-      output_.Stop();
-    }
-    const double ms = MonotonicMs() - before;
-    std::printf("%s %lld %s\n", event, at, name ? name : "-");
-    std::fflush(stdout);
-    ++calls_;
-    totalMs_ += ms;
-    if (ms > longestMs_) longestMs_ = ms;
+    times_.Time(event, name ? name : "-", [&] {
+      if (name != nullptr) {
+        output_.Play(sound, loop);
+      } else {
+        output_.Stop();
+      }
+    });
   }
 
   SoundOutput& output_;
-  int calls_ = 0;
-  double totalMs_ = 0, longestMs_ = 0;
+  RequestTimes times_;
 };
 
 }  // namespace

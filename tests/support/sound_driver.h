@@ -17,6 +17,7 @@
 
 #include "sound/sound_player.h"
 #include "tests/support/clock.h"
+#include "tests/support/request_times.h"
 
 namespace sound_driver {
 
@@ -117,28 +118,16 @@ class Driver {
     std::printf("stop %lld -\nshutdown %.3f ms\n", at, MonotonicMs() - before);
   }
 
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestMs_,
-                calls_ ? totalMs_ / calls_ : 0.0);
-  }
+  void Report() const { times_.Report(); }
 
  private:
   template <typename Call>
   void Request(const char* event, const char* name, Call call) {
-    const long long at = UnixMicroseconds();
-    const double before = MonotonicMs();
-    call();
-    const double took = MonotonicMs() - before;
-    std::printf("%s %lld %s\n", event, at, name);
-    std::fflush(stdout);
-    ++calls_;
-    totalMs_ += took;
-    if (took > longestMs_) longestMs_ = took;
+    times_.Time(event, name, call);
   }
 
   SoundPlayer& player_;
-  int calls_ = 0;
-  double totalMs_ = 0, longestMs_ = 0;
+  RequestTimes times_;
 };
 
 }  // namespace sound_driver

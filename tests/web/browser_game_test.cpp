@@ -316,10 +316,7 @@ class PageSoundOutput final : public SoundOutput {
     Timed("Page.play(" + std::to_string(sound) + ", " + (loop ? "1" : "0") + ")");
   }
   void Stop() override { Timed("Page.stop()"); }
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms (in the page)\n", calls_, longestMs_,
-                calls_ > 0 ? totalMs_ / calls_ : 0.0);
-  }
+  void Report() const { times_.Report(" (in the page)"); }
   // Returns once the page's sound has faded and its audio context closed.
   void Close() override {
     page_.Eval("Page.closeSound()");
@@ -335,14 +332,11 @@ class PageSoundOutput final : public SoundOutput {
   void Timed(const std::string& call) {
     const double ms = page_.Eval("(() => { const t = performance.now(); " + call +
                                  "; return performance.now() - t; })()");
-    ++calls_;
-    totalMs_ += ms;
-    longestMs_ = std::max(longestMs_, ms);
+    times_.Add(ms);
   }
 
   BrowserPlayer& page_;
-  int calls_ = 0;
-  double totalMs_ = 0, longestMs_ = 0;
+  RequestTimes times_;
 };
 
 // Where the engine counts them (Chromium's playbackStats, updated once a second), the
