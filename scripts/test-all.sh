@@ -26,9 +26,12 @@ skipped=0
 # Runs a stage, its results in a JUnit file; its output is shown as it comes, or kept
 # in a log when another stage runs beside it.
 run_stage() {  # stage [quiet]
-  local out=/dev/stdout
-  [ $# -gt 1 ] && out=$logs/$1.log || echo "== $1"
-  ctest --preset "$1" --output-junit "$logs/$1.xml" >"$out" 2>&1
+  if [ $# -gt 1 ]; then
+    ctest --preset "$1" --output-junit "$logs/$1.xml" >"$logs/$1.log" 2>&1
+  else
+    echo "== $1"
+    ctest --preset "$1" --output-junit "$logs/$1.xml" 2>&1
+  fi
   echo $? >"$logs/$1.status"
 }
 

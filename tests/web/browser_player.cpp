@@ -1,5 +1,6 @@
 #include "tests/web/browser_player.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -94,6 +95,7 @@ Browser::Browser(const std::string& engine, double ratio, bool sound)
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
+    setpgid(0, 0);  // the driver and its browser: one group, ended together if they hang
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
     for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
@@ -105,13 +107,24 @@ Browser::Browser(const std::string& engine, double ratio, bool sound)
   close(fromChild[1]);
   requests_ = fdopen(toChild[1], "w");
   replies_ = fdopen(fromChild[0], "r");
+  // Unbuffered, so that poll() on its descriptor sees every reply still to be read.
+  setvbuf(replies_, nullptr, _IONBF, 0);
   Request(Json::object());  // the engine's first reply says that it started
 }
 
 Browser::~Browser() {
   if (requests_ != nullptr) std::fclose(requests_);  // the end of the requests: it closes
   if (replies_ != nullptr) std::fclose(replies_);
-  if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  // The driver closes its browser and ends; one still running after 30 s is stuck in a
+  // hung browser, and goes with it.
+  for (int i = 0; pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+    if (i == 300) {
+      kill(-pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   while (waitpid(-1, nullptr, WNOHANG) > 0) {
   }
 }
@@ -121,6 +134,12 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
     std::fputs((request.dump() + "\n").c_str(), requests_);
     std::fflush(requests_);
   }
+  // Every request is answered within a minute, however busy the machine: a browser
+  // that hangs fails the request it hangs in, not the whole run by its time limit.
+  pollfd answer{fileno(replies_), POLLIN, 0};
+  if (poll(&answer, 1, 60000) == 0)
+    throw std::runtime_error(engine_ + ": no answer within 60 s to " +
+                             request.dump().substr(0, 160));
   char* line = nullptr;
   size_t capacity = 0;
   const ssize_t length = getline(&line, &capacity, replies_);
