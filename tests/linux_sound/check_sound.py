@@ -220,6 +220,9 @@ def main():
     corked = []
     run = m.record(args + ["test"], timeout=120,
                    on_line=lambda line: line == "idle" and corked.append(stream_rests(client)))
+    if run.returncode == 77:  # the driver could not judge, and says why
+        print("\n".join(run.notes + [run.stderr.strip()]))
+        return 77
     run.underruns = server_underruns()
     failures, figures = judge(run, corked)
     print("\n".join(figures))

@@ -1,5 +1,6 @@
 #include "tests/web/browser_player.h"
 
+#include <dirent.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -9,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 #include <thread>
 
@@ -78,6 +81,41 @@ constexpr char kDrawPanel[] = R"((a) => {
   return [points, pixels];
 })";
 
+// The processes below `root`, from the parents /proc gives.
+std::vector<pid_t> Descendants(pid_t root) {
+  std::multimap<pid_t, pid_t> children;
+  if (DIR* proc = opendir("/proc")) {
+    while (dirent* entry = readdir(proc)) {
+      std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+      std::string text;
+      if (!std::getline(stat, text) || text.rfind(')') == std::string::npos) continue;
+      // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+      const pid_t parent = std::atoi(text.c_str() + text.rfind(')') + 4);
+      children.emplace(parent, std::atoi(entry->d_name));
+    }
+    closedir(proc);
+  }
+  std::vector<pid_t> found;
+  std::vector<pid_t> next{root};
+  while (!next.empty()) {
+    const pid_t pid = next.back();
+    next.pop_back();
+    for (auto [it, end] = children.equal_range(pid); it != end; ++it) {
+      found.push_back(it->second);
+      next.push_back(it->second);
+    }
+  }
+  return found;
+}
+
+// The first line of a file of /proc, or "".
+std::string ProcLine(const std::string& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
 Json BoxJson(const screen::Box& b) {
   return {{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}};
 }
@@ -95,7 +133,6 @@ Browser::Browser(const std::string& engine, double ratio, bool sound)
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    setpgid(0, 0);  // the driver and its browser: one group, ended together if they hang
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
     for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
@@ -115,11 +152,12 @@ Browser::Browser(const std::string& engine, double ratio, bool sound)
 Browser::~Browser() {
   if (requests_ != nullptr) std::fclose(requests_);  // the end of the requests: it closes
   if (replies_ != nullptr) std::fclose(replies_);
-  // The driver closes its browser and ends; one still running after 30 s is stuck in a
-  // hung browser, and goes with it.
+  // The driver closes its browser and ends; one still running after 30 s, or one whose
+  // browser hung, goes with everything it started.
   for (int i = 0; pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
-    if (i == 300) {
-      kill(-pid_, SIGKILL);
+    if (i == 300 || hung_) {
+      for (const pid_t stuck : Descendants(pid_)) kill(stuck, SIGKILL);
+      kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
       break;
     }
@@ -129,7 +167,28 @@ Browser::~Browser() {
   }
 }
 
+bool Browser::AudioDeadlocked() const {
+  constexpr long kFutex = 202, kLockPi = 6;  // x86_64's futex call; FUTEX_LOCK_PI
+  for (const pid_t pid : Descendants(pid_)) {
+    bool serverWaits = false, mainloopWaits = false;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    while (dirent* task = dir ? readdir(dir) : nullptr) {
+      const std::string base = tasks + "/" + task->d_name;
+      const std::string name = ProcLine(base + "/comm");
+      long call = -1, address = 0, operation = 0;
+      std::sscanf(ProcLine(base + "/syscall").c_str(), "%ld %lx %lx", &call, &address, &operation);
+      serverWaits |= name == "AudioIP~ver RPC" && call == kFutex && (operation & 127) == kLockPi;
+      mainloopWaits |= name == "threaded-ml" && call == kFutex;
+    }
+    if (dir) closedir(dir);
+    if (serverWaits && mainloopWaits) return true;
+  }
+  return false;
+}
+
 Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
+  if (hung_) throw std::runtime_error(engine_ + ": hung");
   if (!request.empty()) {
     std::fputs((request.dump() + "\n").c_str(), requests_);
     std::fflush(requests_);
@@ -137,9 +196,11 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
   // Every request is answered within a minute, however busy the machine: a browser
   // that hangs fails the request it hangs in, not the whole run by its time limit.
   pollfd answer{fileno(replies_), POLLIN, 0};
-  if (poll(&answer, 1, 60000) == 0)
+  if (poll(&answer, 1, 60000) == 0) {
+    hung_ = true;
     throw std::runtime_error(engine_ + ": no answer within 60 s to " +
                              request.dump().substr(0, 160));
+  }
   char* line = nullptr;
   size_t capacity = 0;
   const ssize_t length = getline(&line, &capacity, replies_);

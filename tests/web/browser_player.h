@@ -31,11 +31,17 @@ class Browser {
   Json Request(const Json& request, std::vector<uint8_t>* bytes = nullptr);
   const std::string& Engine() const { return engine_; }
   double Ratio() const { return ratio_; }
+  // Whether the browser's own audio is deadlocked: in one of its processes, the audio
+  // server's thread waits for PulseAudio's mainloop lock while the mainloop's thread
+  // waits too, inside a PulseAudio callback (Firefox's audio remoting over its
+  // PulseAudio backend; nothing a page does can free it).
+  bool AudioDeadlocked() const;
 
  private:
   std::string engine_;
   double ratio_;
   pid_t pid_ = -1;
+  bool hung_ = false;  // a request went unanswered: the rest fail at once
   FILE* requests_ = nullptr;
   FILE* replies_ = nullptr;
 };
