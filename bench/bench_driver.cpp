@@ -33,8 +33,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/unix_time.h"
 #include "tests/e2e/outside.h"
+#include "tests/support/clock.h"
 
 using namespace e2e;
 
@@ -82,12 +82,12 @@ int WatchLaunch() {
   std::fflush(stdout);
   HWND window = WaitForGameWindow(60000);
   if (window == nullptr) return 1;
-  const long long visible = UnixMicroseconds();
+  const long long visible = test_clock::UnixMicroseconds();
   const double end = NowMs() + 10000;
   while (!GridPainted(window)) {
     if (NowMs() > end) return 1;
   }
-  const long long painted = UnixMicroseconds();
+  const long long painted = test_clock::UnixMicroseconds();
   std::printf("visible_unix_us %lld\npainted_unix_us %lld\n", visible, painted);
   std::fflush(stdout);
   PostMessageA(window, WM_CLOSE, 0, 0);

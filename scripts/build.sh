@@ -8,11 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+# Configures a tree once, by its preset in CMakePresets.json, then builds it.
 configure_and_build() {
   local dir=$1
-  shift
   if [ ! -f "build/$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "build/$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake --preset "$dir" >/dev/null
   fi
   cmake --build "build/$dir" -j "$jobs" -- --no-print-directory
 }
@@ -21,10 +21,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(native i686 x64 linux web)
 for t in "${targets[@]}"; do
   case "$t" in
-    native) configure_and_build native ;;
-    i686) configure_and_build i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
-    x64) configure_and_build x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake ;;
-    linux) configure_and_build linux -DZIRIRAR_LINUX_GAME=ON ;;
+    native | i686 | x64 | linux) configure_and_build "$t" ;;
     web)
       # Debian's emscripten runs its tools with Debian's node modules (acorn), which a
       # node installed from elsewhere does not see by itself.

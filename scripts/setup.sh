@@ -30,6 +30,7 @@ cd "$(dirname "$0")/.."
 # browser engines, through the npm clients of tests/web/package.json (installed below
 # with Node.js, whose own package is taken where no node is installed);
 # nlohmann-json3-dev: the test program's side of that conversation.
+# python3-pefile and python3-pytest: the static checks of the Windows executables.
 game_packages=(cmake make g++ pkg-config python3 qt6-base-dev libpulse-dev libx11-dev
   libxtst-dev fonts-liberation)
 web_packages=(cmake make python3 emscripten)
@@ -46,7 +47,7 @@ packages=(
   wine64 xvfb xauth x11-utils matchbox-window-manager
   fonts-wine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
-  python3-pefile zip clang-format
+  python3-pefile python3-pytest zip clang-format
   emscripten chromium firefox-esr webkit2gtk-driver nlohmann-json3-dev
 )
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)

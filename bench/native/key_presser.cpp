@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench/unix_time.h"
+#include "tests/support/clock.h"
 
 namespace {
 
@@ -83,13 +83,13 @@ int main(int argc, char** argv) {
   const int rounds = std::atoi(argv[2]);
   for (int round = 0; round < rounds; ++round) {
     for (const Key& key : keys) {
-      std::printf("play %lld %s\n", UnixMicroseconds(), key.note);
+      std::printf("play %lld %s\n", test_clock::UnixMicroseconds(), key.note);
       std::fflush(stdout);
       Press(display, key.key);
       usleep(700000);
     }
   }
-  std::printf("stop %lld -\n", UnixMicroseconds());
+  std::printf("stop %lld -\n", test_clock::UnixMicroseconds());
   XCloseDisplay(display);
   return 0;
 }

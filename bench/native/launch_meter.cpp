@@ -16,7 +16,6 @@
 #include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -27,13 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/clock.h"
+
 namespace {
 
-double NowMs() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
+using test_clock::MonotonicMs;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -133,7 +130,7 @@ int main(int argc, char** argv) {
   XSync(display, False);
 
   const std::string marker = "ZIRIRAR_LAUNCH_PROBE=" + std::to_string(getpid());
-  const double launched = NowMs();
+  const double launched = MonotonicMs();
   const pid_t child = fork();
   if (child == 0) {
     putenv(const_cast<char*>(marker.c_str()));
@@ -146,7 +143,7 @@ int main(int argc, char** argv) {
   double mappedAt = -1;
   std::vector<Window> mapped;
   const int fd = ConnectionNumber(display);
-  while (mappedAt < 0 && NowMs() - launched < 20000) {
+  while (mappedAt < 0 && MonotonicMs() - launched < 20000) {
     if (XPending(display) == 0) {
       fd_set ready;
       FD_ZERO(&ready);
@@ -161,27 +158,27 @@ int main(int argc, char** argv) {
     // here), are override-redirect.
     if (event.type == MapNotify) {
       if (TitleMatches(display, event.xmap.window, title)) {
-        mappedAt = NowMs();
+        mappedAt = MonotonicMs();
       } else {
         mapped.push_back(event.xmap.window);
         XSelectInput(display, event.xmap.window, PropertyChangeMask);
       }
     } else if (event.type == PropertyNotify) {
-      if (TitleMatches(display, event.xproperty.window, title)) mappedAt = NowMs();
+      if (TitleMatches(display, event.xproperty.window, title)) mappedAt = MonotonicMs();
     }
   }
 
   int status = 0;
   if (mappedAt >= 0) {
-    const double settle = launched + 5000 - NowMs();
+    const double settle = launched + 5000 - MonotonicMs();
     if (settle > 0) usleep(static_cast<useconds_t>(settle * 1000));
     std::vector<int> pids = MarkedProcesses(marker);
     long pss = 0;
     for (int pid : pids) pss += PssKb(pid);
     const Cost before = CostOf(pids);
-    const double from = NowMs();
+    const double from = MonotonicMs();
     sleep(10);
-    const double span = NowMs() - from;
+    const double span = MonotonicMs() - from;
     pids = MarkedProcesses(marker);
     const Cost after = CostOf(pids);
     const double cpu = 100.0 * (after.cpuNs - before.cpuNs) / 1e6 / span;

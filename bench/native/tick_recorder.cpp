@@ -8,7 +8,6 @@
 //   tick_recorder SECONDS
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QTimer>
@@ -23,6 +22,7 @@
 #include "qt/board_widget.h"
 #include "qt/game_window.h"
 #include "sound/embedded_sounds.h"
+#include "tests/support/clock.h"
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
@@ -32,7 +32,6 @@ int main(int argc, char** argv) {
   GameWindow window(sound);
   window.show();
 
-  QElapsedTimer clock;
   std::vector<double> ticks;
   ticks.reserve(static_cast<size_t>(seconds) * 25 + 10);
   const auto press = [&window] {
@@ -40,8 +39,7 @@ int main(int argc, char** argv) {
     QApplication::sendEvent(window.Board(), &key);
   };
   QObject::connect(&window.Ticks(), &QTimer::timeout, [&] {
-    if (!clock.isValid()) clock.start();
-    ticks.push_back(clock.nsecsElapsed() / 1e6);
+    ticks.push_back(test_clock::MonotonicMs());
     if (ticks.size() % 5 == 0) press();
   });
   window.Action(Command::FreePlay)->trigger();

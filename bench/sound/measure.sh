@@ -37,6 +37,6 @@ session_make_prefix .bench-ready 'HKCU\Software\Wine\Drivers|Audio|pulse' ||
 exe="Z:$(sed 's|/|\\|g' <<<"$bench_exe")"
 for backend in stream playsound; do
   echo "measure: $backend"
-  python3 bench/sound/measure.py "$build/$backend" -- "$wine" "$exe" "$backend" >/dev/null
+  python3 tests/linux_sound/measure.py "$build/$backend" -- "$wine" "$exe" "$backend" >/dev/null
 done
 python3 bench/sound/report.py "our stream=$build/stream.json" "PlaySoundA=$build/playsound.json"

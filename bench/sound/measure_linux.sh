@@ -20,6 +20,6 @@ work=$(mktemp -d)
 trap 'stop_pulse_sink; rm -rf "$work"' EXIT
 start_pulse_sink "$work" bench || { echo "measure: pulseaudio did not start" >&2; exit 1; }
 
-python3 bench/sound/measure.py "$out/linux" -- build/linux/tests/linux_sound/pulse_sound_driver \
+python3 tests/linux_sound/measure.py "$out/linux" -- build/linux/tests/linux_sound/pulse_sound_driver \
   bench >/dev/null
 python3 bench/sound/report.py "PulseAudio stream=$out/linux.json"

@@ -1,6 +1,6 @@
-// Plays the sound benchmark's programme of the game's requests (programme.h) through
-// one output and prints the wall-clock time of every request, for alignment with a
-// capture of the output:
+// Plays the sound benchmark's programme of the game's requests
+// (tests/support/sound_programmes.h) through one output and prints the wall-clock time
+// of every request, for alignment with a capture of the output:
 //   sound_bench stream|playsound
 // Each line: "<event> <unix time in microseconds> <name>". Also prints how long the
 // requests held the calling thread, how much processor time an idle stretch of silence
@@ -13,14 +13,17 @@
 #include <cstring>
 #include <memory>
 
-#include "bench/sound/programme.h"
-#include "bench/unix_time.h"
 #include "sound/sound_player.h"
+#include "tests/support/clock.h"
+#include "tests/support/request_times.h"
+#include "tests/support/sound_programmes.h"
 #include "win32/audio_stream_output.h"
 #include "win32/playsound_output.h"
 #include "win32/running_under_wine.h"
 
 namespace {
+
+using test_clock::UnixMicroseconds;
 
 int64_t ProcessCpuMicroseconds() {
   FILETIME created, exited, kernel, user;
@@ -33,7 +36,7 @@ int64_t ProcessCpuMicroseconds() {
 
 class Bench {
  public:
-  explicit Bench(SoundOutput& output) : output_(output) { QueryPerformanceFrequency(&frequency_); }
+  explicit Bench(SoundOutput& output) : output_(output) {}
 
   void Note(const char* name) { Request("play", name, Named(name), true); }
   void Effect(const char* name) { Request("effect", name, Named(name), false); }
@@ -64,10 +67,7 @@ class Bench {
     }
   }
 
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestMs_,
-                calls_ ? totalMs_ / calls_ : 0.0);
-  }
+  void Report() const { times_.Report(); }
 
  private:
   // "a69" names note 69's sound; "buzz", "ding" and "win" the effects'.
@@ -80,28 +80,17 @@ class Bench {
 
   // A play of `sound`, or a stop without a name.
   void Request(const char* event, const char* name, SoundId sound, bool loop) {
-    LARGE_INTEGER before, after;
-    const int64_t at = UnixMicroseconds();
-    QueryPerformanceCounter(&before);
-    if (name != nullptr) {
-      output_.Play(sound, loop);
-    } else {
-      output_.Stop();
-    }
-    QueryPerformanceCounter(&after);
-    const double ms = 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
-                      static_cast<double>(frequency_.QuadPart);
-    std::printf("%s %lld %s\n", event, static_cast<long long>(at), name ? name : "-");
-    std::fflush(stdout);
-    ++calls_;
-    totalMs_ += ms;
-    if (ms > longestMs_) longestMs_ = ms;
+    times_.Time(event, name ? name : "-", [&] {
+      if (name != nullptr) {
+        output_.Play(sound, loop);
+      } else {
+        output_.Stop();
+      }
+    });
   }
 
   SoundOutput& output_;
-  LARGE_INTEGER frequency_;
-  int calls_ = 0;
-  double totalMs_ = 0, longestMs_ = 0;
+  RequestTimes times_;
 };
 
 }  // namespace

@@ -6,26 +6,25 @@
 # starts without a display server of its own (Qt's offscreen platform) and, sent
 # SIGTERM as a session's end does, closes and exits with 0.
 #
-# Usage: tests/desktop/linux_install_test.sh   (after scripts/build.sh linux)
-# Ends with "linux install: N passed, N failed".
+# Usage: tests/desktop/linux_install_test.sh STEP PREFIX   (ctest -L install, after
+# scripts/build.sh linux): the step setup installs into PREFIX, clean removes it, and
+# each other step is one check of what is installed there.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
-
-# shellcheck source=tests/support/checks.sh
-source tests/support/checks.sh
+step=$1
+prefix=$2
 
 build=$root/build/linux
 id=$(sed -n 's/^ZIRIRAR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
 [ -n "$id" ] || id=$(sed -n 's/^set(ZIRIRAR_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
-[ -x "$build/zirirar-aduzo" ] ||
-  { echo "FAIL build build/linux first (scripts/build.sh linux)"; failed=1; finish "linux install"; }
 
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null 2>"$prefix.log" ||
-  { cat "$prefix.log"; rm -f "$prefix.log"; echo "FAIL cmake --install"; failed=1; finish "linux install"; }
-rm -f "$prefix.log"
+setup() {
+  [ -x "$build/zirirar-aduzo" ] ||
+    { echo "build build/linux first (scripts/build.sh linux)"; return 1; }
+  rm -rf "$prefix"
+  cmake --install "$build" --prefix "$prefix" >/dev/null
+}
 
 validate() {  # validator file...
   local out
@@ -33,10 +32,10 @@ validate() {  # validator file...
   echo "$out" | sed 's/^/     /'
   return 1
 }
-check "desktop-file-validate passes the desktop entry" \
-  validate desktop-file-validate "$prefix/share/applications/$id.desktop"
-check "appstreamcli validate passes the metadata" \
+desktop_entry_valid() { validate desktop-file-validate "$prefix/share/applications/$id.desktop"; }
+metadata_valid() {
   validate appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml"
+}
 
 expected() {
   local size
@@ -54,7 +53,6 @@ same_files() {
     sed 's/^/     /' | grep . && return 1
   return 0
 }
-check "the install holds exactly the game's files" same_files
 
 # A PNG's width and height are the 4-byte numbers at bytes 16 and 20.
 icon_sizes() {
@@ -65,7 +63,6 @@ icon_sizes() {
     [ "$dims" = "${size}x$size" ] || { echo "     $png is $dims"; return 1; }
   done
 }
-check "each icon has the size of its folder" icon_sizes
 
 entry_names_the_files() {
   grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" &&
@@ -73,21 +70,19 @@ entry_names_the_files() {
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
       "$prefix/share/metainfo/$id.metainfo.xml"
 }
-check "the entry and the metadata name the installed game and icon" entry_names_the_files
 
 no_build_path() {
   ! grep -q -F -e "$root" -e "$build" "$prefix/bin/zirirar-aduzo"
 }
-check "no build folder's path in the installed game" no_build_path
 
 # The installed game, started as a desktop starts it, then ended by SIGTERM.
 starts_and_quits() {
   local pid status i
   QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent "$prefix/bin/zirirar-aduzo" \
-    >"$prefix/out" 2>&1 &
+    >"$prefix.out" 2>&1 &
   pid=$!
   sleep 1.5
-  kill -0 "$pid" 2>/dev/null || { echo "     it ended by itself:"; cat "$prefix/out"; return 1; }
+  kill -0 "$pid" 2>/dev/null || { echo "     it ended by itself:"; cat "$prefix.out"; return 1; }
   kill -TERM "$pid"
   for i in $(seq 50); do
     kill -0 "$pid" 2>/dev/null || break
@@ -100,7 +95,12 @@ starts_and_quits() {
   fi
   wait "$pid"
   status=$?
-  [ "$status" -eq 0 ] || { echo "     exit status $status:"; cat "$prefix/out"; return 1; }
+  [ "$status" -eq 0 ] || { echo "     exit status $status:"; cat "$prefix.out"; return 1; }
 }
-check "the installed game starts and quits cleanly on SIGTERM" starts_and_quits
-finish "linux install"
+
+case $step in
+  setup | desktop_entry_valid | metadata_valid | same_files | icon_sizes | entry_names_the_files | \
+    no_build_path | starts_and_quits) "$step" ;;
+  clean) rm -rf "$prefix" "$prefix.out" ;;
+  *) echo "unknown step: $step" >&2; exit 2 ;;
+esac

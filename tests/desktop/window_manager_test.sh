@@ -9,24 +9,25 @@
 #   - a window manager that died leaves its mark on the root window, which counts as
 #     none: Managed=N again.
 #
-# Usage: tests/desktop/window_manager_test.sh   (after scripts/build.sh x64)
-# Ends with "window manager: N passed, N failed"; exits non-zero on any failure.
-# Everything it starts (X server, window manager, the prefix's wineserver) is ended by
-# its id; the prefix is kept in build/ for the next run.
+# Usage: tests/desktop/window_manager_test.sh STEP STATE   (ctest -L desktop, after
+# scripts/build.sh x64). The step setup makes the wine prefix, kept in STATE for the next
+# run; each check's step plays the scenario below from the start on an X server of its own,
+# up to that check, whose result is the script's (the game is started only for the checks
+# of its window). Everything it starts (X server, window manager, the prefix's wineserver)
+# is ended by its id.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
+step=$1
 
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 game=$root/build/x64/win32/zirirar.exe
-export WINEPREFIX=$root/build/window-manager-prefix WINEARCH=win64 WINESERVER=$wineserver
+export WINEPREFIX=$2/prefix WINEARCH=win64 WINESERVER=$wineserver
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export ALSA_CONFIG_PATH=$root/tests/e2e/alsa-null.conf  # quiet, as in the e2e suite
 key='HKCU\Software\Wine\X11 Driver'
 
-# shellcheck source=tests/support/checks.sh
-source tests/support/checks.sh
 # shellcheck source=tests/support/xvfb.sh
 source tests/support/xvfb.sh
 
@@ -46,24 +47,38 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-for tool in Xvfb xprop xwininfo matchbox-window-manager "$wine"; do
-  command -v "$tool" >/dev/null ||
-    { echo "FAIL $tool is not installed (scripts/setup.sh)"; failed=1; finish "window manager"; }
-done
-[ -f "$game" ] ||
-  { echo "FAIL build build/x64 first (scripts/build.sh x64)"; failed=1; finish "window manager"; }
+[ "$step" = clean ] && exit  # each check ends what it started; the prefix is kept
 
 # A private X server that keeps its state when its last client leaves (-noreset), as a
 # desktop's does, so that a dead manager's mark stays on the root window.
-start_xvfb "$work" 1024x768x24 -noreset || { echo "FAIL the X server"; failed=1; finish "window manager"; }
+start_xvfb "$work" 1024x768x24 -noreset || exit 1
 
-if [ ! -f "$WINEPREFIX/.ready" ]; then
-  timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||
-    { echo "FAIL wineboot -i"; failed=1; finish "window manager"; }
+if [ "$step" = setup ]; then
+  for tool in Xvfb xprop xwininfo matchbox-window-manager "$wine"; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/setup.sh)"; exit 1; }
+  done
+  [ -f "$game" ] || { echo "build build/x64 first (scripts/build.sh x64)"; exit 1; }
+  [ -f "$WINEPREFIX/.ready" ] && exit
+  mkdir -p "$2" && timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||
+    { echo "wineboot -i failed"; exit 1; }
   touch "$WINEPREFIX/.ready"
+  exit
 fi
-"$wineserver" -p
+"$wineserver" -p >/dev/null 2>&1
+
+# `check TITLE COMMAND...` is the check of the step of that title: the script ends with its
+# result. `game_check` starts the game first.
+check() {
+  [ "$1" = "$step" ] || return 0
+  shift
+  "$@"
+  exit
+}
+game_check() {
+  [ "$1" = "$step" ] || return 0
+  start_game
+  check "$@"
+}
 
 managed_value() {  # prints N, another value, or "absent"
   local line
@@ -87,13 +102,6 @@ start_game() {
   done
   window=""
 }
-stop_game() {
-  "$wineserver" -k 2>/dev/null
-  wait "$game_pid" 2>/dev/null
-  game_pid=""
-  "$wineserver" -w 2>/dev/null
-  "$wineserver" -p
-}
 override_redirect() { xwininfo -id "$1" | grep -q 'Override Redirect State: yes'; }
 managed_by_manager() {
   [ -n "$1" ] && ! override_redirect "$1" &&
@@ -103,13 +111,11 @@ detects_manager() { bash scripts/window-manager.sh --detect; }
 
 # A bare X server: nothing manages windows, so wine does.
 "$wine" reg delete "$key" /v Managed /f >/dev/null 2>&1
-check "bare X server: no window manager detected" eval '! detects_manager'
+check bare_none_detected eval '! detects_manager'
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1
-check "bare X server: the prefix gets Managed=N" managed_is N
-start_game
-check "bare X server: the game's window is wine's own (override-redirect)" \
+check bare_managed_N managed_is N
+game_check bare_window_override_redirect \
   eval '[ -n "$window" ] && override_redirect "$window"'
-stop_game
 
 # A window manager starts; the prefix still holds Managed=N from before.
 matchbox-window-manager >"$work/manager.log" 2>&1 &
@@ -118,15 +124,13 @@ for _ in $(seq 1 100); do
   detects_manager && break
   sleep 0.05
 done
-check "window manager: detected" detects_manager
-check "window manager: the prefix holds Managed=N from before" managed_is N
+check manager_detected detects_manager
+check manager_managed_N_from_before managed_is N
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1
-check "window manager: Managed=N is removed" managed_is absent
-start_game
-check "window manager: the game's window is among the manager's" managed_by_manager "$window"
-stop_game
+check manager_managed_removed managed_is absent
+game_check manager_window_managed eval 'managed_by_manager "$window"'
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1
-check "window manager: a second start leaves it so" managed_is absent
+check manager_second_start_same managed_is absent
 
 # The manager dies without cleaning up: its mark stays on the root window.
 {
@@ -134,10 +138,10 @@ check "window manager: a second start leaves it so" managed_is absent
   wait "$manager_pid"
 } 2>/dev/null
 manager_pid=""
-check "dead window manager: its mark is left on the root window" \
+check dead_manager_mark_left \
   eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id #"'
-check "dead window manager: none detected" eval '! detects_manager'
+check dead_manager_none_detected eval '! detects_manager'
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1
-check "dead window manager: the prefix gets Managed=N" managed_is N
-
-finish "window manager"
+check dead_manager_managed_N managed_is N
+echo "unknown step: $step" >&2
+exit 2

@@ -17,7 +17,7 @@ constexpr int kUsualDpi = 96, kHighDpi = 192;
 
 // The pixel density of the screen as the games started while this lives see it: wine
 // reads it from the prefix (LogPixels of HKCU\Control Panel\Desktop) when a process
-// starts. The value is removed at the end; tests/e2e/run.sh removes it before each run
+// starts. The value is removed at the end; the session's setup (tests/e2e/wine.sh) removes it
 // too, should a run have been cut short while it was set.
 //
 // Wine 8 draws every program at the screen's density, whatever its manifest declares

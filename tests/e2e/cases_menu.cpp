@@ -135,19 +135,27 @@ bool SendCommand(const Game& game, uint16_t id) {
 // ---------------------------------------------------------------------------
 // Getting the game into a state
 
-// Starts a game with the menu command and waits for the player's turn; returns the
-// square the computer flashed (-1 if none was seen).
-int StartAndReachYourTurn(const Game& game, const Geometry& g) {
-  game.Command(kNewGame);
+// Waits (bounded) for the player's turn; returns the last square the computer flashed
+// before it (-1 if none was seen). The case ends with `missing` when the turn does not
+// come.
+int LastFlashBeforeYourTurn(const Game& game, const Geometry& g, DWORD limitMs,
+                            const char* missing) {
   int flashed = -1;
-  const bool turn = WaitUntil(10000, [&] {
+  const bool turn = WaitUntil(limitMs, [&] {
     const Frame frame = game.Capture();
     const int lit = frame.LitSquare(g);
     if (lit >= 0) flashed = lit;
     return frame.ShowsStatus(g, kYourTurnColour);
   });
-  E2E_REQUIRE(turn, "no \"Your turn\" after starting a game");
+  E2E_REQUIRE(turn, "%s", missing);
   return flashed;
+}
+
+// Starts a game with the menu command and waits for the player's turn; returns the
+// square the computer flashed (-1 if none was seen).
+int StartAndReachYourTurn(const Game& game, const Geometry& g) {
+  game.Command(kNewGame);
+  return LastFlashBeforeYourTurn(game, g, 10000, "no \"Your turn\" after starting a game");
 }
 
 // Loses the game at once by pressing a square other than the flashed one.
@@ -159,8 +167,7 @@ void LoseAtOnce(const Game& game, const Geometry& g) {
 }
 
 void StartFreePlayState(const Game& game, const Geometry& g) {
-  game.Command(kFreePlay);
-  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\"");
+  CommandUntilStatus(game, g, kFreePlay, kFreePlayColour, "no \"Free play\"");
 }
 
 }  // namespace
@@ -221,8 +228,7 @@ E2E_CASE(menu_bar_items_ids_and_texts_in_order) {
 
 E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   Probe probe(game);
 
   probe.InitMenu();
@@ -281,8 +287,7 @@ E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
 
 E2E_CASE(unassigned_commands_do_nothing) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   StartFreePlayState(game, g);
   Probe probe(game);
   probe.InitMenu();
@@ -326,8 +331,7 @@ E2E_CASE(quit_command_ends_the_program_with_code_0) {
 
 E2E_CASE(f1_and_f3_open_their_dialogs_outside_a_game) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
 
   game.PressKey(VK_F3);
   HWND level = WaitForDialog(game, kLevelCaption);
@@ -355,8 +359,7 @@ E2E_CASE(f1_and_f3_open_their_dialogs_outside_a_game) {
 
 E2E_CASE(f1_and_f3_do_nothing_during_a_game) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
 
   game.PressKey(VK_F2);
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "F2 did not start a game");
@@ -373,8 +376,7 @@ E2E_CASE(f1_and_f3_do_nothing_during_a_game) {
 
 E2E_CASE(f2_starts_a_new_game_in_every_state) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
 
   // Idle.
   game.PressKey(VK_F2);
@@ -387,26 +389,12 @@ E2E_CASE(f2_starts_a_new_game_in_every_state) {
 
   // Watch, in a sequence of two: after F2 the computer plays a sequence of one, so
   // repeating the last square it flashes completes the sequence ("OK").
-  int first = -1;
-  E2E_REQUIRE(WaitUntil(5000,
-                        [&] {
-                          const Frame frame = game.Capture();
-                          if (frame.LitSquare(g) >= 0) first = frame.LitSquare(g);
-                          return frame.ShowsStatus(g, kYourTurnColour);
-                        }),
-              "no \"Your turn\"");
+  const int first = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\"");
   E2E_REQUIRE(first >= 0, "no flashed square was seen");
   game.ClickSquare(g, first);
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no \"Watch\" for the sequence of two");
   game.PressKey(VK_F2);
-  int last = -1;
-  E2E_REQUIRE(WaitUntil(5000,
-                        [&] {
-                          const Frame frame = game.Capture();
-                          if (frame.LitSquare(g) >= 0) last = frame.LitSquare(g);
-                          return frame.ShowsStatus(g, kYourTurnColour);
-                        }),
-              "no \"Your turn\" after F2 in Watch");
+  const int last = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\" after F2 in Watch");
   E2E_REQUIRE(last >= 0, "no flashed square was seen");
   game.ClickSquare(g, last);
   E2E_CHECK(WaitForStatus(game, g, kOkColour, 3000),
@@ -524,8 +512,7 @@ E2E_CASE(level_ok_with_board_7_draws_a_5_by_4_grid) {
 
 E2E_CASE(level_ok_with_unchanged_choices_after_a_lost_game_clears_the_panel) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   LoseAtOnce(game, g);
   E2E_REQUIRE(game.Capture().Count(g.StatusPanel(), kWrongColour) > 0, "no status panel to clear");
 
@@ -543,8 +530,7 @@ E2E_CASE(level_ok_with_unchanged_choices_after_a_lost_game_clears_the_panel) {
 
 E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   StartFreePlayState(game, g);
 
   // "Annuler", Esc and the close box, each after changing both choices.
@@ -622,10 +608,7 @@ E2E_CASE(instructions_show_the_help_text_exactly) {
 
 E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
-  game.Command(kNewGame);
-  E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no game started");
+  const Geometry g = At640(game, kNewGame, kWatchColour, "no game started");
 
   game.Command(kAbout);
   HWND about = WaitForDialog(game, kAboutBoxCaption);

@@ -103,10 +103,7 @@ void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int targe
 
 E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
-  game.Command(kFreePlay);
-  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\" in status line 5");
+  const Geometry g = At640(game, kFreePlay, kFreePlayColour, "no \"Free play\" in status line 5");
   std::string panel;
   E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
             "status panel in free play: %s", panel.c_str());
@@ -144,10 +141,7 @@ E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
 
 E2E_CASE(free_play_keys) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
-  game.Command(kFreePlay);
-  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\"");
+  const Geometry g = At640(game, kFreePlay, kFreePlayColour, "no \"Free play\"");
 
   // Capitals, auto-repeats and characters off the key map press nothing.
   game.TypeChar('R');
@@ -180,8 +174,7 @@ E2E_CASE(free_play_keys) {
 
 E2E_CASE(whole_game_won_by_repeating_the_sequence) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   WinWholeGame(game, g, 2, 10);  // the start-up skill
   // A won game stays won: ticks change nothing and presses are ignored.
   game.ClickSquare(g, 0);
@@ -204,8 +197,7 @@ E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
   ProgramDllOverrides noAudio("zirirar-silent.exe",
                               {{"winealsa.drv", ""}, {"winepulse.drv", ""}, {"wineoss.drv", ""}});
   Game game(copy);
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   Probe probe(game);
   // Skill 1 (6 notes) keeps the game short.
   game.Command(kLevel);
@@ -244,8 +236,7 @@ E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
 
 E2E_CASE(wrong_square_loses) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   const int shown = StartGameAndWatchFirstSquare(game);
   const int wrong = (shown + 1) % 4;
   game.ClickSquare(g, wrong);
@@ -264,8 +255,7 @@ E2E_CASE(wrong_square_loses) {
 
 E2E_CASE(no_press_loses_after_the_thinking_time) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   StartGameAndWatchFirstSquare(game);
   const double turnSeen = NowMs();
   E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 10000), "no \"Wrong!\" within 10 s");
@@ -277,8 +267,7 @@ E2E_CASE(no_press_loses_after_the_thinking_time) {
 
 E2E_CASE(minimised_window_keeps_ticking) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   StartGameAndWatchFirstSquare(game);
   game.PostMsg(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   E2E_REQUIRE(WaitUntil(3000, [&] { return IsIconic(game.Window()) != FALSE; }),

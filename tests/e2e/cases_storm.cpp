@@ -386,8 +386,7 @@ void RunStorm(uint32_t seed, int actions) {
   E2E_REQUIRE(OpenDialogs(game.ProcessId()).empty(), "the Level dialog did not close");
   game.SetClientSize(640, 480, 1);
   const Geometry g = game.Layout(1);
-  game.Command(kFreePlay);
-  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no free play after the storm");
+  CommandUntilStatus(game, g, kFreePlay, kFreePlayColour, "no free play after the storm");
   game.ClickSquare(g, 2);
   E2E_CHECK(WaitForLit(game, g, 2, 3000), "a click after the storm did not light its square");
   E2E_CHECK(WaitForLit(game, g, -1, 3000), "the flash did not end after the storm");

@@ -46,8 +46,7 @@ E2E_CASE(window_class_title_and_idle_board) {
   E2E_CHECK(GameWindows(game.ProcessId()).size() == 1, "%u game windows",
             static_cast<unsigned>(GameWindows(game.ProcessId()).size()));
 
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   // The lines the grid must have at this size, to be sure what is being checked.
   E2E_REQUIRE(g.LineX(1) == 240 && g.LineX(2) == 480 && g.LineY(1) == 239 && g.LineY(2) == 479,
               "geometry of the driver");
@@ -86,8 +85,7 @@ E2E_CASE(resize_lays_the_board_out_anew) {
   RequireGridOnly(game, g);
 
   // Clicks and painting follow the new layout.
-  game.Command(kFreePlay);
-  E2E_REQUIRE(WaitForStatus(game, g, kFreePlayColour, 3000), "no \"Free play\" at 401 x 301");
+  CommandUntilStatus(game, g, kFreePlay, kFreePlayColour, "no \"Free play\" at 401 x 301");
   std::string panel;
   E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
             "status panel at 401 x 301: %s", panel.c_str());
@@ -104,8 +102,7 @@ E2E_CASE(resize_lays_the_board_out_anew) {
 
 E2E_CASE(close_while_a_note_plays) {
   Game game;
-  game.SetClientSize(640, 480);
-  const Geometry g = game.Layout();
+  const Geometry g = At640(game);
   game.Command(kFreePlay);
   game.ClickSquare(g, 2);
   E2E_REQUIRE(WaitForLit(game, g, 2, 2000), "square 2 did not light");

@@ -229,6 +229,23 @@ bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD lim
   return WaitUntil(limitMs, [&] { return game.Capture().ShowsStatus(g, colour); });
 }
 
+void CommandUntilStatus(const Game& game, const Geometry& g, Command command, Colour colour,
+                        const char* missing) {
+  game.Command(command);
+  E2E_REQUIRE(WaitForStatus(game, g, colour, 3000), "%s", missing);
+}
+
+Geometry At640(Game& game) {
+  game.SetClientSize(640, 480);
+  return game.Layout();
+}
+
+Geometry At640(Game& game, Command command, Colour colour, const char* missing) {
+  const Geometry g = At640(game);
+  CommandUntilStatus(game, g, command, colour, missing);
+  return g;
+}
+
 bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
                 const Colour* colours) {
   return WaitUntil(limitMs, [&] { return game.Capture().LitSquare(g, colours) == square; });

@@ -28,7 +28,7 @@
 //
 // Timing
 //   Every wait is bounded: WaitUntil takes a limit in milliseconds, and a case that
-//   runs longer than kCaseLimitMs fails and stops the whole run. Timing assertions must
+//   runs longer than 120 s fails (tests/e2e/wine.sh ends it). Timing assertions must
 //   allow for a busy shared machine: accept roughly 0.7x to 2x the nominal duration.
 //   The game ticks every 50 ms; poll faster than that to see one-tick changes.
 //   A case that fails now and then is a failing case: find why (in the game or in the
@@ -36,10 +36,13 @@
 //   actions draws them from a seed it prints, so that a failure replays.
 //
 // Running
-//   tests/e2e/run.sh [CASE ...]           X server, wine prefix and driver in one go
-//   e2e_driver.exe GAME.EXE [CASE ...]   runs every case, or only those named
-//   e2e_driver.exe --list                 prints the names of the cases
-//   The output ends with "e2e: N passed, N failed"; the exit code is 1 on any failure.
+//   Each case is a test of CTest, e2e_<case>, in each Windows build tree (labels e2e,
+//   and soak for the soak_ cases); a fixture sets up the X server, the wine prefix and
+//   the wineserver once (tests/e2e/wine.sh):
+//     ctest --preset e2e-x64                      every case of build/x64
+//     ctest --preset e2e-x64 -R e2e_free_play_keys   one case
+//   e2e_driver.exe GAME.EXE CASE...   runs the cases named; exit code 1 on any failure
+//   e2e_driver.exe --list             prints the names of the cases
 //   Game::SaveScreenshot writes <case>-<label>.bmp beside the driver for a look.
 #pragma once
 
@@ -93,9 +96,6 @@ struct CaseAbort {};
 
 // Prints a line of progress under the running case (printf-style).
 void Note(const char* format, ...);
-
-// A case that runs longer than this is failed and the driver ends it.
-constexpr DWORD kCaseLimitMs = 120000;
 
 // ---------------------------------------------------------------------------
 // The game under test
@@ -219,6 +219,14 @@ void WinWholeGame(const Game& game, const Geometry& g, int skill, int target);
 
 // Waits (bounded) until the status word of `colour` shows in status line 5.
 bool WaitForStatus(const Game& game, const Geometry& g, Colour colour, DWORD limitMs);
+// Sends `command` from the menu and waits (bounded, 3 s) until status line 5 shows the
+// word of `colour`; the case cannot go on without it and ends with `missing`.
+void CommandUntilStatus(const Game& game, const Geometry& g, Command command, Colour colour,
+                        const char* missing);
+// The start of most cases: the client area at 640 x 480 and the layout of board index 1
+// on it; with a command, that command next, as CommandUntilStatus.
+Geometry At640(Game& game);
+Geometry At640(Game& game, Command command, Colour colour, const char* missing);
 // Waits (bounded) until LitSquare of the screen equals `square` (-1: all dark).
 bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
                 const Colour* colours = kBoard1Colours);

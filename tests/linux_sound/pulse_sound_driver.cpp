@@ -1,7 +1,7 @@
 // Makes the game's sound requests through the Linux sound service as the game does
-// (GatedSoundPlayer over PulseSoundOutput with the built-in sounds; the requests and
-// programmes in tests/support/sound_driver.h) and prints each with its wall-clock time,
-// for alignment with a capture of the server's output:
+// (GatedSoundPlayer over PulseSoundOutput with the built-in sounds; the requests of
+// tests/support/sound_driver.h, the programmes of tests/support/sound_programmes.h) and prints each
+// with its wall-clock time, for alignment with a capture of the server's output:
 //   pulse_sound_driver test       a short programme for the test (check_sound.py)
 //   pulse_sound_driver bench      the sound benchmark's programme (bench/sound/)
 //   pulse_sound_driver silent     requests for 5 s, with no server to reach
@@ -16,11 +16,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench/sound/programme.h"
 #include "pulse/pulse_sound_output.h"
 #include "sound/embedded_sounds.h"
 #include "sound/sound_player.h"
 #include "tests/support/sound_driver.h"
+#include "tests/support/sound_programmes.h"
 
 using sound_driver::Driver;
 
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   GatedSoundPlayer player(game, output);
   Driver driver(player);
   if (std::strcmp(programme, "test") == 0) {
-    sound_driver::TestProgramme(driver);
+    TestProgramme(driver);
   } else if (std::strcmp(programme, "bench") == 0) {
     PlayProgramme(driver);
   } else {

@@ -52,7 +52,6 @@ QKeySequence Sequence(const std::string& key) {
 }  // namespace
 
 QtPlayer::QtPlayer(SoundOutput& sound, int width, int height) : sound_(sound) {
-  clock_.start();
   window_ = std::make_unique<GameWindow>(sound);
   window_->show();
   window_->resize(width, height + (window_->height() - window_->Board()->height()));
@@ -73,14 +72,7 @@ QtPlayer::~QtPlayer() {
 
 double QtPlayer::Ratio() const { return window_->Board()->devicePixelRatioF(); }
 
-bool QtPlayer::WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) {
-  const double end = NowMs() + limitMs;
-  for (;;) {
-    if (condition()) return true;
-    if (NowMs() >= end) return condition();
-    QTest::qWait(pollMs);
-  }
-}
+void QtPlayer::Pause(int ms) { QTest::qWait(ms); }
 
 screen::Frame QtPlayer::Capture() {
   // The window's backing store, where its paints land: device pixels.
@@ -256,5 +248,3 @@ int QtPlayer::QuitAndWait() {
 }
 
 void QtPlayer::Note(const std::string& line) { qInfo("  %s", line.c_str()); }
-
-void QtPlayer::Fail(const std::string& what) { throw ScenarioFailure(what); }

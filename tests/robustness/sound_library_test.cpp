@@ -4,29 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "soundgen/sound_set.h"
+#include "tests/support/wave_source.h"
 
 namespace {
 
-// Serves one note sound for every id it is asked for, and counts the requests.
-class AnySoundSource final : public WaveSource {
- public:
-  bool Find(SoundId sound, const uint8_t*& bytes, size_t& size) override {
-    ++finds[sound];
-    bytes = image_.data();
-    size = image_.size();
-    return true;
-  }
-  std::map<SoundId, int> finds;
-
- private:
-  WaveBytes image_ = MakeNoteSound(60);
-};
-
 TEST(SoundLibraryIds, OnlyTheTablesIdsAreReadAndEachOnce) {
-  AnySoundSource source;
+  CountingWaveSource source({MakeNoteSound(60)}, true);  // one note sound for every id
   SoundLibrary library(source);
   for (int pass = 0; pass < 2; ++pass) {
     for (int id = -32768; id <= 32767; ++id) {

@@ -20,6 +20,7 @@
 #include "sound/sound_player.h"
 #include "tests/support/perfect_player.h"
 #include "tests/support/recording_canvas.h"
+#include "tests/support/recording_shell.h"
 #include "view/layout.h"
 
 namespace {
@@ -115,58 +116,31 @@ struct Coverage {
   int16_t largestFont = 0;
 };
 
-class Storm;
-
-// The shell: square rectangles, the status panel and the whole board are only marked (a
-// paint follows the event), a repaint now paints at once; the clock and the dialogs are remembered.
-class StormShell final : public Shell {
- public:
-  explicit StormShell(Storm& storm) : storm_(storm) {}
-  void Repaint(const Rect& rect, PaintTime when) override;
-  void StartTicks() override { clockStarts += ticking ? 100 : 1, ticking = true; }
-  void StopTicks() override { ticking = false; }
-  bool DialogOpen() override { return dialog != nullptr; }
-  void OpenLevelDialog() override { Open("Level"); }
-  void OpenInstructions() override { Open("Instructions"); }
-  void OpenAbout() override { Open("About"); }
-  void CloseMainWindow() override { ++closes; }
-
-  void Clear() {
-    squares = panels = redraws = clockStarts = opened = 0;
-    squareMask = 0;
-    badRect = all = false;
-  }
+// What the repaint requests of one event asked for.
+struct Repaints {
   int squares = 0, panels = 0, redraws = 0;
-  uint32_t squareMask = 0;  // squares invalidated during this event (bit per square)
+  uint32_t squareMask = 0;  // squares invalidated (bit per square)
   bool badRect = false;     // a rectangle that is neither a square nor the panel
   bool all = false;         // the whole board invalidated
-  bool dirty = false;       // something awaits a paint
-  bool ticking = false;
-  int clockStarts = 0;           // 100 for a start of a running clock
-  const char* dialog = nullptr;  // the dialog showing
-  int opened = 0, closes = 0;
-
- private:
-  void Open(const char* which) {
-    opened += dialog != nullptr ? 100 : 1;
-    dialog = which;
-  }
-  Storm& storm_;
 };
 
 enum class Mood { Chaos, Player, Idle };
 
 class Storm {
  public:
-  Storm(uint32_t seed, double canvasFailureRate)
+  // What it reached adds to `coverage`.
+  Storm(uint32_t seed, double canvasFailureRate, Coverage& coverage)
       : seed_(seed),
         rng_(seed),
         canvasFails_(canvasFailureRate > 0),
         canvasFailureRate_(canvasFailureRate),
         canvasRng_(seed ^ 0x9E3779B9u),
-        shell_(*this),
         host_(shell_, backend_, Clock::RestsWhenIdle),
-        backend_(host_.Game()) {
+        backend_(host_.Game()),
+        coverage_(coverage) {
+    // The shell: square rectangles, the status panel and the whole board are only marked
+    // (a paint follows the event), a repaint now paints at once.
+    shell_.onRepaint = [this](const Rect& rect, PaintTime when) { Repaint(rect, when); };
     host_.Start(seed);
     // With a failure rate above 0, a font measurement reports width 0 at that rate.
     canvas_.averageWidth = [this](int16_t points) {
@@ -185,12 +159,13 @@ class Storm {
       eventIndex_ = i;
       if (moodLeft_-- <= 0) ChooseMood();
       before_ = game();
-      shell_.Clear();
+      shell_.log.events.clear();
+      repaints_ = {};
       canvas_.ClearRecord();
       refused_ = false;
       const int64_t notesBefore = backend_.notes;
       const char* what = Event();
-      if (shell_.dirty) Paint();
+      if (dirty_) Paint();
       // The lit square was (re)lit by this event: its note must sound unless the
       // sound is switched afterwards.
       if (game().litSquare != -1 &&
@@ -211,7 +186,6 @@ class Storm {
     return ::testing::AssertionSuccess();
   }
 
-  const Coverage& coverage() const { return coverage_; }
   int64_t measured() const { return measured_; }
   int64_t unmeasured() const { return unmeasured_; }
 
@@ -219,7 +193,7 @@ class Storm {
   void Paint() {
     canvas_.ClearRecord();
     host_.Paint(canvas_);
-    shell_.dirty = false;
+    dirty_ = false;
     painted_ = true;
     ++coverage_.paints;
   }
@@ -251,7 +225,7 @@ class Storm {
       case Mood::Player: {
         if (!playerStarted_) {
           playerStarted_ = true;
-          if (shell_.dialog != nullptr) CloseDialog();
+          if (!shell_.dialog.empty()) CloseDialog();
           if (!IsGameRunning(game()) && Uniform(0, 2) == 0) {
             host_.Run(Command::Level);
             ChooseLevel(Uniform(0, kBoardCount - 1), Uniform(0, kSkillCount - 1));
@@ -310,17 +284,16 @@ class Storm {
     refused_ = !CommandAllowed(game(), command);
     if (refused_) ++coverage_.refusedCommands;
     host_.Run(command);
-    if (shell_.opened != 0) ++coverage_.dialogs;
+    if (shell_.DialogsOpened() != 0) ++coverage_.dialogs;
     return "command";
   }
 
   // The dialog showing is closed: the Level dialog with OK (its positions, or any
   // indices at all) or cancelled, the others as they close.
   const char* CloseDialog() {
-    if (shell_.dialog == nullptr) return "no dialog to close";
-    const bool level = std::strcmp(shell_.dialog, "Level") == 0;
-    if (!level || Uniform(0, 3) == 0) {
-      shell_.dialog = nullptr;
+    if (shell_.dialog.empty()) return "no dialog to close";
+    if (shell_.dialog != "level" || Uniform(0, 3) == 0) {
+      shell_.dialog.clear();
       return "dialog closed";
     }
     if (Uniform(0, 3) == 0) {
@@ -332,7 +305,7 @@ class Storm {
   }
 
   const char* ChooseLevel(int board, int skill) {
-    shell_.dialog = nullptr;
+    shell_.dialog.clear();
     host_.ChooseLevel(static_cast<int16_t>(board), static_cast<int16_t>(skill));
     return "Level chosen";
   }
@@ -430,7 +403,7 @@ class Storm {
     }
     host_.Resize(canvas_, w, h);
     resized_ = true;
-    shell_.all = shell_.dirty = true;
+    repaints_.all = dirty_ = true;
     ++coverage_.resizes;
     coverage_.emptyResizes += (w == 0 && h == 0);
     coverage_.hugeResizes += (w >= 9000 && h >= 9000);
@@ -442,6 +415,35 @@ class Storm {
   const char* PaintEvent() {
     Paint();
     return "paint";
+  }
+
+  // On a tiny board several squares, or a square and the panel, may share a rectangle:
+  // the request counts for each of them.
+  void Repaint(const Rect& rect, PaintTime when) {
+    if (when == PaintTime::Now) {
+      ++repaints_.redraws;
+      repaints_.badRect |= !(rect == ClientRect(layout()));
+      return Paint();
+    }
+    dirty_ = true;
+    if (rect == ClientRect(layout())) {
+      repaints_.all = true;
+      return;
+    }
+    bool known = false;
+    if (rect == StatusPanelRect(layout())) {
+      ++repaints_.panels;
+      known = true;
+    }
+    const int16_t board = game().boardIndex;
+    for (int16_t s = 0; s < BoardSquares(board); ++s) {
+      if (rect == SquareRect(layout(), board, s)) {
+        repaints_.squareMask |= 1u << s;
+        known = true;
+      }
+    }
+    if (repaints_.squareMask != 0) ++repaints_.squares;
+    if (!known) repaints_.badRect = true;
   }
 
   // ---- the rules ------------------------------------------------------------------
@@ -554,9 +556,10 @@ class Storm {
   // that changes nothing visible.
   std::string CheckRepaints(const char* what) {
     const GameSession &a = before_, &g = game();
-    if (shell_.badRect) return "a repaint of a rectangle that is no square and not the panel";
-    const bool all = shell_.all || shell_.redraws > 0;
-    auto squareRepainted = [&](int16_t s) { return all || (shell_.squareMask >> s) & 1u; };
+    const Repaints& r = repaints_;
+    if (r.badRect) return "a repaint of a rectangle that is no square and not the panel";
+    const bool all = r.all || r.redraws > 0;
+    auto squareRepainted = [&](int16_t s) { return all || (r.squareMask >> s) & 1u; };
     if (a.litSquare != g.litSquare) {
       if (a.litSquare != -1 && a.boardIndex == g.boardIndex && !squareRepainted(a.litSquare))
         return "the square that went dark was not repainted";
@@ -566,12 +569,12 @@ class Storm {
     const bool panelChanged = a.state != g.state || a.sequenceLength != g.sequenceLength ||
                               a.targetLength != g.targetLength || a.boardIndex != g.boardIndex ||
                               a.skillIndex != g.skillIndex;
-    if (panelChanged && !all && shell_.panels == 0) return "the status panel was not repainted";
+    if (panelChanged && !all && r.panels == 0) return "the status panel was not repainted";
     if ((a.state == GameState::YouWin) != (g.state == GameState::YouWin) && !all)
       return "the board was not redrawn as the game was won or left";
     if (std::strncmp(what, "tick", 4) == 0) {
       const bool visible = a.state != g.state || a.litSquare != g.litSquare || panelChanged;
-      const int requests = shell_.squares + shell_.panels + shell_.redraws;
+      const int requests = r.squares + r.panels + r.redraws;
       if (!visible && requests != 0) return "a tick that changed nothing asked for a repaint";
       if ((a.state == GameState::Idle || a.state == GameState::Wrong ||
            a.state == GameState::YouWin) &&
@@ -588,12 +591,12 @@ class Storm {
   std::string CheckShell(const char* what) const {
     if (shell_.ticking != GameNeedsTicks(game()))
       return "the clock runs while the game rests, or rests while it runs";
-    if (shell_.clockStarts >= 100) return "a running clock started again";
+    if (!shell_.fault.empty()) return shell_.fault;
     if (std::strcmp(what, "tick at rest") == 0 &&
         std::memcmp(&before_, &game(), sizeof before_) != 0)
       return "a tick at rest changed the game";
-    if (shell_.opened >= 100) return "a dialog opened over another";
-    if (refused_ && (std::memcmp(&before_, &game(), sizeof before_) != 0 || shell_.opened != 0))
+    if (refused_ &&
+        (std::memcmp(&before_, &game(), sizeof before_) != 0 || shell_.DialogsOpened() != 0))
       return "a refused command did something";
     return "";
   }
@@ -705,8 +708,6 @@ class Storm {
     return out.str();
   }
 
-  friend class StormShell;
-
   uint32_t seed_;
   std::mt19937 rng_;
   GameSession before_;
@@ -716,10 +717,12 @@ class Storm {
   double canvasFailureRate_;
   std::mt19937 canvasRng_;
   std::uniform_real_distribution<double> chance_{0.0, 1.0};
-  StormShell shell_;
+  RecordingShell shell_;
+  Repaints repaints_;
+  bool dirty_ = false;  // something awaits a paint
   GameHost host_;
   RecordingBackend backend_;
-  Coverage coverage_;
+  Coverage& coverage_;
   Mood mood_ = Mood::Chaos;
   int64_t moodLeft_ = 0;
   int64_t eventIndex_ = 0;
@@ -729,67 +732,12 @@ class Storm {
   std::string hitFault_;
 };
 
-// On a tiny board several squares, or a square and the panel, may share a rectangle:
-// the request counts for each of them.
-void StormShell::Repaint(const Rect& rect, PaintTime when) {
-  const BoardLayout& layout = storm_.layout();
-  if (when == PaintTime::Now) {
-    ++redraws;
-    badRect |= !(rect == ClientRect(layout));
-    return storm_.Paint();
-  }
-  dirty = true;
-  if (rect == ClientRect(layout)) {
-    all = true;
-    return;
-  }
-  bool known = false;
-  if (rect == StatusPanelRect(layout)) {
-    ++panels;
-    known = true;
-  }
-  const int16_t board = storm_.game().boardIndex;
-  for (int16_t s = 0; s < BoardSquares(board); ++s) {
-    if (rect == SquareRect(layout, board, s)) {
-      squareMask |= 1u << s;
-      known = true;
-    }
-  }
-  if (squareMask != 0) ++squares;
-  if (!known) badRect = true;
-}
-
-void Merge(Coverage& total, const Coverage& c) {
-  total.events += c.events;
-  for (int i = 0; i < kBoardCount; ++i) total.newGamesOnBoard[i] += c.newGamesOnBoard[i];
-  for (int i = 0; i < kSkillCount; ++i) {
-    total.newGamesAtSkill[i] += c.newGamesAtSkill[i];
-    total.winsAtSkill[i] += c.winsAtSkill[i];
-  }
-  for (int i = 0; i < 7; ++i) total.statesSeen[i] += c.statesSeen[i];
-  total.timeouts += c.timeouts;
-  total.wrongSquares += c.wrongSquares;
-  if (c.longestSequence > total.longestSequence) total.longestSequence = c.longestSequence;
-  total.resizes += c.resizes;
-  total.emptyResizes += c.emptyResizes;
-  total.hugeResizes += c.hugeResizes;
-  total.paints += c.paints;
-  total.togglesOff += c.togglesOff;
-  total.togglesOn += c.togglesOn;
-  total.acceptedPresses += c.acceptedPresses;
-  total.refusedCommands += c.refusedCommands;
-  total.dialogs += c.dialogs;
-  total.ticksAtRest += c.ticksAtRest;
-  if (c.largestFont > total.largestFont) total.largestFont = c.largestFont;
-}
-
 // More than a million events over four seeds, on a canvas that never fails.
 TEST(Storm, AMillionShellEventsKeepEveryRule) {
   Coverage total;
   for (uint32_t seed : {11u, 2024u, 777777u, 31337u}) {
-    Storm storm(seed, 0.0);
+    Storm storm(seed, 0.0, total);
     ASSERT_TRUE(storm.Run(500000));
-    Merge(total, storm.coverage());
   }
   int64_t wins = 0;
   for (int64_t w : total.winsAtSkill) wins += w;
@@ -825,11 +773,12 @@ TEST(Storm, AMillionShellEventsKeepEveryRule) {
 // Font measurement fails now and then: the font search must still end, at a size that
 // fits, and every picture stay whole.
 TEST(Storm, UnmeasurableFontsKeepEveryRule) {
-  Storm storm(4242u, 0.02);
+  Coverage coverage;
+  Storm storm(4242u, 0.02, coverage);
   ASSERT_TRUE(storm.Run(300000));
   EXPECT_GT(storm.unmeasured(), 100);
   EXPECT_GT(storm.measured(), 10000);
-  EXPECT_GT(storm.coverage().resizes, 1000);
+  EXPECT_GT(coverage.resizes, 1000);
 }
 
 }  // namespace

@@ -8,31 +8,10 @@
 #include <string>
 
 #include "tests/support/perfect_player.h"
-#include "tests/support/recorder.h"
 #include "tests/support/recording_canvas.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
-
-// A shell whose every action is a word in one log; its sound output logs in the same.
-class RecordingShell final : public Shell {
- public:
-  Recorder log;
-  bool dialogOpen = false;
-
-  void Repaint(const Rect& r, PaintTime when) override {
-    log.Add("repaint " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-            std::to_string(r.right) + "," + std::to_string(r.bottom) +
-            (when == PaintTime::Now ? " now" : ""));
-  }
-  void StartTicks() override { log.Add("start ticks"); }
-  void StopTicks() override { log.Add("stop ticks"); }
-  bool DialogOpen() override { return dialogOpen; }
-  void OpenLevelDialog() override { log.Add("level"); }
-  void OpenInstructions() override { log.Add("instructions"); }
-  void OpenAbout() override { log.Add("about"); }
-  void CloseMainWindow() override { log.Add("close"); }
-  void StatusChanged() override { log.Add("status"); }
-};
 
 // A hosted game on a 640 x 480 board, driven as a shell drives it.
 struct Hosted {
@@ -140,7 +119,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
   for (const auto& c : kCases) {
     for (bool open : {false, true}) {
       Hosted h;
-      h.shell.dialogOpen = open;
+      h.shell.dialog = open ? "about" : "";
       h.shell.log.Take();
       h.host.Run(c.command);
       EXPECT_EQ(h.shell.log.events, open ? c.withDialog : c.withoutDialog)
@@ -150,7 +129,7 @@ TEST(Commands, EachRunsItsActionAndNoDialogOpensOverAnother) {
   // New game and free play go to the engine, also over a dialog (ticks and the About box
   // run on beneath it); the sound switch toggles back on without a sound.
   Hosted h;
-  h.shell.dialogOpen = true;
+  h.shell.dialog = "about";
   h.host.Run(Command::NewGame);
   EXPECT_EQ(h.Game().state, GameState::Watch);
   h.host.Run(Command::Sound);

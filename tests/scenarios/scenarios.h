@@ -67,25 +67,31 @@ const std::vector<Scenario>& AllScenarios();
 // What a shell's test provides: the real game's window, driven and seen from its tests.
 // Coordinates and frames are the client area's device pixels.
 // Its clock, waits, copies of the client area and clicks are a whole-game player's.
+// DialogCaptions: the dialogs open. DialogText: with LF line ends. CheckPanel compares
+// the frame's status panel with one drawn here in the platform's own fonts for these
+// values; an empty string when they agree. QuitAndWait: the exit code, -1 when the
+// program did not end. A player's class declares them all with
+// SCENARIO_PLAYER_FUNCTIONS(override).
+#define SCENARIO_PLAYER_FUNCTIONS(tail)                                                            \
+  virtual void Run(Command command) tail;                                                          \
+  virtual void Key(const std::string& key) tail;                                                   \
+  virtual void Type(char typed, bool autoRepeat) tail;                                             \
+  virtual bool MenuEnabled(Command command) tail;                                                  \
+  virtual bool SoundChecked() tail;                                                                \
+  virtual std::vector<std::string> DialogCaptions() tail;                                          \
+  virtual void LevelChoice(int& board, int& skill) tail;                                           \
+  virtual void ChooseLevel(int board, int skill) tail;                                             \
+  virtual void CloseDialog() tail;                                                                 \
+  virtual std::string DialogText() tail;                                                           \
+  virtual std::string CheckPanel(const screen::Frame& frame, const screen::Geometry& g, int skill, \
+                                 int board, int length, int target, const char* word,              \
+                                 screen::Colour wordColour) tail;                                  \
+  virtual int QuitAndWait() tail;                                                                  \
+  virtual void Note(const std::string& line) tail;
+
 class ScenarioPlayer : public screen::BoardPlayer {
  public:
-  virtual void Run(Command command) = 0;
-  virtual void Key(const std::string& key) = 0;
-  virtual void Type(char typed, bool autoRepeat) = 0;
-  virtual bool MenuEnabled(Command command) = 0;
-  virtual bool SoundChecked() = 0;
-  virtual std::vector<std::string> DialogCaptions() = 0;  // the dialogs open
-  virtual void LevelChoice(int& board, int& skill) = 0;
-  virtual void ChooseLevel(int board, int skill) = 0;
-  virtual void CloseDialog() = 0;
-  virtual std::string DialogText() = 0;  // with LF line ends
-  // Compares the frame's status panel with one drawn here in the platform's own fonts
-  // for these values; an empty string when they agree.
-  virtual std::string CheckPanel(const screen::Frame& frame, const screen::Geometry& g, int skill,
-                                 int board, int length, int target, const char* word,
-                                 screen::Colour wordColour) = 0;
-  virtual int QuitAndWait() = 0;  // the exit code, -1 when the program did not end
-  virtual void Note(const std::string& line) = 0;
+  SCENARIO_PLAYER_FUNCTIONS(= 0)
   // Ends the scenario as failed (does not return).
   [[noreturn]] virtual void Fail(const std::string& what) = 0;
 

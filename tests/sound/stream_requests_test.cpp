@@ -13,28 +13,11 @@
 #include "streaming/request_slot.h"
 #include "streaming/stream_feeder.h"
 #include "tests/sound/wave_image.h"
+#include "tests/support/wave_source.h"
 
 using namespace wave_image;
 
 namespace {
-
-// The program's sounds as an output finds them: by id.
-class FileSource final : public WaveSource {
- public:
-  std::vector<std::vector<uint8_t>> images;
-  std::map<SoundId, int> finds;
-
-  FileSource() {
-    for (const SoundFile& file : CommittedSounds()) images.push_back(file.bytes);
-  }
-  bool Find(SoundId sound, const uint8_t*& bytes, size_t& size) override {
-    ++finds[sound];
-    if (sound < 0 || sound >= static_cast<SoundId>(images.size())) return false;
-    bytes = images[sound].data();
-    size = images[sound].size();
-    return true;
-  }
-};
 
 class CountingWaker final : public Waker {
  public:
@@ -44,7 +27,7 @@ class CountingWaker final : public Waker {
 
 // The whole service without a device: requests on one side, filled buffers on the other.
 struct Service {
-  FileSource source;
+  CountingWaveSource source{CommittedImages()};
   SoundLibrary library{source};
   RequestSlot slot;
   CountingWaker waker;
@@ -71,7 +54,7 @@ std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length,
 }  // namespace
 
 TEST(SoundLibrary, ReadsEachSoundOnItsFirstRequestAndKeepsIt) {
-  FileSource source;
+  CountingWaveSource source{CommittedImages()};
   SoundLibrary library(source);
   EXPECT_TRUE(source.finds.empty()) << "nothing is read before it is asked for";
   const SoundId a53 = NoteSound(53), win = EffectSound(SoundEffect::Win);
@@ -86,7 +69,7 @@ TEST(SoundLibrary, ReadsEachSoundOnItsFirstRequestAndKeepsIt) {
 }
 
 TEST(SoundLibrary, MissingAndMalformedSoundsAreNotPlayableAndNotReadAgain) {
-  FileSource source;
+  CountingWaveSource source{CommittedImages()};
   source.images[NoteSound(60)].pop_back();  // the data chunk now runs past the end
   source.images.pop_back();                 // no "win"
   SoundLibrary library(source);

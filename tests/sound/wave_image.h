@@ -1,5 +1,6 @@
-// Builders of small RIFF/WAVE images for the tests of the streaming service's reader,
-// and the committed sound files as they are embedded in the program.
+// The committed sound files as they are embedded in the program, and the builders of
+// small RIFF/WAVE images (tests/support/riff_reader.h) for the tests of the streaming
+// service's reader.
 #pragma once
 
 #include <cstdint>
@@ -11,31 +12,6 @@
 #include "tests/support/riff_reader.h"
 
 namespace wave_image {
-
-inline std::string U16(uint32_t v) {
-  return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-inline std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
-
-inline std::string Chunk(const std::string& id, const std::string& body) {
-  return id + U32(static_cast<uint32_t>(body.size())) + body;
-}
-
-// A "fmt " chunk of 16 bytes, or 18 with a zero extra-bytes count.
-inline std::string Fmt(uint32_t bits = 8, uint32_t channels = 1, uint32_t rate = 22050,
-                       uint32_t tag = 1, bool eighteen = false) {
-  const uint32_t align = channels * bits / 8;
-  std::string body =
-      U16(tag) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits);
-  if (eighteen) body += U16(0);
-  return Chunk("fmt ", body);
-}
-
-inline std::string Riff(const std::string& chunks) {
-  return "RIFF" + U32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
-}
-
-inline std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 struct SoundFile {
   std::string name;  // as the tests call it: "A53" ... "WIN"
@@ -57,6 +33,13 @@ inline const std::vector<SoundFile>& CommittedSounds() {
     return all;
   }();
   return files;
+}
+
+// Their bytes alone, by id.
+inline std::vector<std::vector<uint8_t>> CommittedImages() {
+  std::vector<std::vector<uint8_t>> images;
+  for (const SoundFile& file : CommittedSounds()) images.push_back(file.bytes);
+  return images;
 }
 
 // The samples of a committed sound, as the reader gives them.

@@ -40,8 +40,9 @@ TEST(NoteSound, A72IsTheShortestPeriodSampleForSample) {
 TEST(NoteSound, A53IsOddAndEndsWithoutAPadByte) {
   const WaveBytes file = MakeNoteSound(53);
   ASSERT_EQ(file.size(), 171u);
-  EXPECT_EQ(LittleEndian(file, 4, 4), 163u) << "RIFF size counts no pad byte";
-  EXPECT_EQ(LittleEndian(file, 40, 4), 127u);
+  const WaveFile w = ReadWave(file);
+  EXPECT_EQ(w.riffSize, 163u) << "RIFF size counts no pad byte";
+  EXPECT_EQ(w.dataSize, 127u);
   EXPECT_EQ(file.back(), 0x7C) << "the file ends with the last sample";
   const std::vector<int> samples = Samples(53);
   EXPECT_EQ(samples.size(), 127u);
@@ -66,20 +67,12 @@ TEST(NoteSound, EveryHeaderFieldAndLengthOfAllTwenty) {
     const WaveBytes f = MakeNoteSound(static_cast<int16_t>(e.note));
     const uint32_t n = static_cast<uint32_t>(e.samples);
     ASSERT_EQ(f.size(), 44u + n);
-    EXPECT_EQ(std::string(f.begin(), f.begin() + 4), "RIFF");
-    EXPECT_EQ(LittleEndian(f, 4, 4), 36u + n);
-    EXPECT_EQ(std::string(f.begin() + 8, f.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(LittleEndian(f, 16, 4), 16u);
-    EXPECT_EQ(LittleEndian(f, 20, 2), 1u);
-    EXPECT_EQ(LittleEndian(f, 22, 2), 1u);
-    EXPECT_EQ(LittleEndian(f, 24, 4), 22050u);
-    EXPECT_EQ(LittleEndian(f, 28, 4), 22050u);
-    EXPECT_EQ(LittleEndian(f, 32, 2), 1u);
-    EXPECT_EQ(LittleEndian(f, 34, 2), 8u);
-    EXPECT_EQ(std::string(f.begin() + 36, f.begin() + 40), "data");
-    EXPECT_EQ(LittleEndian(f, 40, 4), n);
-
-    const std::vector<int> s(f.begin() + 44, f.end());
+    const WaveFile w = ReadWave(f);
+    EXPECT_EQ(HeaderLine(w), "RIFF " + std::to_string(36 + n) +
+                                 ", fmt 16: tag 1, 1 ch, 22050 Hz, 22050 B/s, align 1, 8 bit, "
+                                 "extra 0, chunks fmt data, fact 0, data " +
+                                 std::to_string(n) + " at 44");
+    const std::vector<int>& s = w.samples;
     EXPECT_EQ(CountOf(s, 0xA0), e.upper);
     EXPECT_EQ(CountOf(s, 0x60), e.lower);
     EXPECT_EQ(e.samples, 40 + e.upper + e.lower);

@@ -8,35 +8,13 @@
 #include "soundgen/sound_set.h"
 #include "tests/support/riff_reader.h"
 
+using namespace wave_image;
+
 namespace {
 
 const std::vector<NamedSound>& Set() {
   static const std::vector<NamedSound> set = MakeSoundSet();
   return set;
-}
-
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-void PutU32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
-}
-
-// A RIFF file around the given chunks, with a correct RIFF size.
-std::string Riff(const std::string& chunks) {
-  std::string s = "RIFF";
-  PutU32(s, static_cast<uint32_t>(4 + chunks.size()));
-  return s + "WAVE" + chunks;
-}
-
-std::string Chunk(const std::string& id, const std::string& body) {
-  std::string s = id;
-  PutU32(s, static_cast<uint32_t>(body.size()));
-  return s + body;
-}
-
-std::string Fmt8() {
-  return Chunk("fmt ",
-               std::string("\x01\x00\x01\x00\x22\x56\x00\x00\x22\x56\x00\x00\x01\x00\x08\x00", 16));
 }
 
 }  // namespace
@@ -77,21 +55,21 @@ TEST(CommittedSoundFiles, AllReadByWalkingTheirChunks) {
 
 TEST(RiffReader, WalksChunksAndRejectsDamagedFiles) {
   const std::string data = Chunk("data", "\x84\x7C\x84");  // odd, final, no pad
-  WaveFile ok = ReadWave(Bytes(Riff(Fmt8() + data)));
+  WaveFile ok = ReadWave(Bytes(Riff(Fmt() + data)));
   EXPECT_EQ(ok.error, "");
   EXPECT_EQ(ok.samples, (std::vector<int>{0x84, 0x7C, 0x84}));
 
   WaveFile skipped =
-      ReadWave(Bytes(Riff(Fmt8() + Chunk("LIST", "abc") + std::string(1, '\0') + data)));
+      ReadWave(Bytes(Riff(Fmt() + Chunk("LIST", "abc") + std::string(1, '\0') + data)));
   EXPECT_EQ(skipped.error, "") << "an unknown odd chunk is skipped with its pad byte";
   EXPECT_EQ(skipped.samples.size(), 3u);
 
-  EXPECT_NE(ReadWave(Bytes(Riff(Fmt8()))).error, "") << "no data chunk";
+  EXPECT_NE(ReadWave(Bytes(Riff(Fmt()))).error, "") << "no data chunk";
   EXPECT_NE(ReadWave(Bytes(Riff(data))).error, "") << "no fmt chunk";
-  std::string truncated = Riff(Fmt8() + data);
+  std::string truncated = Riff(Fmt() + data);
   truncated.pop_back();
   EXPECT_NE(ReadWave(Bytes(truncated)).error, "") << "RIFF size too large";
-  std::string shortData = Riff(Fmt8() + data.substr(0, data.size() - 1));
+  std::string shortData = Riff(Fmt() + data.substr(0, data.size() - 1));
   EXPECT_NE(ReadWave(Bytes(shortData)).error, "") << "data chunk runs past the end";
 }
 

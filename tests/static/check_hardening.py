@@ -6,28 +6,18 @@ table that names only DLLs Windows loads from its own folder (its KnownDLLs), so
 that no DLL placed beside the game can be loaded in place of one it imports, and
 no runtime DLL of the compiler (the runtime is linked in).
 
-    python3 tests/static/check_hardening.py [I686_EXE [X64_EXE]]
+    python3 tests/static/check_hardening.py [I686_EXE [X86_64_EXE]]
         (default build/i686/win32/zirirar.exe and build/x64/win32/zirirar.exe)
 
-Prints one line per check and ends with "hardening: N passed, N failed"; exits
-non-zero when any check fails.
+pytest tests (ctest -R static_hardening); run as a program, pytest runs them on the
+executables given.
 """
 
-import os
 import struct
 import sys
 
-try:
-    import pefile
-except ImportError:  # an interpreter outside the system one: use Debian's package
-    sys.path.append("/usr/lib/python3/dist-packages")
-    import pefile
-
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-DEFAULT_EXES = [
-    os.path.join(ROOT, "build", "i686", "win32", "zirirar.exe"),
-    os.path.join(ROOT, "build", "x64", "win32", "zirirar.exe"),
-]
+# The paths, loader and pytest runner of the other static checks.
+from check_release import KINDS, Failure, load, main, pytest
 
 IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64 = 0x14C, 0x8664
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
@@ -55,21 +45,12 @@ COMPILER_RUNTIME_PREFIXES = ("libgcc", "libstdc++", "libwinpthread", "libssp", "
 RDATA_UNCOVERED_LIMIT = 0.05
 
 
-class Failure(Exception):
-    pass
-
-
 class Image:
-    def __init__(self, path):
-        self.path = path
-        self.pe = pefile.PE(path, fast_load=True)
-        self.pe.parse_data_directories(directories=[
-            pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IMPORT"],
-            pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT"],
-            pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"],
-        ])
+    def __init__(self, kind):
+        self.pe = load(kind, "IMPORT", "DELAY_IMPORT", "BASERELOC")
         self.is64 = self.pe.OPTIONAL_HEADER.Magic == 0x20B
-        self.kind = "x86_64" if self.is64 else "i686"
+        if self.is64 != (kind == "x86_64"):
+            raise Failure("the %s build's executable is not a %s one" % (kind, kind))
 
     def sections(self):
         for s in self.pe.sections:
@@ -94,21 +75,37 @@ class Image:
 
 # ---------------------------------------------------------------- the checks
 
-def check_machine(img):
+@pytest.fixture(params=KINDS)
+def img(request):
+    return Image(request.param)
+
+
+def test_machine(img):
     want = IMAGE_FILE_MACHINE_AMD64 if img.is64 else IMAGE_FILE_MACHINE_I386
     if img.pe.FILE_HEADER.Machine != want:
         raise Failure("machine 0x%X, expected 0x%X" % (img.pe.FILE_HEADER.Machine, want))
 
 
-def flag_check(flag, name):
-    def check(img):
-        value = img.pe.OPTIONAL_HEADER.DllCharacteristics
-        if not value & flag:
-            raise Failure("DllCharacteristics 0x%04X lacks %s" % (value, name))
-    return check
+def expect_flag(img, flag, name):
+    value = img.pe.OPTIONAL_HEADER.DllCharacteristics
+    if not value & flag:
+        raise Failure("DllCharacteristics 0x%04X lacks %s" % (value, name))
 
 
-def check_no_writable_code(img):
+def test_DYNAMIC_BASE(img):
+    expect_flag(img, DLLCHAR_DYNAMIC_BASE, "DYNAMIC_BASE")
+
+
+def test_NX_COMPAT(img):
+    expect_flag(img, DLLCHAR_NX_COMPAT, "NX_COMPAT")
+
+
+@pytest.mark.parametrize("img", ["x86_64"], indirect=True)
+def test_HIGH_ENTROPY_VA(img):
+    expect_flag(img, DLLCHAR_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA")
+
+
+def test_no_writable_code(img):
     bad = [name for name, s in img.sections()
            if s.Characteristics & SCN_MEM_WRITE and s.Characteristics & SCN_MEM_EXECUTE]
     if bad:
@@ -118,7 +115,7 @@ def check_no_writable_code(img):
         raise Failure("no executable section at all")
 
 
-def check_relocation_table(img):
+def test_relocation_table(img):
     """The image can be moved: relocations kept, well formed, each one patching an
     address of the image."""
     pe = img.pe
@@ -146,7 +143,7 @@ def check_relocation_table(img):
                           % (rva, value))
 
 
-def check_relocations_cover_pointers(img):
+def test_relocations_cover_pointers(img):
     """Every word of the initialised data that holds an address of the image has a
     relocation (else it would point into the void once the image moved)."""
     pe = img.pe
@@ -186,7 +183,7 @@ def looks_like_text(word):
     return all(p or b == 0 for p, b in zip(printable, word)) and any(printable)
 
 
-def check_imports_known_dlls(img):
+def test_imports_known_dlls(img):
     names, delayed = img.imported_dlls()
     if not names:
         raise Failure("no import table")
@@ -198,57 +195,12 @@ def check_imports_known_dlls(img):
         raise Failure("delay-loaded imports: %s" % ", ".join(delayed))
 
 
-def check_runtime_linked_in(img):
+def test_runtime_linked_in(img):
     names, delayed = img.imported_dlls()
     runtime = [n for n in names + delayed if n.lower().startswith(COMPILER_RUNTIME_PREFIXES)]
     if runtime:
         raise Failure("needs the compiler's runtime DLLs: %s" % ", ".join(runtime))
 
 
-def checks_for(img):
-    checks = [
-        ("machine", check_machine),
-        ("DYNAMIC_BASE", flag_check(DLLCHAR_DYNAMIC_BASE, "DYNAMIC_BASE")),
-        ("NX_COMPAT", flag_check(DLLCHAR_NX_COMPAT, "NX_COMPAT")),
-    ]
-    if img.is64:
-        checks.append(("HIGH_ENTROPY_VA", flag_check(DLLCHAR_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA")))
-    checks += [
-        ("no section both writable and executable", check_no_writable_code),
-        ("relocation table", check_relocation_table),
-        ("relocations cover the addresses in data", check_relocations_cover_pointers),
-        ("imports only KnownDLLs", check_imports_known_dlls),
-        ("runtime linked in", check_runtime_linked_in),
-    ]
-    return checks
-
-
-def main(argv):
-    exes = argv[1:] if len(argv) > 1 else DEFAULT_EXES
-    passed = failed = 0
-    for path in exes:
-        try:
-            img = Image(path)
-        except (OSError, pefile.PEFormatError) as error:
-            failed += 1
-            print("FAIL cannot read %s: %s" % (path, error))
-            continue
-        print("-- %s (%s)" % (os.path.relpath(path, ROOT), img.kind))
-        for title, check in checks_for(img):
-            try:
-                check(img)
-            except Failure as error:
-                failed += 1
-                print("FAIL %s %s: %s" % (img.kind, title, error))
-            except Exception as error:  # a malformed file counts against its check
-                failed += 1
-                print("FAIL %s %s: %s: %s" % (img.kind, title, type(error).__name__, error))
-            else:
-                passed += 1
-                print("ok   %s %s" % (img.kind, title))
-    print("hardening: %d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main(__file__, sys.argv[1:]))

@@ -6,20 +6,19 @@ Windows: the rights of whoever starts it, the versions of Windows from Vista to 
 per-monitor (v2) pixel density with the system's as the fallback, and no dependency
 (no common controls of version 6: the dialogs keep the classic look).
 
-    python3 tests/static/check_manifest.py [EXE ...]
+    python3 tests/static/check_manifest.py [I686_EXE [X86_64_EXE]]
         (default build/i686/win32/zirirar.exe and build/x64/win32/zirirar.exe)
 
-Prints one line per check and ends with "manifest: N passed, N failed"; exits non-zero
-when any check fails.
+pytest tests (ctest -R static_manifest); run as a program, pytest runs them on the
+executables given.
 """
 
 import os
 import sys
 import xml.etree.ElementTree as ElementTree
 
-# The paths, helpers and pefile of the other static checks.
-from check_hardening import DEFAULT_EXES, ROOT
-from check_release import Failure, equal, expect, pefile
+# The paths, helpers, loader and pytest runner of the other static checks.
+from check_release import KINDS, ROOT, Failure, equal, expect, load, main, pytest
 
 SOURCE = os.path.join(ROOT, "win32", "resources", "zirirar.manifest")
 
@@ -68,11 +67,16 @@ def only(parent, path, what):
     return found[0]
 
 
-def check_present(pe, data):
+@pytest.fixture(params=KINDS)
+def data(request):
+    return manifest_bytes(load(request.param, "RESOURCE"))
+
+
+def test_present(data):
     expect(len(data) > 0, "empty manifest")
 
 
-def check_same_as_source(pe, data):
+def test_same_as_source(data):
     with open(SOURCE, "rb") as f:
         wanted = f.read()
     expect(all(b < 0x80 for b in wanted), "win32/resources/zirirar.manifest is not plain ASCII")
@@ -80,7 +84,7 @@ def check_same_as_source(pe, data):
            "(%d bytes, want %d)" % (len(data), len(wanted)))
 
 
-def check_well_formed(pe, data):
+def test_well_formed(data):
     expect(data.startswith(b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'),
            "no XML declaration with UTF-8 and standalone=\"yes\"")
     root = parse(data)
@@ -94,7 +98,7 @@ def check_well_formed(pe, data):
            "assemblyIdentity version %r is not four numbers" % identity.get("version"))
 
 
-def check_execution_level(pe, data):
+def test_execution_level(data):
     root = parse(data)
     level = only(root, "%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
                  % ((ASM_V3,) * 4), "requestedExecutionLevel")
@@ -102,7 +106,7 @@ def check_execution_level(pe, data):
           "execution level and uiAccess")
 
 
-def check_supported_os(pe, data):
+def test_supported_os(data):
     root = parse(data)
     application = only(root, COMPATIBILITY + "compatibility/" + COMPATIBILITY + "application",
                        "compatibility application")
@@ -112,7 +116,7 @@ def check_supported_os(pe, data):
           "supported versions of Windows")
 
 
-def check_dpi_awareness(pe, data):
+def test_dpi_awareness(data):
     root = parse(data)
     settings = only(root, ASM_V3 + "application/" + ASM_V3 + "windowsSettings", "windowsSettings")
     # Before Windows 10 version 1607 only dpiAware is read: "true" is the system's density.
@@ -124,50 +128,12 @@ def check_dpi_awareness(pe, data):
     equal(values, ["permonitorv2", "system"], "dpiAwareness values, in order")
 
 
-def check_no_dependency(pe, data):
+def test_no_dependency(data):
     root = parse(data)
     dependencies = root.findall(".//" + ASM_V1 + "dependency")
     expect(not dependencies, "%d dependency elements (the common controls of version 6 would "
            "change the dialogs' look)" % len(dependencies))
 
 
-CHECKS = [
-    ("manifest present: type 24, id 1, language neutral", check_present),
-    ("manifest is win32/resources/zirirar.manifest", check_same_as_source),
-    ("manifest is well-formed", check_well_formed),
-    ("manifest asks for the invoker's rights", check_execution_level),
-    ("manifest names Windows Vista to 10 and 11", check_supported_os),
-    ("manifest asks for per-monitor v2 density, the system's before", check_dpi_awareness),
-    ("manifest declares no dependency", check_no_dependency),
-]
-
-
-def main(argv):
-    exes = argv[1:] if len(argv) > 1 else DEFAULT_EXES
-    passed = failed = 0
-    for path in exes:
-        name = os.path.relpath(path, ROOT)
-        try:
-            pe = pefile.PE(path, fast_load=True)
-            pe.parse_data_directories(directories=[
-                pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-            data = manifest_bytes(pe)
-        except (OSError, pefile.PEFormatError, Failure) as error:
-            failed += 1
-            print("FAIL %s: %s" % (name, error))
-            continue
-        for title, check in CHECKS:
-            try:
-                check(pe, data)
-            except Failure as error:
-                failed += 1
-                print("FAIL %s %s: %s" % (name, title, error))
-            else:
-                passed += 1
-                print("ok   %s %s" % (name, title))
-    print("manifest: %d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main(__file__, sys.argv[1:]))

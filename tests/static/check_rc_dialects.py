@@ -1,11 +1,10 @@
-#!/usr/bin/env python3
 r"""Compiles the resource script with both dialects of resource compiler, GNU windres
 (what the build uses) and llvm-rc (which follows Microsoft's rc.exe), and compares the
 two .res files resource by resource: the same types, names and languages, and in each
 the same header fields and data bytes, so that the script builds the same game with
 either. A resource in one output only is a failure.
 
-    python3 tests/static/check_rc_dialects.py [SCRIPT]    (default win32/resources/zirirar.rc)
+    ctest -R static_rc_dialects    (win32/resources/zirirar.rc; a pytest test per resource)
 
 Two differences are allowed, each normalised rather than skipped:
 - Dialog control classes named in CONTROL statements: windres stores the name in
@@ -18,7 +17,7 @@ Two differences are allowed, each normalised rather than skipped:
   compilers set different ones (windres DISCARDABLE on the sounds, llvm-rc not). They are
   a relic of 16-bit Windows that the linker drops (a PE resource directory has no room
   for them), so they are not compared.
-Both are reported on a "note" line whenever they occur. The order of the resources in
+Both are reported on a "note" line of the resource's test. The order of the resources in
 the two files differs as well and is not compared: the linker sorts them.
 
 Why llvm-rc 14 is given the code page on its command line (/C 1252): it ignores
@@ -28,23 +27,19 @@ word code_page among its strings; code_page(banana) passes unnoticed), so ui.rc'
 is refused as an 8-bit character in a non-Unicode string whether the pragma stands at
 the top of the file compiled or in an included one, preprocessed or not. Its code page
 comes only from /C, which the check sets to the value of the script's own pragma.
-
-Prints a line per resource group (menus, dialogs, icons, sounds...) and one per
-resource that differs, and ends with "rc dialects: N passed, N failed", a resource
-counting as one; exits non-zero when any fails.
 """
 
+import functools
 import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 
 # The paths and helpers of the other static checks.
 from check_release import CONTROL_ORDINALS, DS_SETFONT, ROOT, RT_DIALOG, Failure, Reader, expect
 
-DEFAULT_SCRIPT = os.path.join(ROOT, "win32", "resources", "zirirar.rc")
+SCRIPT = os.path.join(ROOT, "win32", "resources", "zirirar.rc")
 # The release build's resource compiler (cmake/mingw-i686.cmake) and the folder of its
 # <windows.h>, which llvm-rc is given too.
 WINDRES = "i686-w64-mingw32-windres"
@@ -52,8 +47,6 @@ MINGW_INCLUDE = "/usr/i686-w64-mingw32/include"
 
 TYPE_NAMES = {3: "icon image", 4: "menu", 5: "dialog", 6: "string table", 9: "accelerators",
               14: "icon group", 16: "version record", 24: "manifest", "WAVE": "sound"}
-GROUPS = {3: "icons", 4: "menus", 5: "dialogs", 6: "string tables", 9: "accelerators",
-          14: "icons", 16: "version records", 24: "manifests", "WAVE": "sounds"}
 PREDEFINED_CLASSES = {name: atom for atom, name in CONTROL_ORDINALS.items()}
 PRAGMA = re.compile(rb"^[ \t]*#[ \t]*pragma[ \t]+code_page[ \t]*\([ \t]*([^) \t]*)", re.M)
 
@@ -225,61 +218,35 @@ def compare_bytes(ours, theirs):
            % (len(wrong), wrong[0] if wrong else 0))
 
 
-def main(argv):
-    script = os.path.abspath(argv[1]) if len(argv) > 1 else DEFAULT_SCRIPT
-    try:
-        with tempfile.TemporaryDirectory() as folder:
-            ours, theirs = (read_res(path) for path in compile_both(script, folder))
-    except (Failure, OSError) as error:
-        print("FAIL %s" % error)
-        print("rc dialects: 0 passed, 1 failed")
-        return 1
-
-    def order(key):
-        return [(isinstance(part, str), part) for part in key]
-
-    passed = failed = 0
-    groups = {}  # group: [same, different]
-    flag_differences = []
-    for key in sorted(set(ours) | set(theirs), key=order):
-        group = groups.setdefault(GROUPS.get(key[0], "other resources"), [0, 0])
-        try:
-            expect(key in ours, "only in llvm-rc's output")
-            expect(key in theirs, "only in windres's output")
-            (flags, header, data), (other_flags, other_header, other_data) = ours[key], theirs[key]
-            if flags != other_flags:
-                flag_differences.append((key, flags, other_flags))
-            differ("data version, version and characteristics", header, other_header)
-            if key[0] == RT_DIALOG:
-                renamed = compare_dialogs(data, other_data)
-                if renamed:
-                    print("note %s: control classes stored as %s (windres / llvm-rc), the same "
-                          "classes to Windows" % (describe(key), ", ".join(
-                              "%r / %r" % pair for pair in renamed)))
-            else:
-                compare_bytes(data, other_data)
-        except Exception as error:  # a malformed resource counts against it too
-            failed += 1
-            group[1] += 1
-            text = str(error) if isinstance(error, Failure) else "%s: %s" % (
-                type(error).__name__, error)
-            print("FAIL %s: %s" % (describe(key), text))
-        else:
-            passed += 1
-            group[0] += 1
-    if flag_differences:
-        key, flags, other_flags = flag_differences[0]
-        print("note memory flags (not kept in an executable, not compared) differ in %d "
-              "resources, e.g. %s: windres 0x%04X, llvm-rc 0x%04X"
-              % (len(flag_differences), describe(key), flags, other_flags))
-    for name, (same, different) in sorted(groups.items()):
-        if different:
-            print("FAIL %s: %d of %d differ" % (name, different, same + different))
-        else:
-            print("ok   %s: %d the same" % (name, same))
-    print("rc dialects: %d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
+@functools.lru_cache(maxsize=None)
+def outputs():
+    """The resources of windres's and of llvm-rc's .res files, compiled once per run."""
+    with tempfile.TemporaryDirectory() as folder:
+        return tuple(read_res(path) for path in compile_both(SCRIPT, folder))
 
 
-if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+def pytest_generate_tests(metafunc):
+    """One test per resource of either output, such as [dialog_LEVELBOX_040C]."""
+    ours, theirs = outputs()
+    keys = sorted(set(ours) | set(theirs),
+                  key=lambda key: [(isinstance(part, str), part) for part in key])
+    metafunc.parametrize("key", keys, ids=[re.sub(r"\W+", "_", "%s_%s_%04X" % (
+        TYPE_NAMES.get(k[0], "type %s" % (k[0],)), k[1], k[2])) for k in keys])
+
+
+def test(key):
+    ours, theirs = outputs()
+    expect(key in ours, "only in llvm-rc's output")
+    expect(key in theirs, "only in windres's output")
+    (flags, header, data), (other_flags, other_header, other_data) = ours[key], theirs[key]
+    if flags != other_flags:
+        print("note memory flags (not kept in an executable, not compared) differ: windres "
+              "0x%04X, llvm-rc 0x%04X" % (flags, other_flags))
+    differ("data version, version and characteristics", header, other_header)
+    if key[0] == RT_DIALOG:
+        renamed = compare_dialogs(data, other_data)
+        if renamed:
+            print("note control classes stored as %s (windres / llvm-rc), the same classes to "
+                  "Windows" % ", ".join("%r / %r" % pair for pair in renamed))
+    else:
+        compare_bytes(data, other_data)

@@ -6,22 +6,51 @@ menu cases read them in the running game.
 
     python3 tests/static/check_release.py [EXE]      (default build/i686/win32/zirirar.exe)
 
-Run from the repository root. Prints one line per check and ends with
-"static: N passed, N failed"; exits non-zero when any check fails.
+pytest tests (ctest -R static_release); run as a program, pytest runs them on EXE.
+Also the paths, readers and pytest runner of the other static checks.
 """
 
+import functools
 import os
 import struct
 import sys
 
 try:
     import pefile
-except ImportError:  # an interpreter outside the system one: use Debian's package
+    import pytest
+except ImportError:  # an interpreter outside the system one: use Debian's packages
     sys.path.append("/usr/lib/python3/dist-packages")
     import pefile
+    import pytest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-DEFAULT_EXE = os.path.join(ROOT, "build", "i686", "win32", "zirirar.exe")
+KINDS = ["i686", "x86_64"]
+
+
+def exe(kind):
+    """The executable of a Windows build: $ZIRIRAR_I686_EXE or $ZIRIRAR_X86_64_EXE, else
+    build/i686/win32/zirirar.exe or build/x64/win32/zirirar.exe."""
+    folder = {"i686": "i686", "x86_64": "x64"}[kind]
+    return os.environ.get("ZIRIRAR_%s_EXE" % kind.upper(),
+                          os.path.join(ROOT, "build", folder, "win32", "zirirar.exe"))
+
+
+@functools.lru_cache(maxsize=None)
+def load(kind, *directories):
+    """A build's executable with the data directories named parsed, once per run."""
+    pe = pefile.PE(exe(kind), fast_load=True)
+    pe.parse_data_directories(
+        directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_" + d] for d in directories])
+    return pe
+
+
+def main(path, exes):
+    """Runs a module's tests on the executables given, [I686_EXE [X86_64_EXE]]; with the
+    first alone, only the tests of the i686 build."""
+    os.environ.update(zip(("ZIRIRAR_I686_EXE", "ZIRIRAR_X86_64_EXE"),
+                          map(os.path.abspath, exes)))
+    only_i686 = ["-k", "not x86_64"] if len(exes) == 1 else []
+    return pytest.main(["-q", "-p", "no:cacheprovider", path] + only_i686)
 
 # Window, control and resource constants, as the platform headers define them.
 WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
@@ -252,12 +281,22 @@ def text_value(value):
 
 # ---------------------------------------------------------------- the checks
 
-def check_pe_kind(pe, res):
+@pytest.fixture
+def pe():
+    return load("i686", "RESOURCE")
+
+
+@pytest.fixture
+def res(pe):
+    return Resources(pe)
+
+
+def test_pe_kind(pe):
     equal(hex(pe.FILE_HEADER.Machine), hex(IMAGE_FILE_MACHINE_I386), "machine")
     equal(hex(pe.OPTIONAL_HEADER.Magic), hex(PE32_MAGIC), "optional header magic (PE32)")
 
 
-def check_stamp_and_checksum(pe, res):
+def test_stamp_and_checksum(pe):
     # No link time in the header, so that the same sources give the same bytes; the
     # checksum that the linker writes must then be the right one.
     equal(pe.FILE_HEADER.TimeDateStamp, 0, "link time stamp")
@@ -266,7 +305,7 @@ def check_stamp_and_checksum(pe, res):
            "header checksum 0x%x, the image's is 0x%x" % (stored, pe.generate_checksum()))
 
 
-def check_gui_subsystem(pe, res):
+def test_gui_subsystem(pe):
     equal(pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI, "subsystem")
 
 
@@ -290,11 +329,11 @@ def check_dialog(res, name, wanted):
         equal(got["exstyle"], 0, what + " extended style")
 
 
-def check_level_box(pe, res):
+def test_level_box(res):
     check_dialog(res, "LevelBox", EXPECTED_LEVEL_BOX)
 
 
-def check_instruct_box(pe, res):
+def test_instruct_box(res):
     check_dialog(res, "InstructBox", EXPECTED_INSTRUCT_BOX)
 
 
@@ -306,7 +345,7 @@ def version_root(res):
     return value, children
 
 
-def check_version_fixed(pe, res):
+def test_version_fixed(res):
     value, _ = version_root(res)
     equal(len(value), 52, "fixed part size")
     fields = struct.unpack("<13I", value)
@@ -319,7 +358,7 @@ def check_version_fixed(pe, res):
         equal(hex(got), hex(want), name)
 
 
-def check_version_strings(pe, res):
+def test_version_strings(res):
     _, children = version_root(res)
     blocks = {c[0]: c for c in children}
     equal(sorted(blocks), ["StringFileInfo", "VarFileInfo"], "blocks")
@@ -336,7 +375,7 @@ def check_version_strings(pe, res):
     equal(struct.unpack("<HH", variables[0][1]), (0x0809, 0x04B0), "translation")
 
 
-def check_icon(pe, res):
+def test_icon(res):
     group = res.single(RT_GROUP_ICON, "MainIcon", ENGLISH_UK)
     reader = Reader(group)
     equal(reader.take("HHH"), (0, 1, 1), "group header (reserved, type, count)")
@@ -363,60 +402,19 @@ def check_icon(pe, res):
     equal(image == ico[offset:], True, "icon image equals resources/main_icon.ico")
 
 
-def make_sound_check(sound, name):
-    def check(pe, res):
-        data = res.single("WAVE", sound + 1, ENGLISH_UK)
-        path = os.path.join(ROOT, "resources", "sounds", name)
-        expect(os.path.exists(path), "missing %s" % os.path.relpath(path, ROOT))
-        with open(path, "rb") as f:
-            wanted = f.read()
-        name_of_file = os.path.relpath(path, ROOT)
-        equal(len(data), len(wanted), "size against %s" % name_of_file)
-        differ = [i for i in range(len(data)) if data[i] != wanted[i]]
-        expect(not differ, "%d bytes differ from %s, the first at offset %d"
-               % (len(differ), name_of_file, differ[0] if differ else 0))
-    return check
-
-
-CHECKS = [
-    ("executable is PE32 for i386", check_pe_kind),
-    ("executable uses the GUI subsystem", check_gui_subsystem),
-    ("header has no time stamp and a right checksum", check_stamp_and_checksum),
-    ("dialog LevelBox", check_level_box),
-    ("dialog InstructBox", check_instruct_box),
-    ("version record fixed part", check_version_fixed),
-    ("version record strings", check_version_strings),
-    ("icon MainIcon", check_icon),
-] + [("sound %s" % name, make_sound_check(i, name)) for i, name in enumerate(SOUND_FILES)]
-
-
-def main(argv):
-    exe = argv[1] if len(argv) > 1 else DEFAULT_EXE
-    passed = failed = 0
-    try:
-        pe = pefile.PE(exe, fast_load=True)
-        pe.parse_data_directories(directories=[
-            pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    except (OSError, pefile.PEFormatError) as error:
-        print("FAIL cannot read %s: %s" % (exe, error))
-        print("static: 0 passed, 1 failed")
-        return 1
-    res = Resources(pe)
-    for title, check in CHECKS:
-        try:
-            check(pe, res)
-        except Failure as error:
-            failed += 1
-            print("FAIL %s: %s" % (title, error))
-        except Exception as error:  # a malformed resource counts against its check
-            failed += 1
-            print("FAIL %s: %s: %s" % (title, type(error).__name__, error))
-        else:
-            passed += 1
-            print("ok   %s" % title)
-    print("static: %d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
+@pytest.mark.parametrize("sound, name", enumerate(SOUND_FILES), ids=SOUND_FILES)
+def test_sound(res, sound, name):
+    data = res.single("WAVE", sound + 1, ENGLISH_UK)
+    path = os.path.join(ROOT, "resources", "sounds", name)
+    expect(os.path.exists(path), "missing %s" % os.path.relpath(path, ROOT))
+    with open(path, "rb") as f:
+        wanted = f.read()
+    name_of_file = os.path.relpath(path, ROOT)
+    equal(len(data), len(wanted), "size against %s" % name_of_file)
+    differ = [i for i in range(len(data)) if data[i] != wanted[i]]
+    expect(not differ, "%d bytes differ from %s, the first at offset %d"
+           % (len(differ), name_of_file, differ[0] if differ else 0))
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main(__file__, sys.argv[1:]))

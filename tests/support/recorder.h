@@ -31,14 +31,28 @@ inline std::string SoundWord(SoundId sound) {
 // repaints ("square 2", "panel", "redraw"), the engine's sound requests ("note 58",
 // "effect ding", "stop") and the calls that reach a sound output ("play a58 loop",
 // "play ding once", "silence", "close sound"). A test may add words of its own with Add.
+// Long runs keep no log (`keep` false) and read the count of requests. Either way a
+// request no game makes (a note off the scale; with `game` set, a square off its board)
+// is its fault.
 class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
  public:
   Events events;
+  bool keep = true;
+  long requests = 0;
+  const GameSession* game = nullptr;
+  std::string fault;  // the first such request
 
-  void InvalidateSquare(int16_t square) override { Add("square " + std::to_string(square)); }
+  void InvalidateSquare(int16_t square) override {
+    if (game != nullptr && (square < 0 || square >= game->squareCount))
+      Fault("repaint of square " + std::to_string(square) + ", which the board does not have");
+    Add("square " + std::to_string(square));
+  }
   void InvalidateStatusPanel() override { Add("panel"); }
   void RedrawAll() override { Add("redraw"); }
-  void PlayNote(int16_t note) override { Add("note " + std::to_string(note)); }
+  void PlayNote(int16_t note) override {
+    if (note < kLowestNote || note > kHighestNote) Fault("note " + std::to_string(note));
+    Add("note " + std::to_string(note));
+  }
   void PlayEffect(SoundEffect effect) override { Add(std::string("effect ") + EffectWord(effect)); }
   void StopSound() override { Add("stop"); }
   void Play(SoundId sound, bool loop) override {
@@ -47,13 +61,21 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   void Stop() override { Add(kSilence); }
   void Close() override { Add("close sound"); }
 
-  void Add(std::string event) { events.push_back(std::move(event)); }
+  void Add(std::string event) {
+    ++requests;
+    if (keep) events.push_back(std::move(event));
+  }
 
   // The events since the last call.
   Events Take() {
     Events taken;
     taken.swap(events);
     return taken;
+  }
+
+ private:
+  void Fault(const std::string& what) {
+    if (fault.empty()) fault = what;
   }
 };
 

@@ -1,9 +1,11 @@
 // A chunk-walking RIFF/WAVE reader for the tests: it takes the format from "fmt "
 // (16 or 18 bytes), skips chunks it does not know, finds "data" and accepts a final
-// chunk of odd length that ends at the end of the file without a pad byte.
+// chunk of odd length that ends at the end of the file without a pad byte. And the
+// builders of small images for the tests of readers.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -96,6 +98,24 @@ inline WaveFile ReadWave(const std::vector<uint8_t>& b) {
   return w;
 }
 
+// The header as read, in one line for a test to compare whole: "RIFF 163, fmt 16: tag 1,
+// 1 ch, 22050 Hz, 22050 B/s, align 1, 8 bit, extra 0, chunks fmt data, fact 0, data 127
+// at 44"; or why it could not be read.
+inline std::string HeaderLine(const WaveFile& w) {
+  if (!w.error.empty()) return w.error;
+  std::string chunks;
+  for (const std::string& chunk : w.chunks)
+    chunks += (chunks.empty() ? "" : " ") + chunk.substr(0, chunk.find(' '));
+  char line[200];
+  std::snprintf(line, sizeof line,
+                "RIFF %u, fmt %u: tag %u, %u ch, %u Hz, %u B/s, align %u, %u bit, extra %u, "
+                "chunks %s, fact %u, data %u at %zu",
+                w.riffSize, w.fmtSize, w.formatTag, w.channels, w.samplesPerSecond,
+                w.bytesPerSecond, w.blockAlign, w.bitsPerSample, w.extraFormatBytes, chunks.c_str(),
+                w.factSamples, w.dataSize, w.dataOffset);
+  return line;
+}
+
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -104,3 +124,32 @@ inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 inline std::string SoundFilePath(const std::string& fileName) {
   return std::string(ZIRIRAR_SOURCE_DIR) + "/resources/sounds/" + fileName;
 }
+
+namespace wave_image {
+
+inline std::string U16(uint32_t v) {
+  return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+inline std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
+
+inline std::string Chunk(const std::string& id, const std::string& body) {
+  return id + U32(static_cast<uint32_t>(body.size())) + body;
+}
+
+// A "fmt " chunk of 16 bytes, or 18 with a zero extra-bytes count.
+inline std::string Fmt(uint32_t bits = 8, uint32_t channels = 1, uint32_t rate = 22050,
+                       uint32_t tag = 1, bool eighteen = false) {
+  const uint32_t align = channels * bits / 8;
+  std::string body =
+      U16(tag) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits);
+  if (eighteen) body += U16(0);
+  return Chunk("fmt ", body);
+}
+
+inline std::string Riff(const std::string& chunks) {
+  return "RIFF" + U32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+}  // namespace wave_image

@@ -1,28 +1,28 @@
 // Makes the game's sound requests through a sound player as the game does, each printed
 // with its wall-clock time for alignment with a capture of the sound server's output:
 // "<event> <unix time in microseconds> <name>". Shared by the drivers of the Linux game's
-// sound output and of the browser game's (check_sound.py, bench/sound/).
+// sound output and of the browser game's (check_sound.py, bench/sound/), with the
+// programmes of tests/support/sound_programmes.h.
 #pragma once
 
 #include <dirent.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 #include "sound/sound_player.h"
+#include "tests/support/clock.h"
+#include "tests/support/request_times.h"
 
 namespace sound_driver {
 
-inline int64_t Microseconds(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return int64_t{now.tv_sec} * 1000000 + now.tv_nsec / 1000;
-}
+using test_clock::MonotonicMs;
+using test_clock::UnixMicroseconds;
 
 // Processor time of the sound thread so far, in clock ticks (of 10 ms), from /proc.
 inline long SoundThreadTicks() {
@@ -82,15 +82,15 @@ class Driver {
   // the whole process and its sound thread.
   void Idle() {
     Silence(3000);
-    const int64_t cpuBefore = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
-    const int64_t wallBefore = Microseconds(CLOCK_MONOTONIC);
+    const std::clock_t cpuBefore = std::clock();
+    const double wallBefore = MonotonicMs();
     const long ticksBefore = SoundThreadTicks();
     Silence(10000);
-    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore;
-    const int64_t wall = Microseconds(CLOCK_MONOTONIC) - wallBefore;
+    const auto cpu = static_cast<long long>(1e6 * (std::clock() - cpuBefore) / CLOCKS_PER_SEC);
+    const auto wall = static_cast<long long>(1000 * (MonotonicMs() - wallBefore));
     std::printf("idle 10 s cpu %.3f %% (%lld us over %lld us), sound thread %ld ticks of %ld ms\n",
-                100.0 * cpu / wall, static_cast<long long>(cpu), static_cast<long long>(wall),
-                SoundThreadTicks() - ticksBefore, 1000 / sysconf(_SC_CLK_TCK));
+                100.0 * cpu / wall, cpu, wall, SoundThreadTicks() - ticksBefore,
+                1000 / sysconf(_SC_CLK_TCK));
   }
 
   // Plays, stops and effects mixed, 20 requests a second, for 5 s.
@@ -112,72 +112,22 @@ class Driver {
   // Ends the sound as the game does when it closes (ShutdownSound), printed as a stop
   // request with how long it took.
   void Shutdown(SoundOutput& output) {
-    const int64_t at = Microseconds(CLOCK_REALTIME);
-    const int64_t before = Microseconds(CLOCK_MONOTONIC);
+    const long long at = UnixMicroseconds();
+    const double before = MonotonicMs();
     ShutdownSound(output);
-    const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
-    std::printf("stop %lld -\nshutdown %.3f ms\n", static_cast<long long>(at), took / 1000.0);
+    std::printf("stop %lld -\nshutdown %.3f ms\n", at, MonotonicMs() - before);
   }
 
-  void Report() const {
-    std::printf("calls %d longest %.3f ms mean %.3f ms\n", calls_, longestUs_ / 1000.0,
-                calls_ ? totalUs_ / 1000.0 / calls_ : 0.0);
-  }
+  void Report() const { times_.Report(); }
 
  private:
   template <typename Call>
   void Request(const char* event, const char* name, Call call) {
-    const int64_t at = Microseconds(CLOCK_REALTIME);
-    const int64_t before = Microseconds(CLOCK_MONOTONIC);
-    call();
-    const int64_t took = Microseconds(CLOCK_MONOTONIC) - before;
-    std::printf("%s %lld %s\n", event, static_cast<long long>(at), name);
-    std::fflush(stdout);
-    ++calls_;
-    totalUs_ += static_cast<double>(took);
-    if (took > longestUs_) longestUs_ = took;
+    times_.Time(event, name, call);
   }
 
   SoundPlayer& player_;
-  int calls_ = 0;
-  double totalUs_ = 0;
-  int64_t longestUs_ = 0;
+  RequestTimes times_;
 };
-
-// What the test checks, in this order (check_sound.py finds the parts by it).
-inline void TestProgramme(Driver& driver) {
-  driver.Stop();  // a new game asks for silence first
-  driver.Wait(300);
-  driver.Note("a69");  // held
-  driver.Wait(2000);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Note("a53");
-  driver.Wait(600);
-  driver.Note("a72");  // replaces a53
-  driver.Wait(600);
-  driver.Note("a72");  // the same note again
-  driver.Wait(600);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Note("a60");
-  driver.Wait(500);
-  driver.Stop();  // a stop and a play on the same tick
-  driver.Note("a65");
-  driver.Wait(500);
-  driver.Stop();
-  driver.Wait(500);
-  driver.Effect("ding");
-  driver.Wait(600);
-  driver.Effect("buzz");
-  driver.Wait(900);
-  driver.Stop();
-  driver.Silence(3000);  // long enough for the stream to go idle
-  std::printf("idle\n");
-  std::fflush(stdout);
-  driver.Silence(500);
-  driver.Note("a57");  // after the idle stream, still playing when the sound is shut down
-  driver.Wait(600);
-}
 
 }  // namespace sound_driver

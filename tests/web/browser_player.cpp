@@ -1,5 +1,7 @@
 #include "tests/web/browser_player.h"
 
+#include <dirent.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -8,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 #include <thread>
 
@@ -16,12 +20,6 @@
 #endif
 
 namespace {
-
-double SteadyMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 // A computed CSS colour, "rgb(r, g, b)" or "rgba(r, g, b, a)".
 bool ParseCssColour(const std::string& css, screen::Colour& colour) {
@@ -83,6 +81,41 @@ constexpr char kDrawPanel[] = R"((a) => {
   return [points, pixels];
 })";
 
+// The processes below `root`, from the parents /proc gives.
+std::vector<pid_t> Descendants(pid_t root) {
+  std::multimap<pid_t, pid_t> children;
+  if (DIR* proc = opendir("/proc")) {
+    while (dirent* entry = readdir(proc)) {
+      std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+      std::string text;
+      if (!std::getline(stat, text) || text.rfind(')') == std::string::npos) continue;
+      // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+      const pid_t parent = std::atoi(text.c_str() + text.rfind(')') + 4);
+      children.emplace(parent, std::atoi(entry->d_name));
+    }
+    closedir(proc);
+  }
+  std::vector<pid_t> found;
+  std::vector<pid_t> next{root};
+  while (!next.empty()) {
+    const pid_t pid = next.back();
+    next.pop_back();
+    for (auto [it, end] = children.equal_range(pid); it != end; ++it) {
+      found.push_back(it->second);
+      next.push_back(it->second);
+    }
+  }
+  return found;
+}
+
+// The first line of a file of /proc, or "".
+std::string ProcLine(const std::string& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
 Json BoxJson(const screen::Box& b) {
   return {{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}};
 }
@@ -111,21 +144,62 @@ Browser::Browser(const std::string& engine, double ratio, bool sound)
   close(fromChild[1]);
   requests_ = fdopen(toChild[1], "w");
   replies_ = fdopen(fromChild[0], "r");
+  // Unbuffered, so that poll() on its descriptor sees every reply still to be read.
+  setvbuf(replies_, nullptr, _IONBF, 0);
   Request(Json::object());  // the engine's first reply says that it started
 }
 
 Browser::~Browser() {
   if (requests_ != nullptr) std::fclose(requests_);  // the end of the requests: it closes
   if (replies_ != nullptr) std::fclose(replies_);
-  if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  // The driver closes its browser and ends; one still running after 30 s, or one whose
+  // browser hung, goes with everything it started.
+  for (int i = 0; pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+    if (i == 300 || hung_) {
+      for (const pid_t stuck : Descendants(pid_)) kill(stuck, SIGKILL);
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   while (waitpid(-1, nullptr, WNOHANG) > 0) {
   }
 }
 
+bool Browser::AudioDeadlocked() const {
+  constexpr long kFutex = 202, kLockPi = 6;  // x86_64's futex call; FUTEX_LOCK_PI
+  for (const pid_t pid : Descendants(pid_)) {
+    bool serverWaits = false, mainloopWaits = false;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    while (dirent* task = dir ? readdir(dir) : nullptr) {
+      const std::string base = tasks + "/" + task->d_name;
+      const std::string name = ProcLine(base + "/comm");
+      long call = -1, address = 0, operation = 0;
+      std::sscanf(ProcLine(base + "/syscall").c_str(), "%ld %lx %lx", &call, &address, &operation);
+      serverWaits |= name == "AudioIP~ver RPC" && call == kFutex && (operation & 127) == kLockPi;
+      mainloopWaits |= name == "threaded-ml" && call == kFutex;
+    }
+    if (dir) closedir(dir);
+    if (serverWaits && mainloopWaits) return true;
+  }
+  return false;
+}
+
 Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
+  if (hung_) throw std::runtime_error(engine_ + ": hung");
   if (!request.empty()) {
     std::fputs((request.dump() + "\n").c_str(), requests_);
     std::fflush(requests_);
+  }
+  // Every request is answered within a minute, however busy the machine: a browser
+  // that hangs fails the request it hangs in, not the whole run by its time limit.
+  pollfd answer{fileno(replies_), POLLIN, 0};
+  if (poll(&answer, 1, 60000) == 0) {
+    hung_ = true;
+    throw std::runtime_error(engine_ + ": no answer within 60 s to " +
+                             request.dump().substr(0, 160));
   }
   char* line = nullptr;
   size_t capacity = 0;
@@ -147,12 +221,7 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
 
 BrowserPlayer::BrowserPlayer(Browser& browser, const std::string& url, int width, int height,
                              bool touch, const std::string& preload)
-    : browser_(browser),
-      touch_(touch),
-      ratio_(browser.Ratio()),
-      width_(width),
-      height_(height),
-      clockZero_(SteadyMs()) {
+    : browser_(browser), touch_(touch), ratio_(browser.Ratio()), width_(width), height_(height) {
   try {
     page_ = browser_
                 .Request({{"op", "open"},
@@ -248,16 +317,7 @@ Json BrowserPlayer::Eval(const std::string& expression) {
   return reply["value"];
 }
 
-double BrowserPlayer::NowMs() { return SteadyMs() - clockZero_; }
-
-bool BrowserPlayer::WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) {
-  const double end = NowMs() + limitMs;
-  for (;;) {
-    if (condition()) return true;
-    if (NowMs() >= end) return condition();
-    std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
-  }
-}
+void BrowserPlayer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 BrowserPlayer::Canvas BrowserPlayer::Board() {
   const Json box = Eval(R"((() => {
@@ -503,8 +563,6 @@ int BrowserPlayer::QuitAndWait() {
 }
 
 void BrowserPlayer::Note(const std::string& line) { notes_.push_back(line); }
-
-void BrowserPlayer::Fail(const std::string& what) { throw ScenarioFailure(what); }
 
 std::vector<std::string> BrowserPlayer::PageErrors() {
   return Call({{"op", "errors"}})["value"].get<std::vector<std::string>>();

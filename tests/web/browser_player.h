@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/scenarios/scenarios.h"
+#include "tests/scenarios/local_player.h"
 
 using Json = nlohmann::json;
 
@@ -31,16 +31,22 @@ class Browser {
   Json Request(const Json& request, std::vector<uint8_t>* bytes = nullptr);
   const std::string& Engine() const { return engine_; }
   double Ratio() const { return ratio_; }
+  // Whether the browser's own audio is deadlocked: in one of its processes, the audio
+  // server's thread waits for PulseAudio's mainloop lock while the mainloop's thread
+  // waits too, inside a PulseAudio callback (Firefox's audio remoting over its
+  // PulseAudio backend; nothing a page does can free it).
+  bool AudioDeadlocked() const;
 
  private:
   std::string engine_;
   double ratio_;
   pid_t pid_ = -1;
+  bool hung_ = false;  // a request went unanswered: the rest fail at once
   FILE* requests_ = nullptr;
   FILE* replies_ = nullptr;
 };
 
-class BrowserPlayer final : public scenario::ScenarioPlayer {
+class BrowserPlayer final : public scenario::LocalPlayer {
  public:
   // Opens `url` in a new page of `browser` (a new session of the game) with a viewport of
   // `width` x `height` CSS pixels, as a phone's touch screen with `touch`, `preload` run
@@ -49,26 +55,9 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
                 const std::string& preload = "");
   ~BrowserPlayer();  // closes the page
 
-  double NowMs() override;
-  bool WaitUntil(int limitMs, const std::function<bool()>& condition, int pollMs) override;
   screen::Frame Capture() override;
-  void Run(Command command) override;
-  void Key(const std::string& key) override;
-  void Type(char typed, bool autoRepeat) override;
   void Click(int x, int y) override;
-  bool MenuEnabled(Command command) override;
-  bool SoundChecked() override;
-  std::vector<std::string> DialogCaptions() override;
-  void LevelChoice(int& board, int& skill) override;
-  void ChooseLevel(int board, int skill) override;
-  void CloseDialog() override;
-  std::string DialogText() override;
-  std::string CheckPanel(const screen::Frame& frame, const screen::Geometry& g, int skill,
-                         int board, int length, int target, const char* word,
-                         screen::Colour wordColour) override;
-  int QuitAndWait() override;
-  void Note(const std::string& line) override;
-  [[noreturn]] void Fail(const std::string& what) override;
+  SCENARIO_PLAYER_FUNCTIONS(override)
 
   const std::vector<std::string>& Notes() const { return notes_; }
   // What the page threw and did not catch ("uncaught: ..."), and its console's errors,
@@ -88,6 +77,8 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   void Press(const std::string& selector);
 
  private:
+  void Pause(int ms) override;
+
   struct Canvas {
     double left = 0, top = 0, width = 0, height = 0;  // its box, CSS pixels
     int deviceWidth = 0, deviceHeight = 0;            // canvas.width and height
@@ -109,7 +100,6 @@ class BrowserPlayer final : public scenario::ScenarioPlayer {
   bool touch_;
   double ratio_;
   int width_, height_;
-  double clockZero_;
   std::vector<std::string> notes_;
   struct Panel {
     int points;                          // the status font's size it was drawn at

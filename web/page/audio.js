@@ -127,7 +127,14 @@ Object.assign(Page, {
       Page.stop(audio);
       const heard = audio.quietAt + (audio.context.outputLatency || 0.1);
       const wait = Math.max(0, heard - audio.context.currentTime) * 1000 + 20;
-      setTimeout(() => audio.context.close().then(Page.soundEnded, Page.soundEnded), wait);
+      // A running context is suspended first: closed while its output runs, Firefox
+      // stops a PulseAudio stream that may be draining, which can hang its audio for
+      // good. One never started is closed at once (WebKit settles no suspend of it).
+      const close = () => audio.context.close().then(Page.soundEnded, Page.soundEnded);
+      setTimeout(() => {
+        if (audio.context.state === 'running') audio.context.suspend().then(close, close);
+        else close();
+      }, wait);
     } else {
       Page.soundEnded();
     }

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Captures the output of one run of sound_bench and measures it.
+"""Captures the output of one run of a sound driver and measures it.
 
 Usage: measure.py OUT_PREFIX -- COMMAND...
 Starts parec on the default sink's monitor (PULSE_SERVER must name the private
-server), waits until data flows, runs COMMAND (the bench under wine64, or the Linux
-service's driver), stops the capture, and writes OUT_PREFIX.json with the figures
-(printed too). The Linux sound test records and measures with the same functions
-(tests/linux_sound/check_sound.py).
+server), waits until data flows, runs COMMAND (bench/sound's sound_bench under wine64,
+or the Linux service's driver), stops the capture, and writes OUT_PREFIX.json with the
+figures (printed too). The Linux sound test (check_sound.py) and the benchmark's key
+to note measure (bench/native/key_sound.py) record and measure with the same functions.
 
 Dating the capture: every chunk parec delivers is stamped with the wall clock as it
 arrives; a sample is dated by the arrival of its chunk. The null sink renders up to
