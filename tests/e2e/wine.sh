@@ -12,9 +12,9 @@
 # TREE is i686 (wine32, 32-bit prefix) or x64 (wine64); BUILD the tree's folder. The
 # session is recorded in BUILD/e2e-session. A case exits 77 (skipped) where wine is not
 # installed or, for i686, where this kernel runs no 32-bit code (scripts/runs32.sh);
-# the setup then records that and succeeds. E2E_WINE_DIR (default /usr/lib/wine) is
-# where wine, wine64, wineserver32 and wineserver64 are looked for: point it at a
-# missing folder to see the skip.
+# the setup and the clean-up then record that and are skipped too. E2E_WINE_DIR
+# (default /usr/lib/wine) is where wine, wine64, wineserver32 and wineserver64 are
+# looked for: point it at a missing folder to see the skip.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tree=$1 build=$2 mode=$3
@@ -60,7 +60,7 @@ case "$mode" in
     if why=$(cannot_run); then
       echo "e2e ($tree): not run, $why: every case is skipped"
       echo "skip='$why'" >"$session"
-      exit 0
+      exit 77
     fi
     # One session per tree at a time: the X server holds a lock on the tree, taken here
     # (a session left by a run that ended without its clean-up is ended first).
@@ -142,6 +142,7 @@ case "$mode" in
 
   cleanup)
     read_session || exit 0
+    [ -n "${skip:-}" ] && { rm -f "$session"; exit 77; }
     stop_server
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
     rm -f "$session"
