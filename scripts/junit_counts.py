@@ -11,6 +11,7 @@ import sys
 import xml.etree.ElementTree as tree
 
 counts = [0, 0, 0]
+read = False
 try:
     for case in tree.parse(sys.argv[1]).iter("testcase"):
         skip = case.find("skipped")
@@ -20,8 +21,9 @@ try:
             counts[1] += 1
         else:
             counts[2 if skip is not None else 0] += 1
+    read = True
 except (OSError, tree.ParseError):
     pass
-if sys.argv[2] != "0" and counts[1] == 0:
+if (not read or sys.argv[2] != "0") and counts[1] == 0:
     counts[1] = 1
 print(*counts)

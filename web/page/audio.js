@@ -127,9 +127,9 @@ Object.assign(Page, {
       Page.stop(audio);
       const heard = audio.quietAt + (audio.context.outputLatency || 0.1);
       const wait = Math.max(0, heard - audio.context.currentTime) * 1000 + 20;
-      // A running context is suspended first: closed while its output runs, Firefox
-      // stops a PulseAudio stream that may be draining, which can hang its audio for
-      // good. One never started is closed at once (WebKit settles no suspend of it).
+      // A running context is suspended first: Firefox's audio over PulseAudio hangs now
+      // and then as such a stream stops, and less often so than when a running context
+      // is closed. One never started is closed at once (WebKit settles no suspend of it).
       const close = () => audio.context.close().then(Page.soundEnded, Page.soundEnded);
       setTimeout(() => {
         if (audio.context.state === 'running') audio.context.suspend().then(close, close);
