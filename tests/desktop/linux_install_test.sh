@@ -47,9 +47,9 @@ expected() {
   for size in $sizes; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done
   echo "share/icons/hicolor/scalable/apps/$id.svg"
 }
-same_files() {
-  ! diff <(expected | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) |
-    sed 's/^/     /' | grep .
+same_files() {  # diff's status, the pipeline's under pipefail
+  diff <(expected | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) |
+    sed 's/^/     /'
 }
 
 # A PNG's width and height are the 4-byte numbers at bytes 16 and 20.
