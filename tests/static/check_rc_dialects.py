@@ -35,6 +35,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+from pathlib import Path
 
 # The paths, readers and dialog decoder of the other static checks.
 from check_release import (ROOT, RT_DIALOG, Reader, as_windows_sees, decode_dialog,
@@ -70,10 +71,8 @@ def llvm_rc():
 def code_page(folder):
     """The code page the scripts of the folder name in #pragma code_page, or None."""
     pages = set()
-    for name in sorted(os.listdir(folder)):
-        if name.endswith(".rc"):
-            with open(os.path.join(folder, name), "rb") as f:
-                pages.update(p.decode("latin-1") for p in PRAGMA.findall(f.read()))
+    for script in sorted(Path(folder).glob("*.rc")):
+        pages.update(p.decode("latin-1") for p in PRAGMA.findall(script.read_bytes()))
     assert len(pages) <= 1, "the scripts name code pages %s; llvm-rc takes one" % sorted(pages)
     page = pages.pop() if pages else None
     assert page is None or page.isdigit(), "code_page(%s) is no number for llvm-rc /C" % page
@@ -114,8 +113,7 @@ def compile_both(script, folder):
 
 def read_res(path):
     """{(type, name, language): (memory flags, other header fields, data)} of a .res file."""
-    with open(path, "rb") as f:
-        data = f.read()
+    data = Path(path).read_bytes()
     resources = {}
     reader = Reader(data)
     while reader.pos < len(data):
