@@ -24,12 +24,7 @@ setup() {
   cmake --install "$build" --prefix "$prefix" >/dev/null
 }
 
-validate() {  # validator file...
-  local out
-  out=$("$@" 2>&1) && return 0
-  echo "$out" | sed 's/^/     /'
-  return 1
-}
+validate() { "$@" 2>&1 | sed 's/^/     /'; }  # validator file...: its status under pipefail
 desktop_entry_valid() { validate desktop-file-validate "$prefix/share/applications/$id.desktop"; }
 metadata_valid() {
   validate appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml"
