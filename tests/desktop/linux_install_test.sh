@@ -69,15 +69,16 @@ no_build_path() {
 }
 
 # The installed game, started as a desktop starts it, then ended by SIGTERM.
+ended() { ! kill -0 "$1" 2>/dev/null; }
 starts_and_quits() {
   local pid
   QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent "$prefix/bin/zirirar-aduzo" \
     >"$prefix.out" 2>&1 &
   pid=$!
   sleep 1.5
-  kill -0 "$pid" 2>/dev/null || { echo "     it ended by itself:"; cat "$prefix.out"; return 1; }
+  ended "$pid" && { echo "     it ended by itself:"; cat "$prefix.out"; return 1; }
   kill -TERM "$pid"
-  wait_until 5 eval '! kill -0 "$pid" 2>/dev/null' ||
+  wait_until 5 ended "$pid" ||
     { kill -KILL "$pid"; echo "     still running 5 s after SIGTERM"; return 1; }
   wait "$pid" || { echo "     exit status $?:"; cat "$prefix.out"; return 1; }
 }
