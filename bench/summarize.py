@@ -86,10 +86,8 @@ def tick_figures(info, ticks):
 
 
 def imports_of(path):
-    pe = pefile.PE(path, fast_load=True)
-    pe.parse_data_directories(
-        directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IMPORT"]])
-    return [e.dll.decode("latin-1") for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+    imports = getattr(pefile.PE(path), "DIRECTORY_ENTRY_IMPORT", [])
+    return [e.dll.decode("latin-1") for e in imports]
 
 
 def main(argv):

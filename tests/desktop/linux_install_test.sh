@@ -9,11 +9,9 @@
 # Usage: tests/desktop/linux_install_test.sh STEP PREFIX   (ctest -L install, after
 # scripts/build.sh linux): the step setup installs into PREFIX, clean removes it, and
 # each other step is one check of what is installed there.
-set -uo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
-step=$1
-prefix=$2
+# shellcheck source=tests/static/script_steps.sh
+source "$(dirname "$0")/../static/script_steps.sh"
+prefix=$state
 
 build=$root/build/linux
 id=$(sed -n 's/^ZIRIRAR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null)
@@ -26,17 +24,13 @@ setup() {
   cmake --install "$build" --prefix "$prefix" >/dev/null
 }
 
-validate() {  # validator file...
-  local out
-  out=$("$@" 2>&1) && return 0
-  echo "$out" | sed 's/^/     /'
-  return 1
-}
+validate() { "$@" 2>&1 | sed 's/^/     /'; }  # validator file...: its status under pipefail
 desktop_entry_valid() { validate desktop-file-validate "$prefix/share/applications/$id.desktop"; }
 metadata_valid() {
   validate appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml"
 }
 
+sizes="16 32 48 64 128 256"
 expected() {
   local size
   echo bin/zirirar-aduzo
@@ -45,19 +39,18 @@ expected() {
   echo share/doc/zirirar-aduzo/copyright
   echo share/doc/zirirar-aduzo/changelog.gz
   echo share/man/man6/zirirar-aduzo.6.gz
-  for size in 16 32 48 64 128 256; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done
+  for size in $sizes; do echo "share/icons/hicolor/${size}x$size/apps/$id.png"; done
   echo "share/icons/hicolor/scalable/apps/$id.svg"
 }
-same_files() {
+same_files() {  # diff's status, the pipeline's under pipefail
   diff <(expected | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) |
-    sed 's/^/     /' | grep . && return 1
-  return 0
+    sed 's/^/     /'
 }
 
 # A PNG's width and height are the 4-byte numbers at bytes 16 and 20.
 icon_sizes() {
   local size png dims
-  for size in 16 32 48 64 128 256; do
+  for size in $sizes; do
     png=$prefix/share/icons/hicolor/${size}x$size/apps/$id.png
     dims=$(od -An -tu1 -j16 -N8 "$png" 2>/dev/null | awk '{print $3*256+$4 "x" $7*256+$8}')
     [ "$dims" = "${size}x$size" ] || { echo "     $png is $dims"; return 1; }
@@ -76,31 +69,21 @@ no_build_path() {
 }
 
 # The installed game, started as a desktop starts it, then ended by SIGTERM.
+ended() { ! kill -0 "$1" 2>/dev/null; }
 starts_and_quits() {
-  local pid status i
+  local pid
   QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent "$prefix/bin/zirirar-aduzo" \
     >"$prefix.out" 2>&1 &
   pid=$!
   sleep 1.5
-  kill -0 "$pid" 2>/dev/null || { echo "     it ended by itself:"; cat "$prefix.out"; return 1; }
+  ended "$pid" && { echo "     it ended by itself:"; cat "$prefix.out"; return 1; }
   kill -TERM "$pid"
-  for i in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    echo "     still running 5 s after SIGTERM"
-    return 1
-  fi
-  wait "$pid"
-  status=$?
-  [ "$status" -eq 0 ] || { echo "     exit status $status:"; cat "$prefix.out"; return 1; }
+  wait_until 5 ended "$pid" ||
+    { kill -KILL "$pid"; echo "     still running 5 s after SIGTERM"; return 1; }
+  wait "$pid" || { echo "     exit status $?:"; cat "$prefix.out"; return 1; }
 }
 
-case $step in
-  setup | desktop_entry_valid | metadata_valid | same_files | icon_sizes | entry_names_the_files | \
-    no_build_path | starts_and_quits) "$step" ;;
-  clean) rm -rf "$prefix" "$prefix.out" ;;
-  *) echo "unknown step: $step" >&2; exit 2 ;;
-esac
+clean() { rm -rf "$prefix" "$prefix.out"; }
+
+run_step setup clean desktop_entry_valid metadata_valid same_files icon_sizes \
+  entry_names_the_files no_build_path starts_and_quits

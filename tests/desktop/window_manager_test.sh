@@ -15,15 +15,13 @@
 # up to that check, whose result is the script's (the game is started only for the checks
 # of its window). Everything it starts (X server, window manager, the prefix's wineserver)
 # is ended by its id.
-set -uo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
-step=$1
+# shellcheck source=tests/static/script_steps.sh
+source "$(dirname "$0")/../static/script_steps.sh"
 
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 game=$root/build/x64/win32/zirirar.exe
-export WINEPREFIX=$2/prefix WINEARCH=win64 WINESERVER=$wineserver
+export WINEPREFIX=$state/prefix WINEARCH=win64 WINESERVER=$wineserver
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export ALSA_CONFIG_PATH=$root/tests/e2e/alsa-null.conf  # quiet, as in the e2e suite
 key='HKCU\Software\Wine\X11 Driver'
@@ -59,7 +57,7 @@ if [ "$step" = setup ]; then
   done
   [ -f "$game" ] || { echo "build build/x64 first (scripts/build.sh x64)"; exit 1; }
   [ -f "$WINEPREFIX/.ready" ] && exit
-  mkdir -p "$2" && timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||
+  mkdir -p "$state" && timeout 300 "$wine" wineboot -i >/dev/null 2>&1 ||
     { echo "wineboot -i failed"; exit 1; }
   touch "$WINEPREFIX/.ready"
   exit
@@ -81,9 +79,8 @@ game_check() {
 }
 
 managed_value() {  # prints N, another value, or "absent"
-  local line
-  line=$("$wine" reg query "$key" /v Managed 2>/dev/null | tr -d '\r' | grep -E '^ +Managed ')
-  [ -n "$line" ] && awk '{print $3}' <<<"$line" || echo absent
+  "$wine" reg query "$key" /v Managed 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Managed" { value = $3 } END { print (value == "" ? "absent" : value) }'
 }
 managed_is() { [ "$(managed_value)" = "$1" ]; }
 
@@ -92,15 +89,12 @@ managed_is() { [ "$(managed_value)" = "$1" ]; }
 start_game() {
   "$wine" "$game" >/dev/null 2>&1 &
   game_pid=$!
-  window=""
-  for _ in $(seq 1 150); do
-    window=$(xwininfo -root -tree 2>/dev/null |
-      sed -n 's/^ *\(0x[0-9a-f]*\) "Zirirar Aduzo": .*/\1/p' | head -n 1)
-    [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable' &&
-      return
-    sleep 0.1
-  done
-  window=""
+  wait_until 15 game_window_mapped || window=""
+}
+game_window_mapped() {
+  window=$(xwininfo -root -tree 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "Zirirar Aduzo": .*/\1/p' | head -n 1)
+  [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable'
 }
 override_redirect() { xwininfo -id "$1" | grep -q 'Override Redirect State: yes'; }
 managed_by_manager() {
@@ -120,10 +114,7 @@ game_check bare_window_override_redirect \
 # A window manager starts; the prefix still holds Managed=N from before.
 matchbox-window-manager >"$work/manager.log" 2>&1 &
 manager_pid=$!
-for _ in $(seq 1 100); do
-  detects_manager && break
-  sleep 0.05
-done
+wait_until 5 detects_manager
 check manager_detected detects_manager
 check manager_managed_N_from_before managed_is N
 bash scripts/window-manager.sh "$wine" >"$work/out" 2>&1

@@ -17,15 +17,9 @@ import struct
 import sys
 
 # The paths, loader and pytest runner of the other static checks.
-from check_release import KINDS, Failure, load, main, pytest
+from check_release import KINDS, load, main, pefile, pytest
 
-IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64 = 0x14C, 0x8664
-IMAGE_FILE_RELOCS_STRIPPED = 0x0001
-DLLCHAR_HIGH_ENTROPY_VA, DLLCHAR_DYNAMIC_BASE, DLLCHAR_NX_COMPAT = 0x0020, 0x0040, 0x0100
-DLLCHAR_FORCE_INTEGRITY = 0x0080
-SCN_CNT_CODE, SCN_CNT_INITIALIZED_DATA = 0x00000020, 0x00000040
-SCN_MEM_EXECUTE, SCN_MEM_WRITE = 0x20000000, 0x80000000
-REL_ABSOLUTE, REL_HIGHLOW, REL_DIR64 = 0, 3, 10
+RELOCATION = pefile.RELOCATION_TYPE
 
 # Windows' KnownDLLs (HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs):
 # always mapped from the system folder, whatever lies beside the program. ntdll is
@@ -48,9 +42,11 @@ RDATA_UNCOVERED_LIMIT = 0.05
 class Image:
     def __init__(self, kind):
         self.pe = load(kind, "IMPORT", "DELAY_IMPORT", "BASERELOC")
-        self.is64 = self.pe.OPTIONAL_HEADER.Magic == 0x20B
-        if self.is64 != (kind == "x86_64"):
-            raise Failure("the %s build's executable is not a %s one" % (kind, kind))
+        self.is64 = self.pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS
+        assert self.is64 == (kind == "x86_64"), "the %s build's executable is not one" % kind
+        header = self.pe.OPTIONAL_HEADER
+        self.base, self.size = header.ImageBase, header.SizeOfImage
+        self.width, self.format = (8, "<Q") if self.is64 else (4, "<I")
 
     def sections(self):
         for s in self.pe.sections:
@@ -62,7 +58,7 @@ class Image:
         for block in getattr(self.pe, "DIRECTORY_ENTRY_BASERELOC", []):
             for entry in block.entries:
                 types.add(entry.type)
-                if entry.type != REL_ABSOLUTE:
+                if entry.type != RELOCATION["IMAGE_REL_BASED_ABSOLUTE"]:
                     targets.add(entry.rva)
         return targets, types
 
@@ -81,100 +77,75 @@ def img(request):
 
 
 def test_machine(img):
-    want = IMAGE_FILE_MACHINE_AMD64 if img.is64 else IMAGE_FILE_MACHINE_I386
-    if img.pe.FILE_HEADER.Machine != want:
-        raise Failure("machine 0x%X, expected 0x%X" % (img.pe.FILE_HEADER.Machine, want))
-
-
-def expect_flag(img, flag, name):
-    value = img.pe.OPTIONAL_HEADER.DllCharacteristics
-    if not value & flag:
-        raise Failure("DllCharacteristics 0x%04X lacks %s" % (value, name))
+    want = "IMAGE_FILE_MACHINE_AMD64" if img.is64 else "IMAGE_FILE_MACHINE_I386"
+    assert img.pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE[want]
 
 
 def test_DYNAMIC_BASE(img):
-    expect_flag(img, DLLCHAR_DYNAMIC_BASE, "DYNAMIC_BASE")
+    assert img.pe.OPTIONAL_HEADER.IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE
 
 
 def test_NX_COMPAT(img):
-    expect_flag(img, DLLCHAR_NX_COMPAT, "NX_COMPAT")
+    assert img.pe.OPTIONAL_HEADER.IMAGE_DLLCHARACTERISTICS_NX_COMPAT
 
 
 @pytest.mark.parametrize("img", ["x86_64"], indirect=True)
 def test_HIGH_ENTROPY_VA(img):
-    expect_flag(img, DLLCHAR_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA")
+    assert img.pe.OPTIONAL_HEADER.IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA
 
 
 def test_no_writable_code(img):
-    bad = [name for name, s in img.sections()
-           if s.Characteristics & SCN_MEM_WRITE and s.Characteristics & SCN_MEM_EXECUTE]
-    if bad:
-        raise Failure("writable and executable: %s" % ", ".join(bad))
-    code = [name for name, s in img.sections() if s.Characteristics & SCN_MEM_EXECUTE]
-    if not code:
-        raise Failure("no executable section at all")
+    code = [(name, s.IMAGE_SCN_MEM_WRITE) for name, s in img.sections() if s.IMAGE_SCN_MEM_EXECUTE]
+    assert code, "no executable section at all"
+    assert [name for name, writable in code if writable] == [], "writable and executable"
 
 
 def test_relocation_table(img):
     """The image can be moved: relocations kept, well formed, each one patching an
     address of the image."""
     pe = img.pe
-    if pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED:
-        raise Failure("the file says its relocations were stripped")
-    directory = pe.OPTIONAL_HEADER.DATA_DIRECTORY[5]
-    if directory.VirtualAddress == 0 or directory.Size == 0:
-        raise Failure("no base relocation directory")
+    assert not pe.FILE_HEADER.IMAGE_FILE_RELOCS_STRIPPED, "the file says relocations were stripped"
+    directory = pe.OPTIONAL_HEADER.DATA_DIRECTORY[
+        pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
+    assert directory.VirtualAddress and directory.Size, "no base relocation directory"
     targets, types = img.relocation_targets()
-    if not targets:
-        raise Failure("the relocation table is empty")
-    wanted = REL_DIR64 if img.is64 else REL_HIGHLOW
-    if types - {REL_ABSOLUTE, wanted}:
-        raise Failure("relocation types %s, expected only %d" % (sorted(types), wanted))
-    base, size = pe.OPTIONAL_HEADER.ImageBase, pe.OPTIONAL_HEADER.SizeOfImage
-    width, fmt = (8, "<Q") if img.is64 else (4, "<I")
+    assert targets, "the relocation table is empty"
+    wanted = RELOCATION["IMAGE_REL_BASED_DIR64" if img.is64 else "IMAGE_REL_BASED_HIGHLOW"]
+    assert types <= {RELOCATION["IMAGE_REL_BASED_ABSOLUTE"], wanted}, "relocation types"
     for rva in sorted(targets):
         section = pe.get_section_by_rva(rva)
-        if section is None or rva + width > section.VirtualAddress + max(
-                section.Misc_VirtualSize, section.SizeOfRawData):
-            raise Failure("relocation at RVA 0x%X lies outside every section" % rva)
-        value = struct.unpack(fmt, pe.get_data(rva, width))[0]
-        if not base <= value < base + size:
-            raise Failure("relocation at RVA 0x%X patches 0x%X, not an address of the image"
-                          % (rva, value))
+        assert section is not None and rva + img.width <= section.VirtualAddress + max(
+            section.Misc_VirtualSize, section.SizeOfRawData), (
+            "relocation at RVA 0x%X lies outside every section" % rva)
+        value = struct.unpack(img.format, pe.get_data(rva, img.width))[0]
+        assert img.base <= value < img.base + img.size, (
+            "relocation at RVA 0x%X patches 0x%X, not an address of the image" % (rva, value))
 
 
 def test_relocations_cover_pointers(img):
     """Every word of the initialised data that holds an address of the image has a
     relocation (else it would point into the void once the image moved)."""
-    pe = img.pe
     targets, _ = img.relocation_targets()
-    base, size = pe.OPTIONAL_HEADER.ImageBase, pe.OPTIONAL_HEADER.SizeOfImage
-    width, fmt = (8, "<Q") if img.is64 else (4, "<I")
     problems = []
     for name, s in img.sections():
-        if name in (".rsrc", ".reloc", ".idata") or s.Characteristics & SCN_CNT_CODE:
-            continue
-        if not s.Characteristics & SCN_CNT_INITIALIZED_DATA:
+        skipped = name in (".rsrc", ".reloc", ".idata") or s.IMAGE_SCN_CNT_CODE
+        if skipped or not s.IMAGE_SCN_CNT_INITIALIZED_DATA:
             continue
         data = s.get_data()
         candidates, uncovered = 0, []
-        for offset in range(0, min(len(data), s.Misc_VirtualSize) - width + 1, width):
-            value = struct.unpack_from(fmt, data, offset)[0]
-            if not base <= value < base + size:
-                continue
-            word = data[offset:offset + width]
-            if looks_like_text(word):
+        for offset in range(0, min(len(data), s.Misc_VirtualSize) - img.width + 1, img.width):
+            value = struct.unpack_from(img.format, data, offset)[0]
+            word = data[offset:offset + img.width]
+            if not img.base <= value < img.base + img.size or looks_like_text(word):
                 continue
             candidates += 1
             if s.VirtualAddress + offset not in targets:
                 uncovered.append("0x%X at RVA 0x%X" % (value, s.VirtualAddress + offset))
-        writable = s.Characteristics & SCN_MEM_WRITE
-        limit = 0 if writable else int(candidates * RDATA_UNCOVERED_LIMIT)
+        limit = 0 if s.IMAGE_SCN_MEM_WRITE else int(candidates * RDATA_UNCOVERED_LIMIT)
         if len(uncovered) > limit:
             problems.append("%s: %d of %d addresses without a relocation (%s)"
                             % (name, len(uncovered), candidates, ", ".join(uncovered[:4])))
-    if problems:
-        raise Failure("; ".join(problems))
+    assert problems == []
 
 
 def looks_like_text(word):
@@ -185,21 +156,16 @@ def looks_like_text(word):
 
 def test_imports_known_dlls(img):
     names, delayed = img.imported_dlls()
-    if not names:
-        raise Failure("no import table")
-    outside = [n for n in names + delayed if n.lower() not in KNOWN_DLLS]
-    if outside:
-        raise Failure("imports DLLs outside the KnownDLLs, searched for beside the program: %s"
-                      % ", ".join(outside))
-    if delayed:
-        raise Failure("delay-loaded imports: %s" % ", ".join(delayed))
+    assert names, "no import table"
+    assert [n for n in names + delayed if n.lower() not in KNOWN_DLLS] == [], (
+        "DLLs outside the KnownDLLs, searched for beside the program")
+    assert delayed == [], "delay-loaded imports"
 
 
 def test_runtime_linked_in(img):
     names, delayed = img.imported_dlls()
-    runtime = [n for n in names + delayed if n.lower().startswith(COMPILER_RUNTIME_PREFIXES)]
-    if runtime:
-        raise Failure("needs the compiler's runtime DLLs: %s" % ", ".join(runtime))
+    assert [n for n in names + delayed if n.lower().startswith(COMPILER_RUNTIME_PREFIXES)] == [], (
+        "the compiler's runtime DLLs")
 
 
 if __name__ == "__main__":

@@ -17,8 +17,8 @@ import os
 import sys
 import xml.etree.ElementTree as ElementTree
 
-# The paths, helpers, loader and pytest runner of the other static checks.
-from check_release import KINDS, ROOT, Failure, equal, expect, load, main, pytest
+# The paths, resource reader, loader and pytest runner of the other static checks.
+from check_release import KINDS, ROOT, entries, load, main, pytest, resource
 
 SOURCE = os.path.join(ROOT, "win32", "resources", "zirirar.manifest")
 
@@ -39,100 +39,79 @@ SUPPORTED_OS = [
 ]
 
 
-def manifest_bytes(pe):
-    """The bytes of the one RT_MANIFEST resource, which must be id 1, language neutral."""
-    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
-    expect(root is not None, "the executable has no resources")
-    types = [e for e in root.entries if e.name is None and e.id == RT_MANIFEST]
-    expect(types, "no resource of type 24 (RT_MANIFEST)")
-    names = types[0].directory.entries
-    equal([(e.id, e.name and str(e.name)) for e in names], [(MANIFEST_ID, None)],
-          "manifest resource ids")
-    languages = names[0].directory.entries
-    equal([l.id for l in languages], [LANG_NEUTRAL], "manifest languages")
-    data = languages[0].data.struct
-    return pe.get_data(data.OffsetToData, data.Size)
-
-
-def parse(data):
-    try:
-        return ElementTree.fromstring(data)
-    except ElementTree.ParseError as error:
-        raise Failure("not well-formed XML: %s" % error)
-
-
 def only(parent, path, what):
     found = parent.findall(path)
-    equal(len(found), 1, "number of %s elements" % what)
+    assert len(found) == 1, "number of %s elements" % what
     return found[0]
 
 
 @pytest.fixture(params=KINDS)
 def data(request):
-    return manifest_bytes(load(request.param, "RESOURCE"))
+    """The bytes of the one RT_MANIFEST resource, which must be id 1, language neutral."""
+    pe = load(request.param, "RESOURCE")
+    data = resource(pe, RT_MANIFEST, MANIFEST_ID, LANG_NEUTRAL)
+    manifests = entries(pe.DIRECTORY_ENTRY_RESOURCE, RT_MANIFEST)[0].directory.entries
+    assert len(manifests) == 1, "manifest resources"
+    return data
+
+
+@pytest.fixture
+def root(data):
+    return ElementTree.fromstring(data)  # fails on XML that is not well-formed
 
 
 def test_present(data):
-    expect(len(data) > 0, "empty manifest")
+    assert len(data) > 0, "empty manifest"
 
 
 def test_same_as_source(data):
     with open(SOURCE, "rb") as f:
         wanted = f.read()
-    expect(all(b < 0x80 for b in wanted), "win32/resources/zirirar.manifest is not plain ASCII")
-    expect(data == wanted, "the manifest differs from win32/resources/zirirar.manifest "
-           "(%d bytes, want %d)" % (len(data), len(wanted)))
+    assert all(b < 0x80 for b in wanted), "win32/resources/zirirar.manifest is not plain ASCII"
+    assert data == wanted, "the manifest against win32/resources/zirirar.manifest"
 
 
-def test_well_formed(data):
-    expect(data.startswith(b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'),
-           "no XML declaration with UTF-8 and standalone=\"yes\"")
-    root = parse(data)
-    equal(root.tag, ASM_V1 + "assembly", "root element")
-    equal(root.get("manifestVersion"), "1.0", "manifestVersion")
+def test_well_formed(data, root):
+    assert data.startswith(b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'), (
+        "no XML declaration with UTF-8 and standalone=\"yes\"")
+    assert root.tag == ASM_V1 + "assembly", "root element"
+    assert root.get("manifestVersion") == "1.0"
     identity = only(root, ASM_V1 + "assemblyIdentity", "assemblyIdentity")
-    equal(identity.get("type"), "win32", "assemblyIdentity type")
-    expect(identity.get("name"), "assemblyIdentity has no name")
+    assert identity.get("type") == "win32", "assemblyIdentity type"
+    assert identity.get("name"), "assemblyIdentity has no name"
     parts = (identity.get("version") or "").split(".")
-    expect(len(parts) == 4 and all(p.isdigit() for p in parts),
-           "assemblyIdentity version %r is not four numbers" % identity.get("version"))
+    assert len(parts) == 4 and all(p.isdigit() for p in parts), (
+        "assemblyIdentity version %r is not four numbers" % identity.get("version"))
 
 
-def test_execution_level(data):
-    root = parse(data)
+def test_execution_level(root):
     level = only(root, "%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
                  % ((ASM_V3,) * 4), "requestedExecutionLevel")
-    equal((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"),
-          "execution level and uiAccess")
+    assert (level.get("level"), level.get("uiAccess")) == ("asInvoker", "false")
 
 
-def test_supported_os(data):
-    root = parse(data)
+def test_supported_os(root):
     application = only(root, COMPATIBILITY + "compatibility/" + COMPATIBILITY + "application",
                        "compatibility application")
     got = [e.get("Id") for e in application.findall(COMPATIBILITY + "supportedOS")]
     names = {guid: name for name, guid in SUPPORTED_OS}
-    equal([names.get(g, g) for g in got], [name for name, _ in SUPPORTED_OS],
-          "supported versions of Windows")
+    assert [names.get(g, g) for g in got] == [name for name, _ in SUPPORTED_OS]
 
 
-def test_dpi_awareness(data):
-    root = parse(data)
+def test_dpi_awareness(root):
     settings = only(root, ASM_V3 + "application/" + ASM_V3 + "windowsSettings", "windowsSettings")
     # Before Windows 10 version 1607 only dpiAware is read: "true" is the system's density.
     aware = only(settings, SETTINGS_2005 + "dpiAware", "dpiAware")
-    equal((aware.text or "").strip().lower(), "true", "dpiAware")
+    assert (aware.text or "").strip().lower() == "true", "dpiAware"
     # From then on dpiAwareness, whose first value known to that Windows is taken.
     awareness = only(settings, SETTINGS_2016 + "dpiAwareness", "dpiAwareness")
     values = [v.strip().lower() for v in (awareness.text or "").split(",")]
-    equal(values, ["permonitorv2", "system"], "dpiAwareness values, in order")
+    assert values == ["permonitorv2", "system"], "dpiAwareness values, in order"
 
 
-def test_no_dependency(data):
-    root = parse(data)
-    dependencies = root.findall(".//" + ASM_V1 + "dependency")
-    expect(not dependencies, "%d dependency elements (the common controls of version 6 would "
-           "change the dialogs' look)" % len(dependencies))
+def test_no_dependency(root):
+    assert root.findall(".//" + ASM_V1 + "dependency") == [], (
+        "dependency elements (the common controls of version 6 would change the dialogs' look)")
 
 
 if __name__ == "__main__":

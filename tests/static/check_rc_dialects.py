@@ -35,9 +35,11 @@ import re
 import shutil
 import subprocess
 import tempfile
+from pathlib import Path
 
-# The paths and helpers of the other static checks.
-from check_release import CONTROL_ORDINALS, DS_SETFONT, ROOT, RT_DIALOG, Failure, Reader, expect
+# The paths, readers and dialog decoder of the other static checks.
+from check_release import (ROOT, RT_DIALOG, Reader, as_windows_sees, decode_dialog,
+                           is_control_class)
 
 SCRIPT = os.path.join(ROOT, "win32", "resources", "zirirar.rc")
 # The release build's resource compiler (cmake/mingw-i686.cmake) and the folder of its
@@ -47,52 +49,41 @@ MINGW_INCLUDE = "/usr/i686-w64-mingw32/include"
 
 TYPE_NAMES = {3: "icon image", 4: "menu", 5: "dialog", 6: "string table", 9: "accelerators",
               14: "icon group", 16: "version record", 24: "manifest", "WAVE": "sound"}
-PREDEFINED_CLASSES = {name: atom for atom, name in CONTROL_ORDINALS.items()}
 PRAGMA = re.compile(rb"^[ \t]*#[ \t]*pragma[ \t]+code_page[ \t]*\([ \t]*([^) \t]*)", re.M)
 
 
 def describe(key):
+    """A resource's type, name and language, such as "dialog LEVELBOX 040C"."""
     rtype, name, language = key
-    return "%s %s (language 0x%04X)" % (TYPE_NAMES.get(rtype, "type %r" % (rtype,)), name,
-                                        language)
-
-
-def differ(what, ours, theirs):
-    if ours != theirs:
-        raise Failure("%s: windres %r, llvm-rc %r" % (what, ours, theirs))
+    return "%s %s %04X" % (TYPE_NAMES.get(rtype, "type %s" % (rtype,)), name, language)
 
 
 # ---------------------------------------------------------------- compiling
 
 def llvm_rc():
-    for name in ("llvm-rc-14", "llvm-rc"):
-        path = shutil.which(name)
-        if path:
-            # Started from its real folder, llvm-rc preprocesses with the clang of its own
-            # LLVM found beside it; through /usr/bin it would need Debian's "clang" package.
-            return os.path.realpath(path)
-    raise Failure("no llvm-rc-14 or llvm-rc (scripts/setup.sh installs llvm-14)")
+    path = shutil.which("llvm-rc-14") or shutil.which("llvm-rc")
+    assert path, "no llvm-rc-14 or llvm-rc (scripts/setup.sh installs llvm-14)"
+    # Started from its real folder, llvm-rc preprocesses with the clang of its own LLVM
+    # found beside it; through /usr/bin it would need Debian's "clang" package.
+    return os.path.realpath(path)
 
 
 def code_page(folder):
     """The code page the scripts of the folder name in #pragma code_page, or None."""
     pages = set()
-    for name in sorted(os.listdir(folder)):
-        if name.endswith(".rc"):
-            with open(os.path.join(folder, name), "rb") as f:
-                pages.update(p.decode("latin-1") for p in PRAGMA.findall(f.read()))
-    expect(len(pages) <= 1, "the scripts name code pages %s; llvm-rc takes one" % sorted(pages))
+    for script in sorted(Path(folder).glob("*.rc")):
+        pages.update(p.decode("latin-1") for p in PRAGMA.findall(script.read_bytes()))
+    assert len(pages) <= 1, "the scripts name code pages %s; llvm-rc takes one" % sorted(pages)
     page = pages.pop() if pages else None
-    expect(page is None or page.isdigit(), "code_page(%s) is no number for llvm-rc /C" % page)
+    assert page is None or page.isdigit(), "code_page(%s) is no number for llvm-rc /C" % page
     return page
 
 
 def run(command, what, folder):
     result = subprocess.run(command, cwd=folder, stdout=subprocess.PIPE,
                             stderr=subprocess.STDOUT, universal_newlines=True)
-    if result.returncode != 0:
-        lines = result.stdout.strip().splitlines()[-4:]
-        raise Failure("%s failed (status %d): %s" % (what, result.returncode, " | ".join(lines)))
+    assert result.returncode == 0, "%s failed (status %d): %s" % (
+        what, result.returncode, " | ".join(result.stdout.strip().splitlines()[-4:]))
 
 
 def compile_both(script, folder):
@@ -105,8 +96,8 @@ def compile_both(script, folder):
     for path in includes:
         command += ["-I", path]
     run(command + [script, ours], "windres", folder)
-    expect(os.path.isfile(os.path.join(MINGW_INCLUDE, "windows.h")),
-           "no %s/windows.h" % MINGW_INCLUDE)
+    assert os.path.isfile(os.path.join(MINGW_INCLUDE, "windows.h")), (
+        "no %s/windows.h" % MINGW_INCLUDE)
     command = [llvm_rc()]
     for path in [MINGW_INCLUDE] + includes:
         command += ["/I", path]
@@ -122,8 +113,7 @@ def compile_both(script, folder):
 
 def read_res(path):
     """{(type, name, language): (memory flags, other header fields, data)} of a .res file."""
-    with open(path, "rb") as f:
-        data = f.read()
+    data = Path(path).read_bytes()
     resources = {}
     reader = Reader(data)
     while reader.pos < len(data):
@@ -132,90 +122,17 @@ def read_res(path):
         rtype, name = reader.sz_or_ord(), reader.sz_or_ord()
         reader.align()
         data_version, flags, language, version, characteristics = reader.take("IHHII")
-        expect(reader.pos == start + header_size, "%s: header size at byte %d" % (path, start))
-        expect(reader.pos + size <= len(data), "%s: truncated at byte %d" % (path, start))
+        assert reader.pos == start + header_size, "%s: header size at byte %d" % (path, start)
+        assert reader.pos + size <= len(data), "%s: truncated at byte %d" % (path, start)
         body = data[reader.pos:reader.pos + size]
         reader.pos += size
         reader.align()
         if rtype == 0 and size == 0:  # the empty entry every .res begins with
             continue
         key = (rtype, name, language)
-        expect(key not in resources, "%s appears twice in %s" % (describe(key), path))
+        assert key not in resources, "%s appears twice in %s" % (describe(key), path)
         resources[key] = (flags, (data_version, version, characteristics), body)
     return resources
-
-
-def class_key(cls):
-    """A control class as Windows looks it up: a predefined one's atom, else the name."""
-    if isinstance(cls, str):
-        return PREDEFINED_CLASSES.get(cls.lower(), cls.lower())
-    return cls
-
-
-def decode_dialog(data):
-    """Every field of a DIALOG or DIALOGEX template, in order, as (name, value) pairs."""
-    reader = Reader(data)
-    fields = []
-    extended = data[:4] == b"\x01\x00\xff\xff"
-    if extended:
-        _, _, help_id, ex_style, style = reader.take("HHIII")
-        fields.append(("help id", help_id))
-    else:
-        style, ex_style = reader.take("II")
-    count = reader.take("H")
-    fields += [("style", hex(style)), ("extended style", hex(ex_style)), ("controls", count),
-               ("position and size", reader.take("hhhh")), ("menu", reader.sz_or_ord()),
-               ("class", reader.sz_or_ord()), ("caption", reader.wstring())]
-    if style & DS_SETFONT:
-        fields.append(("font size", reader.take("H")))
-        if extended:
-            fields.append(("font weight, italic, charset", reader.take("HBB")))
-        fields.append(("font", reader.wstring()))
-    for i in range(count):
-        reader.align()
-        what = "control %d " % (i + 1)
-        if extended:
-            help_id, ex_style, style = reader.take("III")
-            fields.append((what + "help id", help_id))
-        else:
-            style, ex_style = reader.take("II")
-        fields += [(what + "style", hex(style)), (what + "extended style", hex(ex_style)),
-                   (what + "position and size", reader.take("hhhh")),
-                   (what + "id", reader.take("I" if extended else "H")),
-                   (what + "class", reader.sz_or_ord()), (what + "text", reader.sz_or_ord())]
-        size = reader.take("H")
-        expect(reader.pos + size <= len(data), what + "creation data runs past the end")
-        fields.append((what + "creation data", data[reader.pos:reader.pos + size]))
-        reader.pos += size
-    expect(reader.pos == len(data), "%d bytes after the last control" % (len(data) - reader.pos))
-    return fields
-
-
-# ---------------------------------------------------------------- comparing
-
-def compare_dialogs(ours, theirs):
-    """Fails on the first field that differs; returns the control classes that are
-    stored differently but are the same class to Windows, as (windres, llvm-rc) pairs."""
-    a, b = decode_dialog(ours), decode_dialog(theirs)
-    renamed = []
-    for (name, x), (other, y) in zip(a, b):
-        differ("field", name, other)
-        if name.startswith("control ") and name.endswith(" class"):
-            if class_key(x) != class_key(y):
-                differ(name, x, y)
-            if x != y and (x, y) not in renamed:
-                renamed.append((x, y))
-        else:
-            differ(name, x, y)
-    differ("number of fields", len(a), len(b))
-    return renamed
-
-
-def compare_bytes(ours, theirs):
-    differ("size", len(ours), len(theirs))
-    wrong = [i for i in range(len(ours)) if ours[i] != theirs[i]]
-    expect(not wrong, "%d bytes differ, the first at offset %d"
-           % (len(wrong), wrong[0] if wrong else 0))
 
 
 @functools.lru_cache(maxsize=None)
@@ -225,28 +142,33 @@ def outputs():
         return tuple(read_res(path) for path in compile_both(SCRIPT, folder))
 
 
+# ---------------------------------------------------------------- comparing
+
 def pytest_generate_tests(metafunc):
     """One test per resource of either output, such as [dialog_LEVELBOX_040C]."""
     ours, theirs = outputs()
     keys = sorted(set(ours) | set(theirs),
                   key=lambda key: [(isinstance(part, str), part) for part in key])
-    metafunc.parametrize("key", keys, ids=[re.sub(r"\W+", "_", "%s_%s_%04X" % (
-        TYPE_NAMES.get(k[0], "type %s" % (k[0],)), k[1], k[2])) for k in keys])
+    metafunc.parametrize("key", keys, ids=[re.sub(r"\W+", "_", describe(k)) for k in keys])
 
 
 def test(key):
     ours, theirs = outputs()
-    expect(key in ours, "only in llvm-rc's output")
-    expect(key in theirs, "only in windres's output")
+    assert key in ours, "only in llvm-rc's output"
+    assert key in theirs, "only in windres's output"
     (flags, header, data), (other_flags, other_header, other_data) = ours[key], theirs[key]
     if flags != other_flags:
         print("note memory flags (not kept in an executable, not compared) differ: windres "
               "0x%04X, llvm-rc 0x%04X" % (flags, other_flags))
-    differ("data version, version and characteristics", header, other_header)
-    if key[0] == RT_DIALOG:
-        renamed = compare_dialogs(data, other_data)
-        if renamed:
-            print("note control classes stored as %s (windres / llvm-rc), the same classes to "
-                  "Windows" % ", ".join("%r / %r" % pair for pair in renamed))
-    else:
-        compare_bytes(data, other_data)
+    assert header == other_header, "data version, version and characteristics (windres, llvm-rc)"
+    if key[0] != RT_DIALOG:
+        assert data == other_data, "data (windres, llvm-rc)"
+        return
+    # Every field of the dialogs, their control classes as Windows looks them up.
+    dialog, other_dialog = decode_dialog(data), decode_dialog(other_data)
+    assert as_windows_sees(dialog) == as_windows_sees(other_dialog), "fields (windres, llvm-rc)"
+    renamed = {(cls, other_dialog[field]) for field, cls in dialog.items()
+               if is_control_class(field) and cls != other_dialog[field]}
+    if renamed:
+        print("note control classes stored as %s (windres / llvm-rc), the same classes to "
+              "Windows" % ", ".join("%r / %r" % pair for pair in sorted(renamed, key=repr)))

@@ -10,6 +10,7 @@ pytest tests (ctest -R static_release); run as a program, pytest runs them on EX
 Also the paths, readers and pytest runner of the other static checks.
 """
 
+import collections
 import functools
 import os
 import struct
@@ -63,7 +64,6 @@ BS_PUSHBUTTON, BS_DEFPUSHBUTTON = 0x0, 0x1
 ES_MULTILINE, ES_READONLY = 0x4, 0x800
 VOS_NT_WINDOWS32, VFT_APP = 0x00040004, 0x1
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION = 3, 5, 14, 16
-IMAGE_FILE_MACHINE_I386, PE32_MAGIC, IMAGE_SUBSYSTEM_WINDOWS_GUI = 0x14C, 0x10B, 2
 
 FRENCH_FRANCE, ENGLISH_UK = 0x040C, 0x0809
 
@@ -96,6 +96,13 @@ EXPECTED_INSTRUCT_BOX = {
     ],
 }
 
+# VS_FIXEDFILEINFO's fields after its signature and structure version.
+EXPECTED_FIXED_VERSION = {
+    "file version MS": 0x00000001, "file version LS": 0x00000003,
+    "product version MS": 0x00000001, "product version LS": 0x00000003, "flags mask": 0x3F,
+    "flags": 0, "OS": VOS_NT_WINDOWS32, "file type": VFT_APP, "file subtype": 0, "date MS": 0,
+    "date LS": 0,
+}
 EXPECTED_VERSION_STRINGS = {
     "FileDescription": "Rudoz game for Windows", "FileVersion": "1.03",
     "ProductVersion": "1.03", "InternalName": "radevuvo", "ProductName": "Radevuvo",
@@ -112,22 +119,9 @@ STANDARD_16_COLOURS = [
     (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
 ]
 
-CONTROL_ORDINALS = {0x80: "button", 0x81: "edit", 0x82: "static", 0x83: "listbox",
-                    0x84: "scrollbar", 0x85: "combobox"}
-
-
-class Failure(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def equal(actual, wanted, what):
-    if actual != wanted:
-        raise Failure("%s: got %r, want %r" % (what, actual, wanted))
+# The predefined control classes' atoms.
+PREDEFINED_CLASSES = {"button": 0x80, "edit": 0x81, "static": 0x82, "listbox": 0x83,
+                      "scrollbar": 0x84, "combobox": 0x85}
 
 
 # ---------------------------------------------------------------- binary reading
@@ -141,17 +135,15 @@ class Reader:
 
     def take(self, fmt):
         size = struct.calcsize(fmt)
-        expect(self.pos + size <= len(self.data), "truncated at byte %d" % self.pos)
+        assert self.pos + size <= len(self.data), "truncated at byte %d" % self.pos
         values = struct.unpack_from("<" + fmt, self.data, self.pos)
         self.pos += size
         return values if len(values) > 1 else values[0]
 
     def wstring(self):
         end = self.pos
-        while True:
-            expect(end + 2 <= len(self.data), "unterminated string at byte %d" % self.pos)
-            if self.data[end:end + 2] == b"\0\0":
-                break
+        while self.data[end:end + 2] != b"\0\0":
+            assert end + 2 <= len(self.data), "unterminated string at byte %d" % self.pos
             end += 2
         text = self.data[self.pos:end].decode("utf-16-le")
         self.pos = end + 2
@@ -160,13 +152,10 @@ class Reader:
     def sz_or_ord(self):
         """A template's string-or-ordinal field: None, an int, or a string."""
         first = struct.unpack_from("<H", self.data, self.pos)[0]
-        if first == 0x0000:
-            self.pos += 2
-            return None
-        if first == 0xFFFF:
-            self.pos += 2
-            return self.take("H")
-        return self.wstring()
+        if first not in (0x0000, 0xFFFF):
+            return self.wstring()
+        self.pos += 2
+        return self.take("H") if first else None
 
     def align(self, boundary=4):
         self.pos = (self.pos + boundary - 1) // boundary * boundary
@@ -174,91 +163,91 @@ class Reader:
 
 # ---------------------------------------------------------------- resource lookup
 
-class Resources:
-    def __init__(self, pe):
-        self.pe = pe
-        self.root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+def entries(directory, key):
+    """The entries of a resource directory whose id, or name without regard to case, is key."""
+    key = key.upper() if isinstance(key, str) else key
+    return [e for e in directory.entries
+            if (e.id if e.name is None else str(e.name).upper()) == key]
 
-    @staticmethod
-    def _matches(entry, key):
-        if isinstance(key, int):
-            return entry.name is None and entry.id == key
-        return entry.name is not None and str(entry.name).upper() == key.upper()
 
-    def _type(self, rtype):
-        expect(self.root is not None, "the executable has no resources")
-        for entry in self.root.entries:
-            if self._matches(entry, rtype):
-                return entry
-        raise Failure("no resources of type %r" % (rtype,))
-
-    def languages(self, rtype, name):
-        """{language id: bytes} of one resource, its name matched without regard to case."""
-        found = [e for e in self._type(rtype).directory.entries if self._matches(e, name)]
-        expect(found, "no resource %r of type %r" % (name, rtype))
-        expect(len(found) == 1, "resource %r of type %r appears %d times" % (name, rtype, len(found)))
-        result = {}
-        for lang in found[0].directory.entries:
-            rva, size = lang.data.struct.OffsetToData, lang.data.struct.Size
-            result[lang.id] = self.pe.get_data(rva, size)
-        return result
-
-    def single(self, rtype, name, language):
-        """The bytes of a resource that exists in exactly the one language given."""
-        langs = self.languages(rtype, name)
-        equal(sorted("0x%04X" % l for l in langs), ["0x%04X" % language],
-              "languages of %r" % (name,))
-        return langs[language]
+def resource(pe, rtype, name, language):
+    """The bytes of a resource that exists once, in exactly the one language given."""
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    assert root is not None, "the executable has no resources"
+    types = entries(root, rtype)
+    assert types, "no resources of type %r" % (rtype,)
+    found = entries(types[0].directory, name)
+    assert len(found) == 1, "resource %r of type %r appears %d times" % (name, rtype, len(found))
+    languages = {lang.id: lang.data.struct for lang in found[0].directory.entries}
+    assert sorted(languages) == [language], "languages of %r: %s" % (
+        name, ", ".join("0x%04X" % lang for lang in languages))
+    return pe.get_data(languages[language].OffsetToData, languages[language].Size)
 
 
 # ---------------------------------------------------------------- template parsers
 
-def parse_dialog(data):
-    """A DIALOG or DIALOGEX template as a dict."""
+def decode_dialog(data):
+    """Every field of a DIALOG or DIALOGEX template, in order, as a dict by name."""
     reader = Reader(data)
-    signature = struct.unpack_from("<HH", data, 0)
-    extended = signature == (1, 0xFFFF)
+    fields = {}
+    extended = data[:4] == b"\x01\x00\xff\xff"
     if extended:
-        reader.take("HHI")  # version, signature, help id
-        ex_style, style = reader.take("II")
+        _, _, fields["help id"], ex_style, style = reader.take("HHIII")
     else:
         style, ex_style = reader.take("II")
-    count, x, y, cx, cy = reader.take("Hhhhh")
-    dialog = {"style": style, "exstyle": ex_style, "rect": (x, y, cx, cy),
-              "menu": reader.sz_or_ord(), "class": reader.sz_or_ord(),
-              "caption": reader.wstring(), "font": None, "controls": []}
+    count = reader.take("H")
+    fields.update({"style": hex(style), "extended style": hex(ex_style), "controls": count,
+                   "position and size": reader.take("hhhh"), "menu": reader.sz_or_ord(),
+                   "class": reader.sz_or_ord(), "caption": reader.wstring()})
     if style & DS_SETFONT:
-        size = reader.take("H")
+        fields["font size"] = reader.take("H")
         if extended:
-            reader.take("HBB")  # weight, italic, charset
-        dialog["font"] = (size, reader.wstring())
-    for _ in range(count):
+            fields["font weight, italic, charset"] = reader.take("HBB")
+        fields["font"] = reader.wstring()
+    for i in range(count):
         reader.align()
+        what = "control %d " % (i + 1)
         if extended:
-            reader.take("I")  # help id
-            ex_style, style = reader.take("II")
+            fields[what + "help id"], ex_style, style = reader.take("III")
         else:
             style, ex_style = reader.take("II")
-        x, y, cx, cy = reader.take("hhhh")
-        control_id = reader.take("I" if extended else "H")
-        cls = reader.sz_or_ord()
-        if isinstance(cls, int):
-            cls = CONTROL_ORDINALS.get(cls, "ordinal 0x%X" % cls)
-        text = reader.sz_or_ord()
-        extra = reader.take("H")
-        reader.pos += extra
-        dialog["controls"].append({
-            "class": (cls or "").lower(), "id": control_id & 0xFFFF, "text": text,
-            "rect": (x, y, cx, cy), "style": style, "exstyle": ex_style})
-    return dialog
+        fields.update({what + "style": hex(style), what + "extended style": hex(ex_style),
+                       what + "position and size": reader.take("hhhh"),
+                       what + "id": reader.take("I" if extended else "H"),
+                       what + "class": reader.sz_or_ord(), what + "text": reader.sz_or_ord()})
+        size = reader.take("H")
+        assert reader.pos + size <= len(data), what + "creation data runs past the end"
+        fields[what + "creation data"] = data[reader.pos:reader.pos + size]
+        reader.pos += size
+    assert reader.pos == len(data), "%d bytes after the last control" % (len(data) - reader.pos)
+    return fields
+
+
+def class_key(cls):
+    """A control class as Windows looks it up: a predefined one's atom, else the name."""
+    if isinstance(cls, str):
+        return PREDEFINED_CLASSES.get(cls.lower(), cls.lower())
+    return cls
+
+
+def is_control_class(field):
+    return field.startswith("control ") and field.endswith(" class")
+
+
+def as_windows_sees(fields):
+    """A decoded dialog with its control classes as Windows looks them up."""
+    return {name: class_key(v) if is_control_class(name) else v for name, v in fields.items()}
+
+
+VersionNode = collections.namedtuple("VersionNode", "key value type children end")
 
 
 def parse_version_node(data, offset):
-    """One VS_VERSIONINFO node: (key, value bytes, value type, children, end)."""
+    """One VS_VERSIONINFO node and, within it, its children."""
     reader = Reader(data, offset)
     length, value_length, value_type = reader.take("HHH")
     end = offset + length
-    expect(length >= 6 and end <= len(data), "version node length %d at %d" % (length, offset))
+    assert length >= 6 and end <= len(data), "version node length %d at %d" % (length, offset)
     key = reader.wstring()
     reader.align()
     value_bytes = value_length * (2 if value_type == 1 else 1)
@@ -267,16 +256,10 @@ def parse_version_node(data, offset):
     children = []
     reader.align()
     while reader.pos < end:
-        child = parse_version_node(data, reader.pos)
-        children.append(child)
-        reader.pos = child[4]
+        children.append(parse_version_node(data, reader.pos))
+        reader.pos = children[-1].end
         reader.align()
-    return key, value, value_type, children, end
-
-
-def text_value(value):
-    text = value.decode("utf-16-le", errors="replace")
-    return text.rstrip("\0")
+    return VersionNode(key, value, value_type, children, end)
 
 
 # ---------------------------------------------------------------- the checks
@@ -286,134 +269,104 @@ def pe():
     return load("i686", "RESOURCE")
 
 
-@pytest.fixture
-def res(pe):
-    return Resources(pe)
-
-
 def test_pe_kind(pe):
-    equal(hex(pe.FILE_HEADER.Machine), hex(IMAGE_FILE_MACHINE_I386), "machine")
-    equal(hex(pe.OPTIONAL_HEADER.Magic), hex(PE32_MAGIC), "optional header magic (PE32)")
+    assert pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+    assert pe.OPTIONAL_HEADER.Magic == pefile.OPTIONAL_HEADER_MAGIC_PE  # PE32
 
 
 def test_stamp_and_checksum(pe):
     # No link time in the header, so that the same sources give the same bytes; the
     # checksum that the linker writes must then be the right one.
-    equal(pe.FILE_HEADER.TimeDateStamp, 0, "link time stamp")
-    stored = pe.OPTIONAL_HEADER.CheckSum
-    expect(stored in (0, pe.generate_checksum()),
-           "header checksum 0x%x, the image's is 0x%x" % (stored, pe.generate_checksum()))
+    assert pe.FILE_HEADER.TimeDateStamp == 0, "link time stamp"
+    assert pe.OPTIONAL_HEADER.CheckSum in (0, pe.generate_checksum()), "header checksum"
 
 
 def test_gui_subsystem(pe):
-    equal(pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI, "subsystem")
+    assert pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
 
 
-def check_dialog(res, name, wanted):
-    dialog = parse_dialog(res.single(RT_DIALOG, name, FRENCH_FRANCE))
-    equal(hex(dialog["style"]), hex(DIALOG_STYLE), "dialog style")
-    equal(dialog["exstyle"], 0, "dialog extended style")
-    equal(dialog["rect"], wanted["rect"], "position and size")
-    equal((dialog["menu"], dialog["class"]), (None, None), "menu and class")
-    equal(dialog["caption"], wanted["caption"], "caption")
-    equal(dialog["font"], (8, "MS Sans Serif"), "font")
-    equal(len(dialog["controls"]), len(wanted["controls"]), "number of controls")
-    for i, (got, want) in enumerate(zip(dialog["controls"], wanted["controls"])):
-        cls, control_id, text, x, y, cx, cy, style = want
-        what = "control %d (%s)" % (i + 1, text or control_id)
-        equal(got["class"], cls, what + " class")
-        equal(got["id"], control_id, what + " id")
-        equal(got["text"] or "", text, what + " text")
-        equal(got["rect"], (x, y, cx, cy), what + " position and size")
-        equal(hex(got["style"]), hex(style), what + " style")
-        equal(got["exstyle"], 0, what + " extended style")
+def check_dialog(pe, name, wanted):
+    """Every field of the dialog named against its table above, classes as Windows sees them."""
+    want = {"style": hex(DIALOG_STYLE), "extended style": hex(0),
+            "controls": len(wanted["controls"]), "position and size": wanted["rect"],
+            "menu": None, "class": None, "caption": wanted["caption"], "font size": 8,
+            "font": "MS Sans Serif"}
+    for i, (cls, control_id, text, x, y, cx, cy, style) in enumerate(wanted["controls"], 1):
+        what = "control %d " % i
+        want.update({what + "style": hex(style), what + "extended style": hex(0),
+                     what + "position and size": (x, y, cx, cy), what + "id": control_id,
+                     what + "class": class_key(cls), what + "text": text or None,
+                     what + "creation data": b""})
+    assert as_windows_sees(decode_dialog(resource(pe, RT_DIALOG, name, FRENCH_FRANCE))) == want
 
 
-def test_level_box(res):
-    check_dialog(res, "LevelBox", EXPECTED_LEVEL_BOX)
+def test_level_box(pe):
+    check_dialog(pe, "LevelBox", EXPECTED_LEVEL_BOX)
 
 
-def test_instruct_box(res):
-    check_dialog(res, "InstructBox", EXPECTED_INSTRUCT_BOX)
+def test_instruct_box(pe):
+    check_dialog(pe, "InstructBox", EXPECTED_INSTRUCT_BOX)
 
 
-def version_root(res):
-    data = res.single(RT_VERSION, 1, ENGLISH_UK)
-    key, value, _, children, end = parse_version_node(data, 0)
-    equal(key, "VS_VERSION_INFO", "root key")
-    equal(end, len(data), "version record length")
-    return value, children
+def version_root(pe):
+    data = resource(pe, RT_VERSION, 1, ENGLISH_UK)
+    root = parse_version_node(data, 0)
+    assert root.key == "VS_VERSION_INFO", "root key"
+    assert root.end == len(data), "version record length"
+    return root
 
 
-def test_version_fixed(res):
-    value, _ = version_root(res)
-    equal(len(value), 52, "fixed part size")
-    fields = struct.unpack("<13I", value)
-    equal(hex(fields[0]), hex(0xFEEF04BD), "signature")
-    names = ["file version MS", "file version LS", "product version MS", "product version LS",
-             "flags mask", "flags", "OS", "file type", "file subtype", "date MS", "date LS"]
-    wanted = [0x00000001, 0x00000003, 0x00000001, 0x00000003, 0x3F, 0, VOS_NT_WINDOWS32,
-              VFT_APP, 0, 0, 0]
-    for name, got, want in zip(names, fields[2:], wanted):
-        equal(hex(got), hex(want), name)
+def test_version_fixed(pe):
+    value = version_root(pe).value
+    assert len(value) == 52, "fixed part size"
+    signature, _, *fields = struct.unpack("<13I", value)
+    assert signature == 0xFEEF04BD, "signature"
+    assert dict(zip(EXPECTED_FIXED_VERSION, fields)) == EXPECTED_FIXED_VERSION
 
 
-def test_version_strings(res):
-    _, children = version_root(res)
-    blocks = {c[0]: c for c in children}
-    equal(sorted(blocks), ["StringFileInfo", "VarFileInfo"], "blocks")
-    tables = blocks["StringFileInfo"][3]
-    equal([t[0] for t in tables], ["080904b0"], "string tables")
-    got = {}
-    for key, value, value_type, _, _ in tables[0][3]:
-        expect(key not in got, "key %r appears twice" % key)
-        expect(value_type == 1 or not value, "%r is not text" % key)
-        got[key] = text_value(value)
-    equal(got, EXPECTED_VERSION_STRINGS, "strings")
-    variables = blocks["VarFileInfo"][3]
-    equal([v[0] for v in variables], ["Translation"], "variables")
-    equal(struct.unpack("<HH", variables[0][1]), (0x0809, 0x04B0), "translation")
+def test_version_strings(pe):
+    blocks = {block.key: block.children for block in version_root(pe).children}
+    assert sorted(blocks) == ["StringFileInfo", "VarFileInfo"], "blocks"
+    tables = blocks["StringFileInfo"]
+    assert [table.key for table in tables] == ["080904b0"], "string tables"
+    strings = tables[0].children
+    keys = [s.key for s in strings]
+    assert len(set(keys)) == len(keys), "a key appears twice: %s" % keys
+    assert [s.key for s in strings if s.type != 1 and s.value] == [], "values not text"
+    assert {s.key: s.value.decode("utf-16-le", errors="replace").rstrip("\0")
+            for s in strings} == EXPECTED_VERSION_STRINGS
+    variables = blocks["VarFileInfo"]
+    assert [v.key for v in variables] == ["Translation"], "variables"
+    assert struct.unpack("<HH", variables[0].value) == (0x0809, 0x04B0), "translation"
 
 
-def test_icon(res):
-    group = res.single(RT_GROUP_ICON, "MainIcon", ENGLISH_UK)
-    reader = Reader(group)
-    equal(reader.take("HHH"), (0, 1, 1), "group header (reserved, type, count)")
+def test_icon(pe):
+    reader = Reader(resource(pe, RT_GROUP_ICON, "MainIcon", ENGLISH_UK))
+    assert reader.take("HHH") == (0, 1, 1), "group header (reserved, type, count)"
     width, height, colours, _, planes, bits, size, icon_id = reader.take("BBBBHHIH")
-    equal((width, height, colours, bits), (32, 32, 16, 4), "group entry size and colours")
-    image = res.single(RT_ICON, icon_id, ENGLISH_UK)
-    equal(len(image), size, "image size named in the group")
-    header = struct.unpack_from("<IiiHHI", image, 0)
-    equal(header, (40, 32, 64, 1, 4, 0), "bitmap header (size, width, 2 x height, planes, bpp, "
-          "compression)")
+    assert (width, height, colours, bits) == (32, 32, 16, 4), "group entry size and colours"
+    image = resource(pe, RT_ICON, icon_id, ENGLISH_UK)
+    assert len(image) == size, "image size named in the group"
+    assert struct.unpack_from("<IiiHHI", image, 0) == (40, 32, 64, 1, 4, 0), (
+        "bitmap header (size, width, 2 x height, planes, bpp, compression)")
     palette = [tuple(image[40 + 4 * i + c] for c in (2, 1, 0)) for i in range(16)]
-    equal(palette, STANDARD_16_COLOURS, "palette")
+    assert palette == STANDARD_16_COLOURS
     xor_size, mask_size = 32 * 16, 32 * 4
-    equal(len(image), 40 + 64 + xor_size + mask_size, "image bytes (colour bits and mask)")
-    mask = image[40 + 64 + xor_size:]
-    transparent = sum(bin(b).count("1") for b in mask)
-    expect(0 < transparent < 32 * 32 // 2, "the mask leaves %d of 1024 pixels transparent"
-           % transparent)
+    assert len(image) == 40 + 64 + xor_size + mask_size, "image bytes (colour bits and mask)"
+    transparent = sum(bin(b).count("1") for b in image[40 + 64 + xor_size:])
+    assert 0 < transparent < 32 * 32 // 2, "pixels of 1024 the mask leaves transparent"
     # The committed icon file is what went into the executable.
-    path = os.path.join(ROOT, "resources", "main_icon.ico")
-    with open(path, "rb") as f:
+    with open(os.path.join(ROOT, "resources", "main_icon.ico"), "rb") as f:
         ico = f.read()
     offset = struct.unpack_from("<I", ico, 6 + 12)[0]
-    equal(image == ico[offset:], True, "icon image equals resources/main_icon.ico")
+    assert image == ico[offset:], "icon image against resources/main_icon.ico"
 
 
 @pytest.mark.parametrize("sound, name", enumerate(SOUND_FILES), ids=SOUND_FILES)
-def test_sound(res, sound, name):
-    data = res.single("WAVE", sound + 1, ENGLISH_UK)
-    path = os.path.join(ROOT, "resources", "sounds", name)
-    expect(os.path.exists(path), "missing %s" % os.path.relpath(path, ROOT))
-    with open(path, "rb") as f:
-        wanted = f.read()
-    name_of_file = os.path.relpath(path, ROOT)
-    equal(len(data), len(wanted), "size against %s" % name_of_file)
-    differ = [i for i in range(len(data)) if data[i] != wanted[i]]
-    expect(not differ, "%d bytes differ from %s, the first at offset %d"
-           % (len(differ), name_of_file, differ[0] if differ else 0))
+def test_sound(pe, sound, name):
+    with open(os.path.join(ROOT, "resources", "sounds", name), "rb") as f:
+        assert resource(pe, "WAVE", sound + 1, ENGLISH_UK) == f.read(), (
+            "WAVE %d against resources/sounds/%s" % (sound + 1, name))
 
 
 if __name__ == "__main__":

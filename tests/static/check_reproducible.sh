@@ -11,27 +11,25 @@
 #   exe, linux, web       the same bytes: the executable, the Linux game, the browser module
 #   win32_zip, web_zip, deb   the same SHA-256: the Windows zip, the browser zip, the package
 #   clean                 removes STATE
-set -uo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
-step=$1
-other=$2
+# shellcheck source=tests/static/script_steps.sh
+source "$(dirname "$0")/script_steps.sh"
+other=$state
 
-# Built like scripts/build.sh builds build/i686, build/linux and build/web, only elsewhere.
+# Built like scripts/build.sh builds build/i686, build/linux and build/web, only elsewhere:
+# `build_in FOLDER TARGET CONFIGURE...` configures STATE/src/build/FOLDER for a release with
+# the cmake command CONFIGURE and builds TARGET there (everything when it is empty).
+build_in() {
+  local folder=$other/src/build/$1 target=$2
+  shift 2
+  "$@" -S "$other/src" -B "$folder" -DCMAKE_BUILD_TYPE=Release >>"$other/build.log" 2>&1 &&
+    cmake --build "$folder" -j "$(nproc)" ${target:+--target "$target"} \
+      -- --no-print-directory >>"$other/build.log" 2>&1
+}
 build_elsewhere() {
-  (cmake -S "$other/src" -B "$other/src/build/elsewhere" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null &&
-    cmake --build "$other/src/build/elsewhere" -j "$(nproc)" --target zirirar \
-      -- --no-print-directory >"$other/build.log" 2>&1 &&
-    cmake -S "$other/src" -B "$other/src/build/linux-elsewhere" -DCMAKE_BUILD_TYPE=Release \
-      -DZIRIRAR_LINUX_GAME=ON >/dev/null &&
-    cmake --build "$other/src/build/linux-elsewhere" -j "$(nproc)" --target zirirar-aduzo \
-      -- --no-print-directory >>"$other/build.log" 2>&1 &&
-    NODE_PATH=/usr/share/nodejs emcmake cmake -S "$other/src" -B "$other/src/build/wasm-elsewhere" \
-      -DCMAKE_BUILD_TYPE=Release -DZIRIRAR_WEB_SITE="$other/src/build/web-elsewhere" \
-      >>"$other/build.log" 2>&1 &&
-    NODE_PATH=/usr/share/nodejs cmake --build "$other/src/build/wasm-elsewhere" -j "$(nproc)" \
-      -- --no-print-directory >>"$other/build.log" 2>&1) ||
+  build_in elsewhere zirirar cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake &&
+    build_in linux-elsewhere zirirar-aduzo cmake -DZIRIRAR_LINUX_GAME=ON &&
+    NODE_PATH=/usr/share/nodejs build_in wasm-elsewhere "" emcmake cmake \
+      -DZIRIRAR_WEB_SITE="$other/src/build/web-elsewhere" ||
     { tail -n 20 "$other/build.log"; echo "the sources do not build in another folder"; exit 1; }
 }
 
