@@ -72,7 +72,6 @@ class Storm {
   Storm(uint32_t seed, double canvasFailureRate, Coverage& coverage)
       : seed_(seed),
         rng_(seed),
-        canvasFails_(canvasFailureRate > 0),
         canvasFailureRate_(canvasFailureRate),
         canvasRng_(seed ^ 0x9E3779B9u),
         host_(shell_, shell_.log, Clock::RestsWhenIdle),
@@ -523,7 +522,7 @@ class Storm {
   std::string CheckLayout() {
     const int16_t size = layout().statusFontSize;
     const int16_t expected = ExpectedFontSize(layout().clientWidth);
-    if (size < 3 || size > expected || (!canvasFails_ && size != expected))
+    if (size < 3 || size > expected || (canvasFailureRate_ == 0 && size != expected))
       return "status font size " + std::to_string(size) + " for width " +
              std::to_string(layout().clientWidth) + ", expected " + std::to_string(expected);
     // Every pixel of a painted square hits that square; no point hits beyond the board.
@@ -593,7 +592,6 @@ class Storm {
   GameSession before_;
   RecordingCanvas canvas_;
   int64_t measured_ = 0, unmeasured_ = 0;
-  bool canvasFails_;
   double canvasFailureRate_;
   std::mt19937 canvasRng_;
   std::uniform_real_distribution<double> chance_{0.0, 1.0};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/game.h"
@@ -72,11 +73,7 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   }
 
   // The events since the last call.
-  Events Take() {
-    Events taken;
-    taken.swap(events);
-    return taken;
-  }
+  Events Take() { return std::exchange(events, {}); }
 
  private:
   void Fault(const std::string& what) {
