@@ -117,10 +117,7 @@ TEST(NoteSound, LoopsBackToBackWithoutCentreSamplesOrSteps) {
 }
 
 TEST(NoteSound, OnlyNotes53To72HaveSounds) {
-  EXPECT_TRUE(MakeNoteSound(52).empty());
-  EXPECT_TRUE(MakeNoteSound(73).empty());
-  EXPECT_TRUE(MakeNoteSound(0).empty());
-  EXPECT_TRUE(MakeNoteSound(-1).empty());
+  for (int16_t note : {52, 73, 0, -1}) EXPECT_TRUE(MakeNoteSound(note).empty()) << note;
   EXPECT_EQ(FindNoteShape(52), nullptr);
   EXPECT_EQ(FindNoteShape(73), nullptr);
   // Every square of every board has a sound.
