@@ -116,10 +116,9 @@ namespace {
 
 constexpr size_t kRelease = 88;  // 4 ms, the Linux service's
 
-int LargestStep(const std::vector<int16_t>& x, size_t from = 1) {
+int LargestStep(const std::vector<int16_t>& x) {
   int largest = 0;
-  for (size_t i = std::max<size_t>(from, 1); i < x.size(); ++i)
-    largest = std::max(largest, std::abs(x[i] - x[i - 1]));
+  for (size_t i = 1; i < x.size(); ++i) largest = std::max(largest, std::abs(x[i] - x[i - 1]));
   return largest;
 }
 
