@@ -33,9 +33,9 @@ inline std::string SoundWord(SoundId sound) {
 // "effect ding", "stop") and the calls that reach a sound output ("play a58 loop",
 // "play ding once", "silence", "close sound"). A test may add words of its own with Add.
 // Long runs keep no log (`keep` false) and read the count of requests. Either way a
-// request no game makes (a note off the scale, a note's sound played once or another
-// looped; with `game` set, a square off its board or a sound while sound is off) is its
-// fault.
+// request no game makes (a note off the scale, a sound of no id in the table, a note's
+// played once or an effect's looped; with `game` set, a square off its board or a sound
+// while sound is off) is its fault.
 class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
  public:
   Events events;
@@ -60,7 +60,8 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   void StopSound() override { Add("stop"); }
   void Play(SoundId sound, bool loop) override {
     const std::string word = SoundWord(sound);
-    if (loop != (word[0] == 'a')) Fault(word + (loop ? " looped" : " played once"));
+    const bool known = word != std::to_string(sound);
+    if (!known || loop != (word[0] == 'a')) Fault(word + (loop ? " looped" : " played once"));
     if (game != nullptr && !game->soundOn) Fault("sound " + word + " requested with sound off");
     Add(playing = "play " + word + (loop ? " loop" : " once"));
   }
