@@ -12,23 +12,18 @@ TEST(Random, KnownSeedGivesTheGeneratorsSequence) {
   EXPECT_EQ(game.randomState, 0xFFFFFFFFu * 214013u + 2531011u) << "wraps modulo 2^32";
 }
 
+// At a step length the flash takes the step's ticks; at any other length it keeps its own.
 TEST(FlashPacing, ChangesOnlyAtTheStepLengths) {
   const struct {
     int16_t length, ticks;
-  } kSteps[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},
-                {16, 5}, {20, 4}, {29, 3}, {40, 2}, {50, 1}};
+  } kCases[] = {{0, 9},  {1, 9},  {5, 8},  {9, 7},  {12, 6},  {16, 5},  {20, 4},  {29, 3},  {40, 2},
+                {50, 1}, {2, 77}, {4, 77}, {8, 77}, {28, 77}, {49, 77}, {51, 77}, {100, 77}};
   GameSession game;
-  for (const auto& step : kSteps) {
+  for (const auto& c : kCases) {
     game.flashTicks = 77;
-    game.sequenceLength = step.length;
+    game.sequenceLength = c.length;
     FlashPacing(game);
-    EXPECT_EQ(game.flashTicks, step.ticks) << "length " << step.length;
-  }
-  for (int16_t length : {2, 4, 8, 28, 49, 51, 100}) {
-    game.flashTicks = 77;
-    game.sequenceLength = length;
-    FlashPacing(game);
-    EXPECT_EQ(game.flashTicks, 77) << "length " << length;
+    EXPECT_EQ(game.flashTicks, c.ticks) << "length " << c.length;
   }
 }
 
@@ -137,8 +132,7 @@ TEST(WholeGame, WonAtSkillOneAfterSixRounds) {
 
 TEST(WholeGame, LostByAWrongSquare) {
   Harness h(3);
-  h.New();
-  h.TickWhile(GameState::Watch);
+  h.ReachTurn();
   h.out.Take();
   const int16_t wrong = static_cast<int16_t>((h.Expected() + 1) % h.game.squareCount);
   h.Press(wrong);
@@ -149,19 +143,14 @@ TEST(WholeGame, LostByAWrongSquare) {
 
 TEST(WholeGame, LostByTimeOnTheHundredAndFirstIdleTick) {
   Harness h(5);
-  h.New();
-  h.TickWhile(GameState::Watch);
+  h.ReachTurn();
   h.Tick(100);
   EXPECT_EQ(h.game.state, GameState::YourTurn);
   h.Tick();
   EXPECT_EQ(h.game.state, GameState::Wrong);
   // The thinking time starts again at the end of each flash.
   Harness g(5);
-  g.New();
-  g.TickWhile(GameState::Watch);
-  g.PlayBackCorrectly();
-  g.TickWhile(GameState::SequenceOk);
-  g.TickWhile(GameState::Watch);
+  g.ReachTurn(2);
   ASSERT_EQ(g.game.sequenceLength, 2);
   g.Tick(60);
   g.Press(g.Expected());
@@ -175,8 +164,7 @@ TEST(WholeGame, LostByTimeOnTheHundredAndFirstIdleTick) {
 
 TEST(Presses, APressDuringTheLastFlashCompletesTheSequenceAndIsIgnored) {
   Harness h(11);
-  h.New();
-  h.TickWhile(GameState::Watch);
+  h.ReachTurn();
   const int16_t only = h.Expected();
   h.Press(only);
   EXPECT_EQ(h.game.litSquare, only);
@@ -191,11 +179,7 @@ TEST(Presses, APressDuringTheLastFlashCompletesTheSequenceAndIsIgnored) {
 TEST(Presses, APressDuringAnEarlierFlashIsJudgedAgainstTheNextSquare) {
   for (bool right : {true, false}) {
     Harness h(21);
-    h.New();
-    h.TickWhile(GameState::Watch);
-    h.PlayBackCorrectly();
-    h.TickWhile(GameState::SequenceOk);
-    h.TickWhile(GameState::Watch);
+    h.ReachTurn(2);
     ASSERT_EQ(h.game.sequenceLength, 2);
     h.Press(h.game.sequence[0]);
     h.Tick(3);
@@ -259,8 +243,7 @@ TEST(FreePlay, EachPressShowsTenTicksAndTheNextReplacesIt) {
 
 TEST(NewGame, DuringPlaybackStopsTheNoteAndStartsAfresh) {
   Harness h(8);
-  h.New();
-  h.TickWhile(GameState::Watch);
+  h.ReachTurn();
   h.PlayBackCorrectly();
   h.TickWhile(GameState::SequenceOk);
   h.Tick(2);

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <iterator>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <string>
@@ -19,26 +21,12 @@
 #include "rules/game_host.h"
 #include "sound/sound_player.h"
 #include "tests/support/perfect_player.h"
+#include "tests/support/record_rules.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/recording_shell.h"
 #include "view/layout.h"
 
 namespace {
-
-bool InGame(GameState s) {
-  return s == GameState::Watch || s == GameState::YourTurn || s == GameState::SequenceOk ||
-         s == GameState::Wrong || s == GameState::YouWin;
-}
-
-// Flash ticks for a sequence grown one square at a time up to `length`: those of the
-// last pacing step it has reached.
-int16_t FlashTicksFor(int length) {
-  int16_t ticks = 0;
-  for (const FlashStep& step : kFlashPacing) {
-    if (step.length <= length) ticks = step.ticks;
-  }
-  return ticks;
-}
 
 // The storm's fonts: the average character width grows with the point size, as real
 // fonts' does, about 0.6 of the size and never below 1, so the status font search
@@ -52,54 +40,6 @@ int16_t ExpectedFontSize(int32_t clientWidth) {
   while (bound > 12 * static_cast<int64_t>(AverageWidthOf(static_cast<int16_t>(p + 1)))) ++p;
   return p;
 }
-
-// Records the sound requests as the platform's sound service would see them and
-// keeps what would be playing: silence, a looping note or an effect.
-class RecordingBackend final : public SoundOutput {
- public:
-  enum Playing { kSilent, kNote, kEffect };
-
-  explicit RecordingBackend(const GameSession& game) : game_(game) {}
-
-  Playing playing = kSilent;
-  int note = 0;        // while kNote
-  std::string effect;  // while kEffect
-  int64_t requests = 0;
-  int64_t notes = 0;  // note requests so far
-  std::string fault;  // the first malformed or untimely request
-
-  void Play(SoundId sound, bool loop) override {
-    ++requests;
-    const std::string id = std::to_string(sound);
-    if (!game_.soundOn) Fault("sound " + id + " requested with sound off");
-    if (loop) {
-      note = -1;
-      for (int16_t n = kLowestNote; n <= kHighestNote; ++n) {
-        if (NoteSound(n) == sound) note = n;
-      }
-      if (note == -1) Fault("looped sound " + id + " is no note's");
-      playing = kNote;
-      ++notes;
-    } else {
-      effect = sound == EffectSound(SoundEffect::Buzz)   ? "buzz"
-               : sound == EffectSound(SoundEffect::Ding) ? "ding"
-               : sound == EffectSound(SoundEffect::Win)  ? "win"
-                                                         : "";
-      if (effect.empty()) Fault("effect sound " + id);
-      playing = kEffect;
-    }
-  }
-  void Stop() override {
-    ++requests;
-    playing = kSilent;
-  }
-
- private:
-  void Fault(const std::string& what) {
-    if (fault.empty()) fault = what;
-  }
-  const GameSession& game_;
-};
 
 struct Coverage {
   int64_t events = 0;
@@ -132,15 +72,14 @@ class Storm {
   Storm(uint32_t seed, double canvasFailureRate, Coverage& coverage)
       : seed_(seed),
         rng_(seed),
-        canvasFails_(canvasFailureRate > 0),
         canvasFailureRate_(canvasFailureRate),
         canvasRng_(seed ^ 0x9E3779B9u),
-        host_(shell_, backend_, Clock::RestsWhenIdle),
-        backend_(host_.Game()),
+        host_(shell_, shell_.log, Clock::RestsWhenIdle),
         coverage_(coverage) {
     // The shell: square rectangles, the status panel and the whole board are only marked
     // (a paint follows the event), a repaint now paints at once.
     shell_.onRepaint = [this](const Rect& rect, PaintTime when) { Repaint(rect, when); };
+    shell_.log.game = &host_.Game();
     host_.Start(seed);
     // With a failure rate above 0, a font measurement reports width 0 at that rate.
     canvas_.averageWidth = [this](int16_t points) {
@@ -163,24 +102,25 @@ class Storm {
       repaints_ = {};
       canvas_.ClearRecord();
       refused_ = false;
-      const int64_t notesBefore = backend_.notes;
       const char* what = Event();
       if (dirty_) Paint();
       // The lit square was (re)lit by this event: its note must sound unless the
       // sound is switched afterwards.
-      if (game().litSquare != -1 &&
-          (game().litSquare != before_.litSquare || backend_.notes != notesBefore))
+      const Events& log = shell_.log.events;
+      if (game().litSquare != -1 && (game().litSquare != before_.litSquare ||
+                                     std::any_of(log.begin(), log.end(), [](const std::string& e) {
+                                       return e.find(" loop") != std::string::npos;
+                                     })))
         lightEvent_ = i;
       if (const std::string problem = Check(what); !problem.empty()) {
-        std::ostringstream out;
-        out << "seed " << seed_ << ", event " << i << " (" << what << "): " << problem << "\n"
-            << Describe(before_) << " -> " << Describe(game());
-        return ::testing::AssertionFailure() << out.str();
+        return ::testing::AssertionFailure()
+               << "seed " << seed_ << ", event " << i << " (" << what << "): " << problem << "\n"
+               << Describe(before_) << " -> " << Describe(game());
       }
       Note(what);
     }
     host_.End();
-    if (backend_.playing != RecordingBackend::kSilent)
+    if (shell_.log.playing != kSilence)
       return ::testing::AssertionFailure() << "sound left playing after the end";
     if (shell_.ticking) return ::testing::AssertionFailure() << "ticks left running after the end";
     return ::testing::AssertionSuccess();
@@ -449,16 +389,8 @@ class Storm {
   // ---- the rules ------------------------------------------------------------------
 
   std::string Check(const char* what) {
-    const GameSession& g = game();
-    const auto state = static_cast<int>(g.state);
-    if (state < 0 || state > 6) return "state " + std::to_string(state);
-    if (!IsBoardIndex(g.boardIndex) || !IsSkillIndex(g.skillIndex)) return "board or skill index";
-    if (g.squareCount != 0 && g.squareCount != BoardSquares(g.boardIndex))
-      return "square count does not fit the board";
-    if (g.litSquare != -1 && (g.litSquare < 0 || g.litSquare >= g.squareCount))
-      return "lit square " + std::to_string(g.litSquare) + " is not on the board";
+    if (std::string r = RecordProblem(game()); !r.empty()) return r;
     if (!hitFault_.empty()) return hitFault_;
-    if (std::string r = CheckState(); !r.empty()) return r;
     if (std::string r = CheckSound(); !r.empty()) return r;
     if (std::string r = CheckRepaints(what); !r.empty()) return r;
     if (std::string r = CheckShell(what); !r.empty()) return r;
@@ -474,79 +406,26 @@ class Storm {
     return "";
   }
 
-  std::string CheckState() const {
-    const GameSession& g = game();
-    const int16_t len = g.sequenceLength, tc = g.tickCounter, ft = g.flashTicks;
-    const bool lit = g.litSquare != -1;
-    if (lit && g.state != GameState::Watch && g.state != GameState::YourTurn &&
-        g.state != GameState::FreePlay)
-      return "a square is lit outside playback and presses";
-    if (InGame(g.state)) {
-      if (g.squareCount != BoardSquares(g.boardIndex)) return "square count in a game";
-      if (g.targetLength != TargetLength(g.skillIndex)) return "target differs from the skill's";
-      if (len < 1 || len > g.targetLength || g.targetLength > 100) return "sequence length";
-      for (int i = 0; i < len; ++i)
-        if (g.sequence[i] < 0 || g.sequence[i] >= g.squareCount)
-          return "sequence entry off the board";
-      if (ft != FlashTicksFor(len))
-        return "flash ticks " + std::to_string(ft) + " for length " + std::to_string(len);
-    }
-    switch (g.state) {
-      case GameState::Watch:
-        if (g.playPosition < 0 || g.playPosition > len) return "play position in Watch";
-        if (tc < -1 || tc >= ft) return "tick counter in Watch";
-        if (lit != (tc >= 0)) return "lit square and tick counter disagree in Watch";
-        if (lit && g.litSquare != g.sequence[g.playPosition - 1])
-          return "Watch shows a square off the sequence";
-        break;
-      case GameState::YourTurn:
-        if (g.playPosition < 0 || g.playPosition >= len) return "play position in YourTurn";
-        if (tc < -(ft + 1) || tc > kThinkingTicks) return "tick counter in YourTurn";
-        if (lit != (tc < 0)) return "lit square and tick counter disagree in YourTurn";
-        if (lit && g.litSquare != g.sequence[g.playPosition]) return "a wrong press is showing";
-        break;
-      case GameState::SequenceOk:
-        if (g.playPosition != len) return "play position in SequenceOk";
-        if (tc < 0 || tc >= kSequenceOkTicks) return "tick counter in SequenceOk";
-        break;
-      case GameState::YouWin:
-        if (len != g.targetLength) return "won before the target";
-        break;
-      case GameState::FreePlay:
-        if (len != 0 || g.targetLength != 0 || g.playPosition != 0)
-          return "free play keeps a sequence";
-        if (ft != 9) return "flash ticks in free play";
-        if (tc < -10 || tc > 0) return "tick counter in free play";
-        if (lit != (tc < 0)) return "lit square and tick counter disagree in free play";
-        break;
-      case GameState::Idle:
-      case GameState::Wrong:
-        break;
-    }
-    return "";
-  }
-
   std::string CheckSound() const {
     const GameSession& g = game();
-    const RecordingBackend& b = backend_;
+    const Recorder& b = shell_.log;
     if (!b.fault.empty()) return "sound: " + b.fault;
-    if (!g.soundOn && b.playing != RecordingBackend::kSilent)
-      return "a sound plays while sound is off";
-    if (b.playing == RecordingBackend::kNote) {
+    if (!g.soundOn && b.playing != kSilence) return "a sound plays while sound is off";
+    const std::string litNote =
+        g.litSquare == -1 ? "" : NoteCall(SquareNote(g.boardIndex, g.litSquare));
+    if (b.playing.find(" loop") != std::string::npos) {
       if (g.litSquare == -1) return "a note loops with no square lit";
-      if (b.note != SquareNote(g.boardIndex, g.litSquare))
-        return "the note is not the lit square's";
+      if (b.playing != litNote) return "the note is not the lit square's";
     }
     // A square lit since the last switch of the sound sounds its note.
-    if (g.litSquare != -1 && g.soundOn && lightEvent_ > toggleEvent_ &&
-        (b.playing != RecordingBackend::kNote || b.note != SquareNote(g.boardIndex, g.litSquare)))
+    if (g.litSquare != -1 && g.soundOn && lightEvent_ > toggleEvent_ && b.playing != litNote)
       return "the lit square is silent";
     if (g.soundOn && g.state != before_.state) {
       const char* effect = g.state == GameState::Wrong        ? "buzz"
                            : g.state == GameState::SequenceOk ? "ding"
                            : g.state == GameState::YouWin     ? "win"
                                                               : nullptr;
-      if (effect != nullptr && (b.playing != RecordingBackend::kEffect || b.effect != effect))
+      if (effect != nullptr && b.playing != EffectCall(effect))
         return std::string("entered a state without its effect \"") + effect + "\"";
     }
     return "";
@@ -643,7 +522,7 @@ class Storm {
   std::string CheckLayout() {
     const int16_t size = layout().statusFontSize;
     const int16_t expected = ExpectedFontSize(layout().clientWidth);
-    if (size < 3 || size > expected || (!canvasFails_ && size != expected))
+    if (size < 3 || size > expected || (canvasFailureRate_ == 0 && size != expected))
       return "status font size " + std::to_string(size) + " for width " +
              std::to_string(layout().clientWidth) + ", expected " + std::to_string(expected);
     // Every pixel of a painted square hits that square; no point hits beyond the board.
@@ -713,7 +592,6 @@ class Storm {
   GameSession before_;
   RecordingCanvas canvas_;
   int64_t measured_ = 0, unmeasured_ = 0;
-  bool canvasFails_;
   double canvasFailureRate_;
   std::mt19937 canvasRng_;
   std::uniform_real_distribution<double> chance_{0.0, 1.0};
@@ -721,7 +599,6 @@ class Storm {
   Repaints repaints_;
   bool dirty_ = false;  // something awaits a paint
   GameHost host_;
-  RecordingBackend backend_;
   Coverage& coverage_;
   Mood mood_ = Mood::Chaos;
   int64_t moodLeft_ = 0;
@@ -739,16 +616,13 @@ TEST(Storm, AMillionShellEventsKeepEveryRule) {
     Storm storm(seed, 0.0, total);
     ASSERT_TRUE(storm.Run(500000));
   }
-  int64_t wins = 0;
-  for (int64_t w : total.winsAtSkill) wins += w;
-  std::printf(
-      "storm: %lld events, %lld wins (%lld at target 100), %lld time-outs, %lld wrong "
-      "squares, %lld resizes, %lld paints, longest sequence %d\n",
-      static_cast<long long>(total.events), static_cast<long long>(wins),
-      static_cast<long long>(total.winsAtSkill[kSkillCount - 1]),
-      static_cast<long long>(total.timeouts), static_cast<long long>(total.wrongSquares),
-      static_cast<long long>(total.resizes), static_cast<long long>(total.paints),
-      total.longestSequence);
+  std::cout << "storm: " << total.events << " events, "
+            << std::accumulate(std::begin(total.winsAtSkill), std::end(total.winsAtSkill),
+                               int64_t{0})
+            << " wins (" << total.winsAtSkill[kSkillCount - 1] << " at target 100), "
+            << total.timeouts << " time-outs, " << total.wrongSquares << " wrong squares, "
+            << total.resizes << " resizes, " << total.paints << " paints, longest sequence "
+            << total.longestSequence << "\n";
   EXPECT_GE(total.events, 1000000);
   // The storm reached every corner it is meant to shake.
   for (int b = 0; b < kBoardCount; ++b) EXPECT_GT(total.newGamesOnBoard[b], 0) << "board " << b;

@@ -20,9 +20,9 @@ struct Hosted {
 
   explicit Hosted(uint32_t seed = 12345) {
     host.Start(seed);
-    ResizeTo640x480();
+    RecordingCanvas canvas;
+    host.Resize(canvas, 640, 480);
   }
-  void ResizeTo640x480();
   const GameSession& Game() const { return host.Game(); }
   void TickUntilNot(GameState state) {
     for (int i = 0; i < 1000 && Game().state == state; ++i) host.Tick();
@@ -60,11 +60,6 @@ struct Hosted {
     }
   }
 };
-
-void Hosted::ResizeTo640x480() {
-  RecordingCanvas canvas;
-  host.Resize(canvas, 640, 480);
-}
 
 constexpr GameState kAllStates[] = {GameState::Idle,       GameState::Watch, GameState::YourTurn,
                                     GameState::SequenceOk, GameState::Wrong, GameState::YouWin,

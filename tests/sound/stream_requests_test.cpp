@@ -45,12 +45,6 @@ struct Service {
   }
 };
 
-std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length, size_t from = 0) {
-  std::vector<int16_t> out(length);
-  for (size_t i = 0; i < length; ++i) out[i] = period[(from + i) % period.size()];
-  return out;
-}
-
 }  // namespace
 
 TEST(SoundLibrary, ReadsEachSoundOnItsFirstRequestAndKeepsIt) {

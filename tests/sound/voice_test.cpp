@@ -9,17 +9,6 @@
 
 using namespace wave_image;
 
-namespace {
-
-// `length` samples of `period` repeated back to back from its first sample.
-std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length) {
-  std::vector<int16_t> out(length);
-  for (size_t i = 0; i < length; ++i) out[i] = period[i % period.size()];
-  return out;
-}
-
-}  // namespace
-
 TEST(VoiceLoop, EveryNoteRepeatsExactlyForEveryBufferSizeUpTo4096) {
   constexpr size_t kLargest = 4096;
   for (int16_t note = 53; note <= 72; ++note) {
@@ -127,10 +116,9 @@ namespace {
 
 constexpr size_t kRelease = 88;  // 4 ms, the Linux service's
 
-int LargestStep(const std::vector<int16_t>& x, size_t from = 1) {
+int LargestStep(const std::vector<int16_t>& x) {
   int largest = 0;
-  for (size_t i = std::max<size_t>(from, 1); i < x.size(); ++i)
-    largest = std::max(largest, std::abs(x[i] - x[i - 1]));
+  for (size_t i = 1; i < x.size(); ++i) largest = std::max(largest, std::abs(x[i] - x[i - 1]));
   return largest;
 }
 

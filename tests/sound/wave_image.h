@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,5 +49,20 @@ inline std::vector<int16_t> SamplesOf(SoundId sound) {
   return ReadWaveImage(bytes.data(), bytes.size()).samples;
 }
 inline std::vector<int16_t> NoteSamples(int16_t note) { return SamplesOf(NoteSound(note)); }
+
+// The committed file of that name ("A53" ... "WIN").
+inline const SoundFile& Committed(const std::string& name) {
+  for (const SoundFile& file : CommittedSounds())
+    if (file.name == name) return file;
+  throw std::invalid_argument("no sound file " + name);
+}
+
+// `length` samples of `period` repeated back to back, from its sample `from`.
+inline std::vector<int16_t> Repeated(const std::vector<int16_t>& period, size_t length,
+                                     size_t from = 0) {
+  std::vector<int16_t> out(length);
+  for (size_t i = 0; i < length; ++i) out[i] = period[(from + i) % period.size()];
+  return out;
+}
 
 }  // namespace wave_image

@@ -21,10 +21,9 @@ const Effect kWin = {"win.wav", 40241, 80528, 7353, 0.43};
 
 const std::vector<int>& SamplesOf(const Effect& e) {
   static std::map<std::string, std::vector<int>> cache;
-  auto found = cache.find(e.file);
-  if (found == cache.end())
-    found = cache.emplace(e.file, ReadWave(ReadFileBytes(SoundFilePath(e.file))).samples).first;
-  return found->second;
+  std::vector<int>& samples = cache[e.file];
+  if (samples.empty()) samples = ReadWave(ReadFileBytes(SoundFilePath(e.file))).samples;
+  return samples;
 }
 
 size_t At(double seconds) { return static_cast<size_t>(seconds * kRate + 0.5); }

@@ -25,6 +25,13 @@ int CountOf(const std::vector<int>& samples, int value) {
   return static_cast<int>(std::count(samples.begin(), samples.end(), value));
 }
 
+// The samples off the two plateaus.
+std::vector<int> Edges(std::vector<int> s) {
+  s.erase(std::remove_if(s.begin(), s.end(), [](int v) { return v == 0xA0 || v == 0x60; }),
+          s.end());
+  return s;
+}
+
 }  // namespace
 
 TEST(NoteSound, A72IsTheShortestPeriodSampleForSample) {
@@ -77,13 +84,7 @@ TEST(NoteSound, EveryHeaderFieldAndLengthOfAllTwenty) {
     EXPECT_EQ(CountOf(s, 0x60), e.lower);
     EXPECT_EQ(e.samples, 40 + e.upper + e.lower);
     // Without its plateaus every note is the same 40 edge samples, in order.
-    std::vector<int> edges;
-    for (int v : s)
-      if (v != 0xA0 && v != 0x60) edges.push_back(v);
-    std::vector<int> a72 = Samples(72);
-    a72.erase(std::remove_if(a72.begin(), a72.end(), [](int v) { return v == 0xA0 || v == 0x60; }),
-              a72.end());
-    EXPECT_EQ(edges, a72);
+    EXPECT_EQ(Edges(s), Edges(Samples(72)));
     // Each plateau is one unbroken run right after the rising or falling edge.
     EXPECT_EQ(s[10], 0xA0);
     EXPECT_EQ(s[static_cast<size_t>(9 + e.upper)], 0xA0);
@@ -116,10 +117,7 @@ TEST(NoteSound, LoopsBackToBackWithoutCentreSamplesOrSteps) {
 }
 
 TEST(NoteSound, OnlyNotes53To72HaveSounds) {
-  EXPECT_TRUE(MakeNoteSound(52).empty());
-  EXPECT_TRUE(MakeNoteSound(73).empty());
-  EXPECT_TRUE(MakeNoteSound(0).empty());
-  EXPECT_TRUE(MakeNoteSound(-1).empty());
+  for (int16_t note : {52, 73, 0, -1}) EXPECT_TRUE(MakeNoteSound(note).empty()) << note;
   EXPECT_EQ(FindNoteShape(52), nullptr);
   EXPECT_EQ(FindNoteShape(73), nullptr);
   // Every square of every board has a sound.

@@ -76,15 +76,10 @@ TEST(RiffReader, WalksChunksAndRejectsDamagedFiles) {
 // The resource script must embed every sound numbered by its id + 1 (the set's order),
 // as type WAVE, in English (United Kingdom), from a path relative to resources/.
 TEST(SoundResourceScript, EmbedsEverySoundOnceUnderUkEnglish) {
-  std::ifstream in(std::string(ZIRIRAR_SOURCE_DIR) + "/win32/resources/sounds.rc");
-  ASSERT_TRUE(in) << "win32/resources/sounds.rc is missing";
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string script = text.str();
-
+  std::ifstream lines(std::string(ZIRIRAR_SOURCE_DIR) + "/win32/resources/sounds.rc");
+  ASSERT_TRUE(lines) << "win32/resources/sounds.rc is missing";
   bool languageSet = false;
   std::map<std::string, std::string> entries;
-  std::istringstream lines(script);
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
     std::string first, second, third, rest;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/game.h"
@@ -32,15 +33,17 @@ inline std::string SoundWord(SoundId sound) {
 // "effect ding", "stop") and the calls that reach a sound output ("play a58 loop",
 // "play ding once", "silence", "close sound"). A test may add words of its own with Add.
 // Long runs keep no log (`keep` false) and read the count of requests. Either way a
-// request no game makes (a note off the scale; with `game` set, a square off its board)
-// is its fault.
+// request no game makes (a note off the scale, a sound of no id in the table, a note's
+// played once or an effect's looped; with `game` set, a square off its board or a sound
+// while sound is off) is its fault.
 class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
  public:
   Events events;
   bool keep = true;
   long requests = 0;
   const GameSession* game = nullptr;
-  std::string fault;  // the first such request
+  std::string fault;               // the first such request
+  std::string playing = kSilence;  // the output's last play call, until a stop
 
   void InvalidateSquare(int16_t square) override {
     if (game != nullptr && (square < 0 || square >= game->squareCount))
@@ -56,9 +59,13 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   void PlayEffect(SoundEffect effect) override { Add(std::string("effect ") + EffectWord(effect)); }
   void StopSound() override { Add("stop"); }
   void Play(SoundId sound, bool loop) override {
-    Add("play " + SoundWord(sound) + (loop ? " loop" : " once"));
+    const std::string word = SoundWord(sound);
+    const bool known = word != std::to_string(sound);
+    if (!known || loop != (word[0] == 'a')) Fault(word + (loop ? " looped" : " played once"));
+    if (game != nullptr && !game->soundOn) Fault("sound " + word + " requested with sound off");
+    Add(playing = "play " + word + (loop ? " loop" : " once"));
   }
-  void Stop() override { Add(kSilence); }
+  void Stop() override { Add(playing = kSilence); }
   void Close() override { Add("close sound"); }
 
   void Add(std::string event) {
@@ -67,11 +74,7 @@ class Recorder final : public GameView, public SoundPlayer, public SoundOutput {
   }
 
   // The events since the last call.
-  Events Take() {
-    Events taken;
-    taken.swap(events);
-    return taken;
-  }
+  Events Take() { return std::exchange(events, {}); }
 
  private:
   void Fault(const std::string& what) {
@@ -108,4 +111,15 @@ struct Harness {
 
   // Repeats the whole sequence correctly, letting each flash run out.
   void PlayBackCorrectly() { ::PlayBackCorrectly(game, out, out); }
+
+  // Starts a new game and plays it without a mistake up to the player's turn in `round`.
+  void ReachTurn(int round = 1) {
+    New();
+    TickWhile(GameState::Watch);
+    for (int r = 1; r < round; ++r) {
+      PlayBackCorrectly();
+      TickWhile(GameState::SequenceOk);
+      TickWhile(GameState::Watch);
+    }
+  }
 };

@@ -34,35 +34,25 @@ inline uint32_t LittleEndian(const std::vector<uint8_t>& b, size_t at, int bytes
 inline WaveFile ReadWave(const std::vector<uint8_t>& b) {
   WaveFile w;
   auto id = [&b](size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); };
-  if (b.size() < 12 || id(0) != "RIFF" || id(8) != "WAVE") {
-    w.error = "not a RIFF/WAVE file";
+  auto refused = [&w](const std::string& why) {
+    w.error = why;
     return w;
-  }
+  };
+  if (b.size() < 12 || id(0) != "RIFF" || id(8) != "WAVE") return refused("not a RIFF/WAVE file");
   w.riffSize = LittleEndian(b, 4, 4);
-  if (uint64_t{w.riffSize} + 8 != b.size()) {
-    w.error = "RIFF size does not match the file length";
-    return w;
-  }
+  if (uint64_t{w.riffSize} + 8 != b.size())
+    return refused("RIFF size does not match the file length");
   bool haveFormat = false, haveData = false;
   size_t at = 12;
   while (at < b.size()) {
-    if (at + 8 > b.size()) {
-      w.error = "truncated chunk header";
-      return w;
-    }
+    if (at + 8 > b.size()) return refused("truncated chunk header");
     const std::string chunk = id(at);
     const uint32_t size = LittleEndian(b, at + 4, 4);
     const size_t body = at + 8;
-    if (body + size > b.size()) {
-      w.error = "chunk " + chunk + " runs past the end";
-      return w;
-    }
+    if (body + size > b.size()) return refused("chunk " + chunk + " runs past the end");
     w.chunks.push_back(chunk);
     if (chunk == "fmt ") {
-      if (size != 16 && size != 18) {
-        w.error = "unexpected fmt size";
-        return w;
-      }
+      if (size != 16 && size != 18) return refused("unexpected fmt size");
       w.fmtSize = size;
       w.formatTag = static_cast<uint16_t>(LittleEndian(b, body, 2));
       w.channels = static_cast<uint16_t>(LittleEndian(b, body + 2, 2));
@@ -83,10 +73,7 @@ inline WaveFile ReadWave(const std::vector<uint8_t>& b) {
     at = body + size;
     if ((size & 1) && at < b.size()) ++at;
   }
-  if (!haveFormat || !haveData) {
-    w.error = "no fmt or no data chunk";
-    return w;
-  }
+  if (!haveFormat || !haveData) return refused("no fmt or no data chunk");
   if (w.bitsPerSample == 8) {
     for (uint32_t i = 0; i < w.dataSize; ++i) w.samples.push_back(b[w.dataOffset + i]);
   } else if (w.bitsPerSample == 16) {

@@ -9,15 +9,8 @@
 
 namespace {
 
-BoardLayout Sized(int32_t w, int32_t h) {
-  BoardLayout layout;
-  layout.clientWidth = w;
-  layout.clientHeight = h;
-  return layout;
-}
-
 TEST(Layout, Client640x480OnTwoByTwo) {
-  const BoardLayout l = Sized(640, 480);
+  const BoardLayout l{640, 480};
   EXPECT_EQ(BoardWidth(l), 480);
   EXPECT_EQ(GridX(l, 1, 0), 0);
   EXPECT_EQ(GridX(l, 1, 1), 240);
@@ -33,7 +26,7 @@ TEST(Layout, Client640x480OnTwoByTwo) {
 }
 
 TEST(Layout, HitTestOn640x480) {
-  const BoardLayout l = Sized(640, 480);
+  const BoardLayout l{640, 480};
   struct {
     uint16_t x, y;
     int16_t square;
@@ -45,7 +38,7 @@ TEST(Layout, HitTestOn640x480) {
 }
 
 TEST(Layout, Width1000OnFourByThreeFormsProductsFirst) {
-  const BoardLayout l = Sized(1000, 400);
+  const BoardLayout l{1000, 400};
   const int32_t lines[] = {0, 187, 375, 562, 750};
   for (int i = 0; i <= 4; ++i) EXPECT_EQ(GridX(l, 4, i), lines[i]) << i;
   EXPECT_EQ(HitTest(l, 4, 186, 0), 0);
@@ -57,21 +50,21 @@ TEST(Layout, Width1000OnFourByThreeFormsProductsFirst) {
 }
 
 TEST(Layout, OddWidthsTruncate) {
-  EXPECT_EQ(BoardWidth(Sized(641, 1)), 480);
-  EXPECT_EQ(BoardWidth(Sized(1001, 1)), 750);
-  EXPECT_EQ(BoardWidth(Sized(3, 1)), 2);
-  EXPECT_EQ(StatusPanelRect(Sized(1001, 7)), (Rect{755, 0, 1001, 7}));
+  EXPECT_EQ(BoardWidth(BoardLayout{641, 1}), 480);
+  EXPECT_EQ(BoardWidth(BoardLayout{1001, 1}), 750);
+  EXPECT_EQ(BoardWidth(BoardLayout{3, 1}), 2);
+  EXPECT_EQ(StatusPanelRect(BoardLayout{1001, 7}), (Rect{755, 0, 1001, 7}));
 }
 
 TEST(Layout, TooShortForFourRowsHitsNothing) {
   for (int16_t board : {5, 6}) {
     ASSERT_EQ(BoardRows(board), 4);
     for (int32_t h = 0; h <= 4; ++h) {
-      const BoardLayout l = Sized(800, h);
+      const BoardLayout l{800, h};
       for (uint16_t x = 0; x <= 600; x += 7)
         for (uint16_t y = 0; y < 8; ++y) EXPECT_EQ(HitTest(l, board, x, y), -1);
     }
-    EXPECT_EQ(HitTest(Sized(800, 5), board, 0, 0), 0);  // one pixel row per cell
+    EXPECT_EQ(HitTest(BoardLayout{800, 5}, board, 0, 0), 0);  // one pixel row per cell
   }
 }
 
@@ -94,28 +87,28 @@ TEST(Layout, StatusLinesAreEighthsOfTheHeight) {
   const int32_t at480[6] = {0, 60, 120, 180, 240, 300};
   const int32_t at100[6] = {0, 12, 25, 37, 50, 62};
   for (int k = 1; k <= 5; ++k) {
-    EXPECT_EQ(StatusLineRect(Sized(640, 480), k), (Rect{485, at480[k - 1], 640, at480[k]}));
-    EXPECT_EQ(StatusLineRect(Sized(640, 100), k), (Rect{485, at100[k - 1], 640, at100[k]}));
+    EXPECT_EQ(StatusLineRect(BoardLayout{640, 480}, k), (Rect{485, at480[k - 1], 640, at480[k]}));
+    EXPECT_EQ(StatusLineRect(BoardLayout{640, 100}, k), (Rect{485, at100[k - 1], 640, at100[k]}));
   }
 }
 
 // Squares the board does not have lie below or beside the grid, and no index or
 // client size, however extreme, overflows (the sanitizers watch this).
 TEST(Layout, AnyIndexAndSizeIsDefined) {
-  const BoardLayout l = Sized(640, 480);
+  const BoardLayout l{640, 480};
   EXPECT_GE(SquareRect(l, 1, 4).top, GridY(l, 1, 2));
   EXPECT_GE(SquareRect(l, 1, INT16_MAX).top, GridY(l, 1, 2));
   EXPECT_LT(SquareRect(l, 1, -1).right, 0);
   SquareRect(l, 1, INT16_MIN);
-  const BoardLayout huge = Sized(INT32_MAX, INT32_MAX);
+  const BoardLayout huge{INT32_MAX, INT32_MAX};
   EXPECT_EQ(BoardWidth(huge), INT32_MAX / 4 * 3 + 2);  // (3 * (2^31 - 1)) / 4
   EXPECT_EQ(GridX(huge, 6, 5), BoardWidth(huge));
   EXPECT_EQ(GridY(huge, 6, 4), INT32_MAX - 1);
   const Rect far = SquareRect(huge, 6, INT16_MAX);
   EXPECT_LE(far.left, far.right);
   EXPECT_EQ(HitTest(huge, 6, 65535, 65535), 0);
-  EXPECT_EQ(HitTest(Sized(-400, -400), 1, 0, 0), -1);
-  EXPECT_EQ(HitTest(Sized(400, -400), 1, 0, 0), -1);
+  EXPECT_EQ(HitTest(BoardLayout{-400, -400}, 1, 0, 0), -1);
+  EXPECT_EQ(HitTest(BoardLayout{400, -400}, 1, 0, 0), -1);
 }
 
 }  // namespace

@@ -12,11 +12,7 @@ using Line = RecordingCanvas::Line;
 struct Painted {
   RecordingCanvas canvas;
   Painted(const GameSession& game, int32_t w, int32_t h, int16_t fontSize = 12) {
-    BoardLayout layout;
-    layout.clientWidth = w;
-    layout.clientHeight = h;
-    layout.statusFontSize = fontSize;
-    PaintWindow(game, layout, canvas);
+    PaintWindow(game, BoardLayout{w, h, fontSize}, canvas);
     EXPECT_EQ(canvas.fault, "");
   }
 };
@@ -124,11 +120,8 @@ TEST(PaintSquares, WinFillsEveryRegardlessOfTheLitSquare) {
   const Painted p(Session(GameState::YouWin, 5, 3), 800, 600);
   const auto& fills = p.canvas.fills;
   ASSERT_EQ(fills.size(), 16u);
-  BoardLayout layout;
-  layout.clientWidth = 800;
-  layout.clientHeight = 600;
   for (int16_t i = 0; i < 16; ++i) {
-    EXPECT_EQ(fills[i].rect, SquareRect(layout, 5, i)) << i;
+    EXPECT_EQ(fills[i].rect, SquareRect(BoardLayout{800, 600}, 5, i)) << i;
     EXPECT_EQ(fills[i].colour, SquareColour(5, i)) << i;
   }
   EXPECT_EQ(fills[2].colour, fills[7].colour);

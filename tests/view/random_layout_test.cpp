@@ -13,9 +13,8 @@ TEST(RandomLayout, PaintedSquaresLieInTheirCellsAndHitThemselves) {
   std::mt19937 rng(20240611);
   std::uniform_int_distribution<int32_t> size(0, 10000);
   for (int round = 0; round < 1500; ++round) {
-    BoardLayout l;
-    l.clientWidth = round < 40 ? round : size(rng);  // every tiny size, then random ones
-    l.clientHeight = round < 40 ? 39 - round : size(rng);
+    // Every tiny size, then random ones.
+    const BoardLayout l{round < 40 ? round : size(rng), round < 40 ? 39 - round : size(rng)};
     for (int16_t board = 0; board < kBoardCount; ++board) {
       const int16_t columns = BoardColumns(board);
       for (int16_t s = 0; s < BoardSquares(board); ++s) {
