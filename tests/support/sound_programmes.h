@@ -16,14 +16,14 @@
 
 // One request ("a69" a note, "ding" or "buzz" an effect, "stop") and the ms waited after
 // it (0: the next request on the same tick).
-struct SoundRequest {
+struct ProgrammeRequest {
   const char* name;
   int thenMs;
 };
 
 template <typename Driver>
-void MakeRequests(Driver& driver, std::initializer_list<SoundRequest> requests) {
-  for (const SoundRequest& r : requests) {
+void MakeRequests(Driver& driver, std::initializer_list<ProgrammeRequest> requests) {
+  for (const ProgrammeRequest& r : requests) {
     if (r.name[0] == 'a') {
       driver.Note(r.name);
     } else if (std::strcmp(r.name, "stop") == 0) {
