@@ -58,11 +58,7 @@ def stream_rests(client):
 
 def figure(lines, pattern):
     """The number that `pattern` (a regular expression with one group) finds first."""
-    for line in lines:
-        found = re.search(pattern, line)
-        if found:
-            return float(found.group(1))
-    return None
+    return next((float(f.group(1)) for line in lines if (f := re.search(pattern, line))), None)
 
 
 def stalls(run):

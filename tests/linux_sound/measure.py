@@ -17,6 +17,7 @@ while a sample's arrival is never earlier than when the sink had it. A sample is
 heard (by the sink's clock) no later than its arrival plus the configured latency,
 which is what the latencies below use: they are upper bounds, good to a few ms.
 """
+import array
 import bisect
 import json
 import os
@@ -70,9 +71,7 @@ class Capture:
         self.proc.terminate()
         self.proc.wait(timeout=10)
         self.thread.join(timeout=10)
-        n = len(self.data) // 2
-        return [int.from_bytes(self.data[2 * i:2 * i + 2], "little", signed=True)
-                for i in range(n)]
+        return array.array("h", self.data[:len(self.data) // 2 * 2]).tolist()  # s16le: this machine's order
 
 
 def sink_latency():
@@ -107,18 +106,17 @@ def ms(samples):
     return 1000.0 * samples / RATE
 
 
+def first_loud(x, indices, level=LEVEL):
+    """The first of `indices` where x sounds above `level`, or None."""
+    return next((i for i in indices if abs(x[i]) > level), None)
+
+
 def onset(x, start, limit):
-    for i in range(max(start, 0), min(limit, len(x))):
-        if abs(x[i]) > LEVEL:
-            return i
-    return None
+    return first_loud(x, range(max(start, 0), min(limit, len(x))))
 
 
 def last_sound(x, start, limit):
-    for i in range(min(limit, len(x)) - 1, max(start, 0) - 1, -1):
-        if abs(x[i]) > LEVEL:
-            return i
-    return None
+    return first_loud(x, range(min(limit, len(x)) - 1, max(start, 0) - 1, -1))
 
 
 def largest_step(x, begin, end):
@@ -132,18 +130,14 @@ def steady_windows(x, begin, end, period):
 
     A window sounds when its swing is the note's (plateau to plateau, within 25 %) and
     it repeats the period before it sample for sample (within 10 % of the swing)."""
-    flags = []
     swing = 2 * PEAK
-    i = begin + period
-    while i + period <= end:
-        w = x[i:i + period]
-        prev = x[i - period:i]
-        ok = abs((max(w) - min(w)) - swing) <= swing // 4
-        if ok:
-            ok = max(abs(a - b) for a, b in zip(w, prev)) <= swing // 10
-        flags.append(ok)
-        i += period
-    return flags
+
+    def sounds(i):
+        w, prev = x[i:i + period], x[i - period:i]
+        return (abs((max(w) - min(w)) - swing) <= swing // 4
+                and max(abs(a - b) for a, b in zip(w, prev)) <= swing // 10)
+
+    return [sounds(i) for i in range(begin + period, end - period + 1, period)]
 
 
 def pitch(x, begin, end):
@@ -229,10 +223,8 @@ def analyse(x, timeline, events):
     # Effects: they fall silent by themselves, after about their own length.
     for at, name, until in effects:
         p, s = timeline.first_after(at), timeline.first_after(until)
-        on = next((i for i in range(p, min(s, len(x))) if abs(x[i]) > 300), None)
-        off = None
-        if on is not None:
-            off = max((i for i in range(on, min(s, len(x))) if abs(x[i]) > 300), default=on)
+        on = first_loud(x, range(p, min(s, len(x))), 300)
+        off = None if on is None else first_loud(x, range(min(s, len(x)) - 1, on - 1, -1), 300)
         result["effects"].append({"name": name,
                                   "sounding_ms": None if on is None else ms(off - on)})
 

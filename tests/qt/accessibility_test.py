@@ -1,7 +1,7 @@
 """The real game read and played through AT-SPI on a private X server, session bus and
 accessibility bus: the board's name and keys, then the status bar's text as told once per
 change, "Watch", "Your turn", and "Wrong!" on a wrong key. Usage: accessibility_test.py GAME"""
-import ctypes, os, shutil, signal, subprocess, sys, tempfile, time, unittest
+import contextlib, ctypes, os, shutil, signal, subprocess, sys, tempfile, time, unittest
 
 DEADLINE = time.monotonic() + 40
 
@@ -93,10 +93,8 @@ def read_and_play(game):
     finally:
         # The game, the launcher, the buses, the registry and Xvfb: ended and waited for.
         for attempt in range(100):
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 os.killpg(group[0], signal.SIGTERM if attempt < 50 else signal.SIGKILL)
-            except ProcessLookupError:
-                pass
             try:
                 while os.waitpid(-1, os.WNOHANG)[0]:
                     pass

@@ -145,11 +145,7 @@ class GameWindowTest final : public QObject {
     QFETCH(int, index);
     Recorder sound;
     QtPlayer player(sound);
-    try {
-      scenario::RunScenario(scenario::AllScenarios()[index], player);
-    } catch (const ScenarioFailure& failure) {
-      QFAIL(failure.what());
-    }
+    QVERIFY_THROWS_NO_EXCEPTION(scenario::RunScenario(scenario::AllScenarios()[index], player));
   }
 
   // Without a sound server the game plays on: its ticks keep time (the scenario times
@@ -200,20 +196,16 @@ class GameWindowTest final : public QObject {
   void paintedFrameIsWhatTheViewDraws() {
     Recorder sound;
     QtPlayer player(sound, 643, 471);
-    try {
+    QVERIFY_THROWS_NO_EXCEPTION({
       player.Run(screen::kLevel);
       player.ChooseLevel(6, 0);
       player.Run(screen::kFreePlay);
       player.Type('b', false);  // the last square
-      QVERIFY(player.WaitUntil(
-          2000, [&] { return player.Window().Game().litSquare == 19; }, 5));
+      QVERIFY(player.Await(2000, 5, [&] { return player.Window().Game().litSquare == 19; }));
       QTest::qWait(100);  // the paint that follows
-      const screen::Frame frame = player.Capture();
-      const QString problem = CompareWithTheView(player.Window(), frame);
+      const QString problem = CompareWithTheView(player.Window(), player.Capture());
       QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    } catch (const ScenarioFailure& failure) {
-      QFAIL(failure.what());
-    }
+    });
   }
 
   // The menu bar of the Windows game: the same items in the same order, with their
@@ -319,8 +311,7 @@ class GameWindowTest final : public QObject {
     QCOMPARE(about->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
              window.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32));
     player.CloseDialog();
-    QVERIFY(player.WaitUntil(
-        1000, [&] { return window.OpenDialog() == nullptr; }, 5));
+    QVERIFY(player.Await(1000, 5, [&] { return window.OpenDialog() == nullptr; }));
   }
 };
 

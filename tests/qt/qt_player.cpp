@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 
@@ -58,8 +59,7 @@ QtPlayer::QtPlayer(SoundOutput& sound, int width, int height) : sound_(sound) {
   if (!QTest::qWaitForWindowExposed(window_.get())) Fail("the game window was not shown");
   window_->activateWindow();
   if (!QTest::qWaitForWindowActive(window_.get())) Fail("the game window did not become active");
-  if (!WaitUntil(
-          2000, [&] { return window_->Board()->width() == width; }, 5))
+  if (!Await(2000, 5, [&] { return window_->Board()->width() == width; }))
     Fail("the window did not take its size");
 }
 
@@ -86,12 +86,11 @@ screen::Frame QtPlayer::Capture() {
           ->copy(at.x(), at.y(), static_cast<int>(std::lround(board->width() * ratio)),
                  static_cast<int>(std::lround(board->height() * ratio)))
           .convertToFormat(QImage::Format_RGB32);
-  std::vector<screen::Colour> pixels(static_cast<size_t>(image.width()) * image.height());
-  for (int y = 0; y < image.height(); ++y) {
-    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      pixels[static_cast<size_t>(y) * image.width() + x] = row[x] & 0xFFFFFF;
-  }
+  // 0xFFRRGGBB, row after row: a row of 32-bit pixels needs no padding.
+  const QRgb* bits = reinterpret_cast<const QRgb*>(image.constBits());
+  std::vector<screen::Colour> pixels(bits,
+                                     bits + static_cast<size_t>(image.width()) * image.height());
+  for (screen::Colour& pixel : pixels) pixel &= 0xFFFFFF;
   const QPalette palette = board->palette();
   return screen::Frame(image.width(), image.height(), std::move(pixels),
                        palette.color(QPalette::Base).rgb() & 0xFFFFFF,
@@ -163,20 +162,22 @@ QDialog* QtPlayer::Dialog() {
   return dialog;
 }
 
-void QtPlayer::LevelChoice(int& board, int& skill) {
-  QDialog* dialog = Dialog();
-  const auto* boards = dialog->findChild<QComboBox*>(QString::fromLatin1(kBoardListName));
-  const auto* skills = dialog->findChild<QComboBox*>(QString::fromLatin1(kSkillListName));
+std::pair<QComboBox*, QComboBox*> QtPlayer::Lists(QDialog* dialog) {
+  auto* boards = dialog->findChild<QComboBox*>(QString::fromLatin1(kBoardListName));
+  auto* skills = dialog->findChild<QComboBox*>(QString::fromLatin1(kSkillListName));
   if (boards == nullptr || skills == nullptr) Fail("the open dialog has no board and skill lists");
+  return {boards, skills};
+}
+
+void QtPlayer::LevelChoice(int& board, int& skill) {
+  const auto [boards, skills] = Lists(Dialog());
   board = boards->currentIndex();
   skill = skills->currentIndex();
 }
 
 void QtPlayer::ChooseLevel(int board, int skill) {
   QDialog* dialog = Dialog();
-  auto* boards = dialog->findChild<QComboBox*>(QString::fromLatin1(kBoardListName));
-  auto* skills = dialog->findChild<QComboBox*>(QString::fromLatin1(kSkillListName));
-  if (boards == nullptr || skills == nullptr) Fail("the open dialog has no board and skill lists");
+  const auto [boards, skills] = Lists(dialog);
   boards->setCurrentIndex(board);
   skills->setCurrentIndex(skill);
   for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
@@ -205,41 +206,26 @@ std::string QtPlayer::CheckPanel(const screen::Frame& frame, const screen::Geome
     QPainter painter(&expected);
     const double ppi = window_->Board()->logicalDpiY() * Ratio();
     painter.setFont(ReferenceFont(ReferenceFontPoints(g.width, ppi), ppi));
-    const QString lines[5] = {QStringLiteral("Skill: %1").arg(skill),
-                              QStringLiteral("Board: %1").arg(board),
-                              QStringLiteral("Length: %1").arg(length),
-                              QStringLiteral("Target: %1").arg(target), QString::fromLatin1(word)};
+    const std::array<std::string, 5> lines =
+        scenario::StatusLines(skill, board, length, target, word);
     for (int k = 1; k <= 5; ++k) {
       const screen::Box box = g.StatusLine(k);
       painter.setPen(QColor::fromRgb(k == 5 ? wordColour : frame.Text()));
       painter.drawText(QRect(box.left, box.top, box.Width(), box.Height()),
                        (k == 5 ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter |
                            Qt::TextSingleLine | Qt::TextDontClip,
-                       lines[k - 1]);
+                       QString::fromStdString(lines[k - 1]));
     }
   }
-  const screen::Box panel = g.StatusPanel();
-  int wrong = 0;
-  std::string first;
-  for (int y = panel.top; y < panel.bottom; ++y) {
-    for (int x = panel.left; x < panel.right; ++x) {
-      const screen::Colour want = expected.pixel(x, y) & 0xFFFFFF;
-      if (frame.At(x, y) != want && wrong++ == 0) {
-        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                screen::Hex(frame.At(x, y)) + ", expected " + screen::Hex(want);
-      }
-    }
-  }
-  if (wrong == 0) return "";
-  return std::to_string(wrong) + " pixels of the status panel differ, first " + first;
+  return scenario::PanelDifference(frame, g.StatusPanel(),
+                                   [&](int x, int y) { return expected.pixel(x, y) & 0xFFFFFF; });
 }
 
 int QtPlayer::QuitAndWait() {
   Recorder* recorded = dynamic_cast<Recorder*>(&sound_);
   if (recorded != nullptr) recorded->Take();
   Run(screen::kQuit);
-  const bool ended = WaitUntil(
-      2000, [&] { return !window_->isVisible(); }, 10);
+  const bool ended = Await(2000, 10, [&] { return !window_->isVisible(); });
   // The session ended with it: the sound output closed once.
   const Events calls = recorded != nullptr ? recorded->Take() : Events{};
   const bool soundClosed =

@@ -6,11 +6,14 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "qt/game_window.h"
 #include "sound/sound_player.h"
 #include "tests/scenarios/local_player.h"
 #include "tests/support/recorder.h"
+
+class QComboBox;
 
 class QtPlayer final : public scenario::LocalPlayer {
  public:
@@ -30,6 +33,8 @@ class QtPlayer final : public scenario::LocalPlayer {
  private:
   void Pause(int ms) override;
   QDialog* Dialog();  // the one dialog open; fails without one
+  // The Level dialog's lists of boards and skills; fails without them.
+  std::pair<QComboBox*, QComboBox*> Lists(QDialog* dialog);
 
   std::unique_ptr<GameWindow> window_;
   SoundOutput& sound_;

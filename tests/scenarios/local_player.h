@@ -19,6 +19,10 @@ class LocalPlayer : public ScenarioPlayer {
       Pause(pollMs);
     }
   }
+  // WaitUntil with the condition last, where a lambda reads best.
+  bool Await(int limitMs, int pollMs, const std::function<bool()>& condition) {
+    return WaitUntil(limitMs, condition, pollMs);
+  }
   [[noreturn]] void Fail(const std::string& what) final { throw ScenarioFailure(what); }
 
  protected:

@@ -49,31 +49,12 @@ std::string HelpTextLines() {
   return text;
 }
 
-// The steps that may start what a later step watches: a new game's playback, a flash.
-bool StartsSomething(Op op) {
-  switch (op) {
-    case Op::Command:
-    case Op::Key:
-    case Op::Type:
-    case Op::ClickSquare:
-    case Op::ClickMargin:
-    case Op::ClickOff:
-    case Op::ChooseLevel:
-    case Op::CloseDialog:
-    case Op::PressWrongSquare:
-    case Op::PressShownSquare:
-      return true;
-    default:
-      return false;
-  }
-}
-
 class Judge {
  public:
   explicit Judge(ScenarioPlayer& player) : p_(player) {}
 
   void Do(const Step& s) {
-    if (StartsSomething(s.op)) lastActionAt_ = p_.NowMs();
+    if (s.op <= Op::PressShownSquare) lastActionAt_ = p_.NowMs();  // an act
     switch (s.op) {
       case Op::Command:
         return p_.Run(static_cast<Command>(s.a));
@@ -351,6 +332,35 @@ class Judge {
 void RunScenario(const Scenario& scenario, ScenarioPlayer& player) {
   Judge judge(player);
   for (const Step& step : scenario.steps) judge.Do(step);
+}
+
+std::array<std::string, 5> StatusLines(int skill, int board, int length, int target,
+                                       const char* word) {
+  return {"Skill: " + std::to_string(skill), "Board: " + std::to_string(board),
+          "Length: " + std::to_string(length), "Target: " + std::to_string(target), word};
+}
+
+std::string PanelDifference(const Frame& frame, const Box& panel,
+                            const std::function<Colour(int x, int y)>& expected, int tolerance) {
+  const auto near = [&](Colour a, Colour b) {
+    for (int shift = 0; shift <= 16; shift += 8)
+      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
+          tolerance)
+        return false;
+    return true;
+  };
+  int wrong = 0;
+  std::string first;
+  for (int y = panel.top; y < panel.bottom; ++y) {
+    for (int x = panel.left; x < panel.right; ++x) {
+      const Colour want = expected(x, y);
+      if (!near(frame.At(x, y), want) && wrong++ == 0)
+        first = Format("(%d, %d) is %s, expected %s", x, y, screen::Hex(frame.At(x, y)).c_str(),
+                       screen::Hex(want).c_str());
+    }
+  }
+  if (wrong == 0) return "";
+  return Format("%d pixels of the status panel differ, first %s", wrong, first.c_str());
 }
 
 }  // namespace scenario

@@ -5,6 +5,7 @@
 // and the Qt test both compile this.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -21,6 +22,7 @@ struct ScenarioFailure : std::runtime_error {
 
 namespace scenario {
 
+// The acts come first: each may start what a later step watches (a playback, a flash).
 enum class Op {
   Command,             // a: the command, as the menu or an accelerator sends it
   Key,                 // text: a real key press: "F1", "F2", "F3", "d", "Shift+E", "Alt+R"
@@ -28,6 +30,10 @@ enum class Op {
   ClickSquare,         // a: the square, at its centre
   ClickMargin,         // a: the square, in the margin below and right of it (same hit cell)
   ClickOff,            // a: 0 the status panel, 1 the last grid line, 2 below the hit cells
+  ChooseLevel,         // a board, b skill (indices) chosen in the open Level dialog, then OK
+  CloseDialog,         // Esc on the open dialog
+  PressWrongSquare,    // a click on a square other than the one remembered
+  PressShownSquare,    // a click on the square remembered
   ExpectStatus,        // text: the status word, within a ms, not before b ms
   ExpectLit,           // a: the one square lit (-1: none), within b ms
   ExpectDarkFor,       // a ms during which no square lights
@@ -40,12 +46,8 @@ enum class Op {
   ExpectNoDialogFor,   // a ms during which no dialog opens
   ExpectDialogText,    // a: 0 the help text, 1 the About text, shown by the open dialog
   ExpectLevelChoice,   // a board, b skill (indices) selected in the open Level dialog
-  ChooseLevel,         // a board, b skill (indices) chosen in the open Level dialog, then OK
-  CloseDialog,         // Esc on the open dialog
   WatchAndRepeat,      // a rounds, each watched and repeated, b skill (1-based), c target
   WatchFirstSquare,    // the first playback of a new game, whose square is remembered
-  PressWrongSquare,    // a click on a square other than the one remembered
-  PressShownSquare,    // a click on the square remembered
   Pause,               // a ms of the game running on
   Quit,                // the Quit command: the program ends with code 0
 };
@@ -100,5 +102,14 @@ class ScenarioPlayer : public screen::BoardPlayer {
 };
 
 void RunScenario(const Scenario& scenario, ScenarioPlayer& player);
+
+// For a player's CheckPanel: the status panel's five lines ("Skill: 2" to the word), and
+// how its pixels in `frame` differ from `expected` (of each pixel by x and y), with each
+// channel allowed `tolerance` steps off: "" when they agree.
+std::array<std::string, 5> StatusLines(int skill, int board, int length, int target,
+                                       const char* word);
+std::string PanelDifference(const screen::Frame& frame, const screen::Box& panel,
+                            const std::function<screen::Colour(int x, int y)>& expected,
+                            int tolerance = 0);
 
 }  // namespace scenario

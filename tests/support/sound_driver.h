@@ -5,7 +5,6 @@
 // programmes of tests/support/sound_programmes.h.
 #pragma once
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "sound/sound_player.h"
@@ -27,24 +29,18 @@ using test_clock::UnixMicroseconds;
 // Processor time of the sound thread so far, in clock ticks (of 10 ms), from /proc.
 inline long SoundThreadTicks() {
   long ticks = 0;
-  DIR* tasks = opendir("/proc/self/task");
-  if (!tasks) return 0;
-  while (dirent* task = readdir(tasks)) {
-    char path[64], stat[512] = {};
-    std::snprintf(path, sizeof path, "/proc/self/task/%.20s/stat", task->d_name);
-    FILE* file = std::fopen(path, "r");
-    if (!file) continue;
-    const size_t size = std::fread(stat, 1, sizeof stat - 1, file);
-    std::fclose(file);
-    stat[size] = '\0';
+  std::error_code gone;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", gone)) {
+    std::ifstream file(task.path() / "stat");
+    std::string stat;
+    std::getline(file, stat);
     // "tid (name) state ..." with utime and stime the 12th and 13th fields after ")".
-    const char* end = std::strrchr(stat, ')');
-    if (!end || std::strncmp(std::strchr(stat, '(') + 1, "sound)", 6) != 0) continue;
+    if (stat.find("(sound) ") == std::string::npos) continue;
     long utime = 0, stime = 0;
-    std::sscanf(end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
+    std::sscanf(stat.c_str() + stat.rfind(')') + 2,
+                "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime);
     ticks += utime + stime;
   }
-  closedir(tasks);
   return ticks;
 }
 
@@ -60,13 +56,13 @@ class Driver {
 
   // "a69" plays note 69.
   void Note(const char* name) {
-    Request("play", name, [&] { player_.PlayNote(static_cast<int16_t>(std::atoi(name + 1))); });
+    times_.Time("play", name, [&] { player_.PlayNote(static_cast<int16_t>(std::atoi(name + 1))); });
   }
   void Effect(const char* name) {
-    Request("effect", name, [&] { player_.PlayEffect(EffectNamed(name)); });
+    times_.Time("effect", name, [&] { player_.PlayEffect(EffectNamed(name)); });
   }
   void Stop() {
-    Request("stop", "-", [&] { player_.StopSound(); });
+    times_.Time("stop", "-", [&] { player_.StopSound(); });
   }
   void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -121,11 +117,6 @@ class Driver {
   void Report() const { times_.Report(); }
 
  private:
-  template <typename Call>
-  void Request(const char* event, const char* name, Call call) {
-    times_.Time(event, name, call);
-  }
-
   SoundPlayer& player_;
   RequestTimes times_;
 };

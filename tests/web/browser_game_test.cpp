@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,19 +42,12 @@ class HttpServer {
  public:
   explicit HttpServer(const std::string& folder) {
     int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      dup2(out[1], 1);
-      close(out[0]);
-      close(out[1]);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);  // its log of every request
-      execl("/usr/bin/python3", "python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-            "--directory", folder.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);  // for its log of every request
+    pid_ = Spawn({"/usr/bin/python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+                  "--directory", folder},
+                 -1, out[1], null, SIGKILL);
+    close(null);
     close(out[1]);
     // "Serving HTTP on 127.0.0.1 port N (http://127.0.0.1:N/) ..."
     std::string line;
@@ -84,6 +76,8 @@ std::string g_engine;
 std::unique_ptr<HttpServer> g_server;
 std::unique_ptr<Browser> g_browser;
 std::string g_url;
+
+using Captions = std::vector<std::string>;
 
 std::unique_ptr<BrowserPlayer> NewPage(int width = kViewportWidth, int height = kViewportHeight,
                                        bool touch = false) {
@@ -134,36 +128,27 @@ INSTANTIATE_TEST_SUITE_P(Shared, Scenarios, testing::ValuesIn(scenario::AllScena
 TEST(Keyboard, AloneOpensTheMenuAndADialogAndHearsTheStatus) {
   const std::unique_ptr<BrowserPlayer> page = NewPage();
   PlayAndJudge(*page, [&] {
-    const auto holds = [&](const std::string& expression) {
-      return page->Eval(expression).get<bool>();
-    };
     page->Key("Alt+J");
-    if (!holds("document.activeElement.dataset.command === '0' && "
-               "!!document.activeElement.closest('[role=menu]') && "
-               "document.querySelector('[aria-expanded=true]').textContent === 'Jeu'"))
+    if (!page->Eval("document.activeElement.dataset.command === '0' && "
+                    "!!document.activeElement.closest('[role=menu]') && "
+                    "document.querySelector('[aria-expanded=true]').textContent === 'Jeu'")
+             .get<bool>())
       page->Fail("Alt+J did not open the Jeu menu on its first item");
     page->Key("ArrowDown");
     page->Key("Enter");
-    if (!page->WaitUntil(
-            2000,
-            [&] { return page->DialogCaptions() == std::vector<std::string>{"Choisir un niveau"}; },
-            10))
+    if (!page->Await(2000, 10,
+                     [&] { return page->DialogCaptions() == Captions{"Choisir un niveau"}; }))
       page->Fail("Down and Enter did not open the Level dialog alone");
-    if (!holds("document.activeElement.id === 'board-list' && "
-               "document.querySelector('dialog[open]').contains(document.activeElement)"))
+    if (!page->Eval("document.activeElement.id === 'board-list' && "
+                    "document.querySelector('dialog[open]').contains(document.activeElement)")
+             .get<bool>())
       page->Fail("the Level dialog has not the keyboard in its board list");
     page->Key("Escape");
-    if (!page->WaitUntil(
-            2000, [&] { return page->DialogCaptions().empty(); }, 10))
+    if (!page->Await(2000, 10, [&] { return page->DialogCaptions().empty(); }))
       page->Fail("Esc did not close the Level dialog");
     page->Key("F2");
     const std::string told = "document.querySelector('[role=status]').textContent";
-    if (!page->WaitUntil(
-            3000,
-            [&] {
-              return holds(told + ".startsWith('Watch. Skill 2, board 2, length 1, target 10')");
-            },
-            10))
+    if (!page->WaitFor(told + ".startsWith('Watch. Skill 2, board 2, length 1, target 10')", 3000))
       page->Fail("the live region says " + page->Eval(told).dump() + ", not that the game watches");
   });
 }
@@ -209,14 +194,11 @@ TEST(Phone, FitsBothOrientationsAndPlaysByTouch) {
     };
     const auto dialog = [&](int menu, int command, const char* caption, const char* button) {
       choose(menu, command);
-      if (!page->WaitUntil(
-              2000, [&] { return page->DialogCaptions() == std::vector<std::string>{caption}; },
-              10))
+      if (!page->Await(2000, 10, [&] { return page->DialogCaptions() == Captions{caption}; }))
         page->Fail(std::string("a tap on its item did not open \"") + caption + "\"");
       fits(std::string("\"") + caption + "\"");
       page->Press(std::string("dialog[open] button[value='") + button + "']");
-      if (!page->WaitUntil(
-              2000, [&] { return page->DialogCaptions().empty(); }, 10))
+      if (!page->Await(2000, 10, [&] { return page->DialogCaptions().empty(); }))
         page->Fail(std::string("a tap on its button did not close \"") + caption + "\"");
     };
     for (const bool turned : {false, true}) {
@@ -230,8 +212,7 @@ TEST(Phone, FitsBothOrientationsAndPlaysByTouch) {
       const screen::Geometry g = screen::Geometry::For(1, board.Width(), board.Height());
       const int square = turned ? 3 : 0;
       page->Click(g.CentreX(square), g.CentreY(square));
-      if (!page->WaitUntil(
-              2000, [&] { return page->Capture().LitSquare(g) == square; }, 10))
+      if (!page->Await(2000, 10, [&] { return page->Capture().LitSquare(g) == square; }))
         page->Fail("a tap on square " + std::to_string(square) + " did not light it");
     }
   });
@@ -247,16 +228,13 @@ TEST(Sound, StartsWithTheFirstKeyAfterRest) {
   const std::unique_ptr<BrowserPlayer> page = NewPage();
   PlayAndJudge(*page, [&] {
     const std::string state = "Page.audio ? Page.audio.context.state : 'none'";
-    if (!page->WaitUntil(
-            5000, [&] { return page->Eval("!!Page.audio && Page.audio.resting").get<bool>(); }, 50))
+    if (!page->WaitFor("!!Page.audio && Page.audio.resting", 5000, 50))
       page->Fail("the page's sound did not come to rest");
     page->Type('x', false);  // no square's, no command's
     // WebKit lends a gesture to the timers started within it, for a second.
-    page->WaitUntil(
-        1500, [] { return false; }, 50);
+    page->Await(1500, 50, [] { return false; });
     page->Run(screen::kNewGame);
-    if (!page->WaitUntil(
-            3000, [&] { return page->Eval(state) == "running"; }, 20))
+    if (!page->WaitFor("(" + state + ") === 'running'", 3000, 20))
       page->Fail("the sound is " + page->Eval(state).dump() + " at the new game's first note");
   });
 }
@@ -320,12 +298,7 @@ class PageSoundOutput final : public SoundOutput {
   // Returns once the page's sound has faded and its audio context closed.
   void Close() override {
     page_.Eval("Page.closeSound()");
-    page_.WaitUntil(
-        2000,
-        [&] {
-          return page_.Eval("document.documentElement.dataset.sound === 'closed'").get<bool>();
-        },
-        5);
+    page_.WaitFor("document.documentElement.dataset.sound === 'closed'", 2000, 5);
   }
 
  private:
@@ -362,17 +335,10 @@ constexpr int kNotJudged = 77;
 int DriveSound() {
   const std::unique_ptr<BrowserPlayer> page = NewPage();
   page->Key("d");  // no square at rest: a key a player might press first
-  if (!page->WaitUntil(
-          5000,
-          [&] {
-            return page
-                ->Eval(
-                    "!!Page.audio && Page.audio.context.state === 'running' && "
-                    "Page.audio.buffers.filter(Boolean).length === " +
-                    std::to_string(kSoundCount))
-                .get<bool>();
-          },
-          20))
+  if (!page->WaitFor("!!Page.audio && Page.audio.context.state === 'running' && "
+                     "Page.audio.buffers.filter(Boolean).length === " +
+                         std::to_string(kSoundCount),
+                     5000, 20))
     page->Fail("the page's sound did not start with the first key");
   const bool counted = page->Eval(kCountUnderruns);
   GameSession game;

@@ -1,15 +1,17 @@
 #include "tests/web/browser_player.h"
 
-#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -21,15 +23,7 @@
 
 namespace {
 
-// A computed CSS colour, "rgb(r, g, b)" or "rgba(r, g, b, a)".
-bool ParseCssColour(const std::string& css, screen::Colour& colour) {
-  int r = 0, g = 0, b = 0;
-  if (std::sscanf(css.c_str(), "rgb(%d, %d, %d)", &r, &g, &b) != 3 &&
-      std::sscanf(css.c_str(), "rgba(%d, %d, %d", &r, &g, &b) != 3)
-    return false;
-  colour = static_cast<screen::Colour>(r << 16 | g << 8 | b);
-  return true;
-}
+namespace fs = std::filesystem;
 
 // Draws the status panel in the page's own fonts on a canvas of its own, from the
 // rules of the status text alone, and returns [points, the panel's pixels as 0xRRGGBB].
@@ -81,19 +75,24 @@ constexpr char kDrawPanel[] = R"((a) => {
   return [points, pixels];
 })";
 
+// The first line of a file of /proc, or "".
+std::string ProcLine(const fs::path& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
 // The processes below `root`, from the parents /proc gives.
 std::vector<pid_t> Descendants(pid_t root) {
   std::multimap<pid_t, pid_t> children;
-  if (DIR* proc = opendir("/proc")) {
-    while (dirent* entry = readdir(proc)) {
-      std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-      std::string text;
-      if (!std::getline(stat, text) || text.rfind(')') == std::string::npos) continue;
-      // "pid (name) state ppid ...": the name may hold spaces and parentheses.
-      const pid_t parent = std::atoi(text.c_str() + text.rfind(')') + 4);
-      children.emplace(parent, std::atoi(entry->d_name));
-    }
-    closedir(proc);
+  std::error_code ignored;  // a process gone meanwhile
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ignored)) {
+    // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+    const std::string stat = ProcLine(entry.path() / "stat");
+    if (stat.rfind(')') == std::string::npos) continue;
+    children.emplace(std::atoi(stat.c_str() + stat.rfind(')') + 4),
+                     std::atoi(entry.path().filename().c_str()));
   }
   std::vector<pid_t> found;
   std::vector<pid_t> next{root};
@@ -108,38 +107,44 @@ std::vector<pid_t> Descendants(pid_t root) {
   return found;
 }
 
-// The first line of a file of /proc, or "".
-std::string ProcLine(const std::string& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  return line;
-}
-
 Json BoxJson(const screen::Box& b) {
   return {{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}};
 }
 
+// The menu item of `command`, found by the page's script.
+std::string Item(Command command) {
+  return "document.querySelector('[data-command=\"" + std::to_string(static_cast<int>(command)) +
+         "\"]')";
+}
+
 }  // namespace
+
+pid_t Spawn(const std::vector<std::string>& argv, int in, int out, int err, int deathSignal) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  prctl(PR_SET_PDEATHSIG, deathSignal);
+  const int fds[3] = {in, out, err};
+  for (int k = 0; k < 3; ++k)
+    if (fds[k] >= 0) dup2(fds[k], k);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
 
 Browser::Browser(const std::string& engine, double ratio, bool sound)
     : engine_(engine), ratio_(ratio) {
   // Browsers leave processes behind that their parents no longer wait for: reaped here.
   prctl(PR_SET_CHILD_SUBREAPER, 1);
+  // Closed on exec: the driver's ends alone reach it, and it sees the end of the requests.
   int toChild[2], fromChild[2];
-  if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("no pipes");
-  const std::string script = ZIRIRAR_SOURCE_DIR "/tests/web/browsers.mjs";
-  const std::string ratioText = std::to_string(ratio);
-  pid_ = fork();
-  if (pid_ == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    dup2(toChild[0], 0);
-    dup2(fromChild[1], 1);
-    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
-    execlp("node", "node", script.c_str(), engine.c_str(), ratioText.c_str(),
-           sound ? "--sound" : nullptr, static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0)
+    throw std::runtime_error("no pipes");
+  std::vector<std::string> argv = {"node", ZIRIRAR_SOURCE_DIR "/tests/web/browsers.mjs", engine,
+                                   std::to_string(ratio)};
+  if (sound) argv.push_back("--sound");
+  pid_ = Spawn(argv, toChild[0], fromChild[1], -1, SIGTERM);
   close(toChild[0]);
   close(fromChild[1]);
   requests_ = fdopen(toChild[1], "w");
@@ -171,17 +176,16 @@ bool Browser::AudioDeadlocked() const {
   constexpr long kFutex = 202, kLockPi = 6;  // x86_64's futex call; FUTEX_LOCK_PI
   for (const pid_t pid : Descendants(pid_)) {
     bool serverWaits = false, mainloopWaits = false;
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    DIR* dir = opendir(tasks.c_str());
-    while (dirent* task = dir ? readdir(dir) : nullptr) {
-      const std::string base = tasks + "/" + task->d_name;
-      const std::string name = ProcLine(base + "/comm");
+    std::error_code gone;
+    const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const fs::directory_entry& task : fs::directory_iterator(tasks, gone)) {
+      const std::string name = ProcLine(task.path() / "comm");
       long call = -1, address = 0, operation = 0;
-      std::sscanf(ProcLine(base + "/syscall").c_str(), "%ld %lx %lx", &call, &address, &operation);
+      std::sscanf(ProcLine(task.path() / "syscall").c_str(), "%ld %lx %lx", &call, &address,
+                  &operation);
       serverWaits |= name == "AudioIP~ver RPC" && call == kFutex && (operation & 127) == kLockPi;
       mainloopWaits |= name == "threaded-ml" && call == kFutex;
     }
-    if (dir) closedir(dir);
     if (serverWaits && mainloopWaits) return true;
   }
   return false;
@@ -207,7 +211,7 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
   const std::string text = length > 0 ? std::string(line, length) : "";
   std::free(line);
   if (text.empty()) throw std::runtime_error(engine_ + ": its driver ended");
-  Json reply = Json::parse(text);
+  const Json reply = Json::parse(text);
   if (reply.contains("error"))
     throw std::runtime_error(engine_ + ": " + reply["error"].get<std::string>());
   if (reply.contains("bytes")) {
@@ -216,42 +220,48 @@ Json Browser::Request(const Json& request, std::vector<uint8_t>* bytes) {
       throw std::runtime_error(engine_ + ": a screenshot cut short");
     if (bytes != nullptr) *bytes = std::move(data);
   }
-  return reply;
+  return reply["value"];
 }
 
 BrowserPlayer::BrowserPlayer(Browser& browser, const std::string& url, int width, int height,
                              bool touch, const std::string& preload)
     : browser_(browser), touch_(touch), ratio_(browser.Ratio()), width_(width), height_(height) {
-  try {
-    page_ = browser_
-                .Request({{"op", "open"},
-                          {"url", url},
-                          {"width", width},
-                          {"height", height},
-                          {"touch", touch},
-                          {"preload", preload}})["page"]
-                .get<int>();
-  } catch (const std::runtime_error& e) {
-    Fail(std::string("opening the page: ") + e.what());
-  }
+  const Json size = {{"width", width}, {"height", height}, {"touch", touch}, {"preload", preload}};
+  page_ = Call("open", url, size).get<int>();
   AwaitBoard();
 }
 
+BrowserPlayer::~BrowserPlayer() {
+  try {
+    Call("close");
+  } catch (const ScenarioFailure&) {
+    // The browser goes with its own end.
+  }
+}
+
+Json BrowserPlayer::Send(const char* op, const Json& args, std::vector<uint8_t>* bytes) {
+  try {
+    return browser_.Request({{"op", op}, {"page", page_}, {"args", args}}, bytes);
+  } catch (const std::runtime_error& e) {
+    Fail(std::string(op) + ": " + e.what() + "\n  with " + args.dump().substr(0, 160));
+  }
+}
+
 void BrowserPlayer::Open(const std::string& url) {
-  Call({{"op", "goto"}, {"url", url}});
+  Call("goto", url);
   AwaitBoard();
 }
 
 void BrowserPlayer::Resize(int width, int height) {
   width_ = width;
   height_ = height;
-  Call({{"op", "viewport"}, {"width", width}, {"height", height}});
+  Call("viewport", Json{{"width", width}, {"height", height}});
   AwaitBoard();
 }
 
 void BrowserPlayer::Zoom(double ratio) {
   ratio_ = ratio;
-  Call({{"op", "viewport"}, {"width", width_}, {"height", height_}, {"ratio", ratio}});
+  Call("viewport", Json{{"width", width_}, {"height", height_}, {"ratio", ratio}});
   AwaitBoard();
 }
 
@@ -263,14 +273,11 @@ void BrowserPlayer::AwaitBoard() {
     Fail("the page's devicePixelRatio is " + std::to_string(pageRatio) + ", not " +
          std::to_string(ratio_));
   screen::Frame frame;
-  const bool drawn = WaitUntil(
-      10000,
-      [&] {
-        if (!Eval("!!document.getElementById('board')").get<bool>()) return false;
-        frame = Grab(false);  // the page may not have sized its canvas yet
-        return screen::ShowsGrid(frame, screen::Geometry::For(1, frame.Width(), frame.Height()));
-      },
-      20);
+  const bool drawn = Await(10000, 20, [&] {
+    if (!Eval("!!document.getElementById('board')").get<bool>()) return false;
+    frame = Grab(false);  // the page may not have sized its canvas yet
+    return screen::ShowsGrid(frame, screen::Geometry::For(1, frame.Width(), frame.Height()));
+  });
   if (!drawn) {
     std::string why = "the board was not drawn sharp within 10 s (canvas of " +
                       std::to_string(frame.Width()) + " x " + std::to_string(frame.Height()) + ")";
@@ -289,34 +296,6 @@ void BrowserPlayer::AwaitBoard() {
       "  return face.load().then(() => document.fonts.delete(face)); })()");
 }
 
-BrowserPlayer::~BrowserPlayer() {
-  try {
-    Call({{"op", "close"}});
-  } catch (const ScenarioFailure&) {
-    // The browser goes with its own end.
-  }
-}
-
-Json BrowserPlayer::Call(Json request) {
-  request["page"] = page_;
-  try {
-    return browser_.Request(request);
-  } catch (const std::runtime_error& e) {
-    Fail(e.what());
-  }
-}
-
-Json BrowserPlayer::Eval(const std::string& expression) {
-  Json reply;
-  try {
-    reply = browser_.Request({{"op", "eval"}, {"page", page_}, {"expression", expression}});
-  } catch (const std::runtime_error& e) {
-    Fail(std::string("the page threw: ") + e.what() +
-         "\n  evaluating: " + expression.substr(0, 120));
-  }
-  return reply["value"];
-}
-
 void BrowserPlayer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 BrowserPlayer::Canvas BrowserPlayer::Board() {
@@ -324,20 +303,13 @@ BrowserPlayer::Canvas BrowserPlayer::Board() {
     const c = document.getElementById('board');
     if (!c) return null;
     const r = c.getBoundingClientRect(), s = getComputedStyle(c);
-    return [r.left, r.top, r.width, r.height, c.width, c.height, s.backgroundColor, s.color];
+    // A computed colour, rgb(r, g, b) or rgba(r, g, b, a), as 0xRRGGBB.
+    const rgb = css => css.match(/\d+/g).slice(0, 3).reduce((v, c) => v << 8 | c, 0);
+    return {left: r.left, top: r.top, width: r.width, height: r.height, deviceWidth: c.width,
+            deviceHeight: c.height, background: rgb(s.backgroundColor), text: rgb(s.color)};
   })())");
   if (box.is_null()) Fail("the page has no canvas #board");
-  Canvas c;
-  c.left = box[0];
-  c.top = box[1];
-  c.width = box[2];
-  c.height = box[3];
-  c.deviceWidth = box[4];
-  c.deviceHeight = box[5];
-  if (!ParseCssColour(box[6], c.background) || !ParseCssColour(box[7], c.text))
-    Fail("the canvas's colours are " + box[6].get<std::string>() + " and " +
-         box[7].get<std::string>());
-  return c;
+  return box.get<Canvas>();
 }
 
 screen::Frame BrowserPlayer::Capture() { return Grab(true); }
@@ -345,17 +317,8 @@ screen::Frame BrowserPlayer::Capture() { return Grab(true); }
 screen::Frame BrowserPlayer::Grab(bool sizeMustAgree) {
   const Canvas c = Board();
   std::vector<uint8_t> rgb;
-  Json shot;
-  try {
-    shot = browser_.Request(
-        {{"op", "shot"},
-         {"page", page_},
-         {"clip", {{"x", c.left}, {"y", c.top}, {"width", c.width}, {"height", c.height}}},
-         {"ratio", ratio_}},
-        &rgb);
-  } catch (const std::runtime_error& e) {
-    Fail(std::string("the screenshot: ") + e.what());
-  }
+  const Json clip = {{"x", c.left}, {"y", c.top}, {"width", c.width}, {"height", c.height}};
+  const Json shot = Send("shot", Json::array({clip, ratio_}), &rgb);
   const int width = shot["width"], height = shot["height"];
   if (width != c.deviceWidth || height != c.deviceHeight) {
     if (!sizeMustAgree) return {};
@@ -374,24 +337,21 @@ screen::Frame BrowserPlayer::Grab(bool sizeMustAgree) {
 }
 
 void BrowserPlayer::Run(Command command) {
-  const std::string k = std::to_string(static_cast<int>(command));
   // As the menu item sends it, whatever state it shows: the game judges.
-  const Json clicked = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
-                            "\"]'); if (!e) return false; e.click(); return true; })()");
-  if (!clicked.get<bool>()) Fail("the page has no item [data-command=\"" + k + "\"]");
+  if (!Eval("(() => { const e = " + Item(command) + "; e && e.click(); return !!e; })()")
+           .get<bool>())
+    Fail("the page has no item for command " + std::to_string(static_cast<int>(command)));
 }
 
 // "F1", "Escape", "ArrowDown", "Enter", a character, or a letter with "Shift+" or "Alt+".
-void BrowserPlayer::Key(const std::string& name) { Call({{"op", "key"}, {"key", name}}); }
+void BrowserPlayer::Key(const std::string& name) { Call("key", name, false); }
 
 // The character alone, no modifier: a capital as Caps Lock types it.
 void BrowserPlayer::Type(char typed, bool autoRepeat) {
-  Call({{"op", "key"}, {"key", std::string(1, typed)}, {"repeat", autoRepeat}});
+  Call("key", std::string(1, typed), autoRepeat);
 }
 
-void BrowserPlayer::MouseClick(double x, double y) {
-  Call({{"op", touch_ ? "tap" : "click"}, {"x", x}, {"y", y}});
-}
+void BrowserPlayer::MouseClick(double x, double y) { Call(touch_ ? "tap" : "click", x, y); }
 
 void BrowserPlayer::Click(int x, int y) {
   // Device pixels of the canvas to CSS pixels of the viewport: the device pixel's centre.
@@ -409,11 +369,11 @@ void BrowserPlayer::Press(const std::string& selector) {
 
 // The "true" or "false" of `attribute` on the menu item of `command`.
 bool BrowserPlayer::ItemFlag(Command command, const char* attribute) {
-  const std::string k = std::to_string(static_cast<int>(command));
-  const Json state = Eval("(() => { const e = document.querySelector('[data-command=\"" + k +
-                          "\"]'); return e ? e.getAttribute('" + attribute + "') : 'none'; })()");
+  const Json state = Eval("(() => { const e = " + Item(command) + "; return e ? e.getAttribute('" +
+                          attribute + "') : 'none'; })()");
   if (state != "true" && state != "false")
-    Fail("menu item " + k + "'s " + attribute + " is " + state.dump());
+    Fail("the item of command " + std::to_string(static_cast<int>(command)) + ": its " + attribute +
+         " is " + state.dump());
   return state == "true";
 }
 
@@ -490,9 +450,8 @@ std::string BrowserPlayer::CheckPanel(const screen::Frame& frame, const screen::
                                       int skill, int board, int length, int target,
                                       const char* word, screen::Colour wordColour) {
   if (frame.Width() != g.width || frame.Height() != g.height) return "frame of another size";
-  const std::string texts[5] = {
-      "Skill: " + std::to_string(skill), "Board: " + std::to_string(board),
-      "Length: " + std::to_string(length), "Target: " + std::to_string(target), word};
+  const std::array<std::string, 5> texts =
+      scenario::StatusLines(skill, board, length, target, word);
   Json lines = Json::array();
   for (int k = 1; k <= 5; ++k) {
     Json line = BoxJson(g.StatusLine(k));
@@ -522,48 +481,30 @@ std::string BrowserPlayer::CheckPanel(const screen::Frame& frame, const screen::
   }
   // WebKit's screenshots give the status text's blended edges one step off what its
   // canvas holds (#FFB0E5 for #FFAFE5): there each channel may be one step off.
-  const int tolerance = browser_.Engine() == "webkit" ? 1 : 0;
-  const auto near = [&](screen::Colour a, screen::Colour b) {
-    for (int shift = 0; shift <= 16; shift += 8)
-      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
-          tolerance)
-        return false;
-    return true;
-  };
-  int wrong = 0;
-  std::string first;
-  for (int y = panel.top; y < panel.bottom; ++y) {
-    for (int x = panel.left; x < panel.right; ++x) {
-      const screen::Colour want =
-          drawn->second
-              .pixels[static_cast<size_t>(y - panel.top) * panel.Width() + (x - panel.left)];
-      if (!near(frame.At(x, y), want) && wrong++ == 0)
-        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                screen::Hex(frame.At(x, y)) + ", expected " + screen::Hex(want);
-    }
-  }
-  if (wrong == 0) return "";
-  return std::to_string(wrong) + " pixels of the status panel differ from the reference (" +
-         std::to_string(drawn->second.points) + " points), first " + first;
+  const std::string differs = scenario::PanelDifference(
+      frame, panel,
+      [&](int x, int y) {
+        return drawn->second
+            .pixels[static_cast<size_t>(y - panel.top) * panel.Width() + (x - panel.left)];
+      },
+      browser_.Engine() == "webkit" ? 1 : 0);
+  if (differs.empty()) return "";
+  return differs + " (the reference at " + std::to_string(drawn->second.points) + " points)";
 }
 
 int BrowserPlayer::QuitAndWait() {
   Run(screen::kQuit);
   // The session ended and its sound closed, as the page marks them.
-  const bool ended = WaitUntil(
-      2000,
-      [&] {
-        return Eval(
-                   "document.documentElement.dataset.session === 'ended' && "
-                   "document.documentElement.dataset.sound === 'closed'")
-            .get<bool>();
-      },
-      10);
-  return ended ? 0 : -1;
+  return WaitFor(
+             "document.documentElement.dataset.session === 'ended' && "
+             "document.documentElement.dataset.sound === 'closed'",
+             2000)
+             ? 0
+             : -1;
 }
 
 void BrowserPlayer::Note(const std::string& line) { notes_.push_back(line); }
 
 std::vector<std::string> BrowserPlayer::PageErrors() {
-  return Call({{"op", "errors"}})["value"].get<std::vector<std::string>>();
+  return Call("errors").get<std::vector<std::string>>();
 }

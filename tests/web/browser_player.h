@@ -17,6 +17,10 @@
 
 using Json = nlohmann::json;
 
+// Starts `argv` with its standard input, output and error on `in`, `out` and `err` (-1:
+// this process's), sent `deathSignal` when this process ends. Its pid, or -1.
+pid_t Spawn(const std::vector<std::string>& argv, int in, int out, int err, int deathSignal);
+
 // One engine ("chromium", "firefox" or "webkit") at one device pixel ratio, for as long
 // as this lives. Throws std::runtime_error when it cannot start or stops answering.
 class Browser {
@@ -26,8 +30,9 @@ class Browser {
   Browser(const Browser&) = delete;
   Browser& operator=(const Browser&) = delete;
 
-  // One request; its reply, or a std::runtime_error with the engine's complaint. A
-  // screenshot's pixels, which follow its reply, go to `bytes`.
+  // One request ({op, page, args}: browsers.mjs); the value it gives, or a
+  // std::runtime_error with the engine's complaint. A screenshot's pixels, which follow
+  // its reply, go to `bytes`.
   Json Request(const Json& request, std::vector<uint8_t>* bytes = nullptr);
   const std::string& Engine() const { return engine_; }
   double Ratio() const { return ratio_; }
@@ -72,7 +77,11 @@ class BrowserPlayer final : public scenario::LocalPlayer {
   // again.
   void Resize(int width, int height);
   void Zoom(double ratio);
-  Json Eval(const std::string& expression);
+  Json Eval(const std::string& expression) { return Call("eval", expression); }
+  // Waits up to `limitMs` for the page's `expression` to hold.
+  bool WaitFor(const std::string& expression, int limitMs, int pollMs = 10) {
+    return Await(limitMs, pollMs, [&] { return Eval(expression).get<bool>(); });
+  }
   // A finger's tap on a touch screen, else a click, at the centre of what `selector` finds.
   void Press(const std::string& selector);
 
@@ -83,9 +92,16 @@ class BrowserPlayer final : public scenario::LocalPlayer {
     double left = 0, top = 0, width = 0, height = 0;  // its box, CSS pixels
     int deviceWidth = 0, deviceHeight = 0;            // canvas.width and height
     screen::Colour background = 0, text = 0;
+    NLOHMANN_DEFINE_TYPE_INTRUSIVE(Canvas, left, top, width, height, deviceWidth, deviceHeight,
+                                   background, text)
   };
 
-  Json Call(Json request);
+  // The page's method `op` of browsers.mjs with `args`: its value; a failure fails.
+  template <typename... Args>
+  Json Call(const char* op, const Args&... args) {
+    return Send(op, Json::array({Json(args)...}));
+  }
+  Json Send(const char* op, const Json& args, std::vector<uint8_t>* bytes = nullptr);
   bool ItemFlag(Command command, const char* attribute);
   Canvas Board();
   // The canvas's box on the screen; with `sizeMustAgree` a screenshot of another size than

@@ -9,8 +9,7 @@
 // gives a page: eval, key, click, tap, shot, errors, goto, close.
 //
 // Run as a program, `node browsers.mjs ENGINE [RATIO] [--sound]` serves one browser to a
-// test program over its standard input and output: a JSON request a line, a JSON reply a
-// line; a screenshot's RGB pixels follow its reply as raw bytes.
+// test program over its standard input and output, in JSON lines (serve).
 import {spawn} from 'node:child_process';
 import {mkdtempSync, readFileSync, readdirSync} from 'node:fs';
 import {tmpdir} from 'node:os';
@@ -314,12 +313,13 @@ export function launch(engine, {ratio = 1, sound = false, plain = false} = {}) {
   throw new Error(`no engine "${engine}" (${kEngines.join(', ')})`);
 }
 
-// The test program's end: requests by line; replies by line, a screenshot's pixels after.
+// The test program's end: a request a line, {op, page, args}, which calls the browser's
+// open(...args) or page `page`'s method `op`; a reply a line, {value} or {error}, a
+// screenshot's RGB pixels after it.
 async function serve(engine, ratio, sound) {
-  const out = process.stdout;
   const reply = (value, bytes) => {
-    out.write(JSON.stringify(value) + '\n');
-    if (bytes) out.write(bytes);
+    process.stdout.write(JSON.stringify(value) + '\n');
+    if (bytes) process.stdout.write(bytes);
   };
   let browser;
   try {
@@ -327,37 +327,22 @@ async function serve(engine, ratio, sound) {
   } catch (error) {
     return reply({error: `${engine} did not start: ${error.message}`});
   }
-  reply({ok: true});
+  reply({value: true});
   const pages = new Map();
   let next = 0;
   for await (const line of createInterface({input: process.stdin})) {
-    const request = JSON.parse(line);
-    const page = pages.get(request.page);
+    const {op, page, args} = JSON.parse(line);
     try {
-      switch (request.op) {
-        case 'open':
-          pages.set(++next, await browser.open(request.url, request));
-          reply({page: next});
-          break;
-        case 'goto': await page.goto(request.url); reply({}); break;
-        case 'viewport': await page.viewport(request); reply({}); break;
-        case 'eval': reply({value: (await page.eval(request.expression)) ?? null}); break;
-        case 'key': await page.key(request.key, !!request.repeat); reply({}); break;
-        case 'click': await page.click(request.x, request.y); reply({}); break;
-        case 'tap': await page.tap(request.x, request.y); reply({}); break;
-        case 'errors': reply({value: await page.errors()}); break;
-        case 'shot': {
-          const {width, height, rgb} = await page.shot(request.clip, request.ratio);
-          reply({width, height, bytes: rgb.length}, rgb);
-          break;
-        }
-        case 'close':
-          pages.delete(request.page);
-          await page.close();
-          reply({});
-          break;
-        default: reply({error: 'no such request: ' + request.op});
+      if (op === 'open') {
+        pages.set(++next, await browser.open(...args));
+        reply({value: next});
+        continue;
       }
+      if (!pages.get(page)?.[op]) throw new Error(`no request "${op}" of page ${page}`);
+      const value = (await pages.get(page)[op](...args)) ?? null;
+      if (op === 'close') pages.delete(page);
+      const {rgb, ...shot} = Buffer.isBuffer(value?.rgb) ? value : {};  // a screenshot
+      reply(rgb ? {value: shot, bytes: rgb.length} : {value}, rgb);
     } catch (error) {
       reply({error: error.message});
     }
