@@ -62,14 +62,21 @@ enum class Kind {
   Pause
 };
 
-// Each kind in the order of Kind, with its name and its share of the plan in thousandths.
+// Each kind, in the order of Kind, with its name and its share of the plan in thousandths.
 const struct {
+  Kind kind;
   const char* name;
   int share;
-} kKinds[] = {{"click", 300},        {"character", 180},       {"function key", 40},
-              {"command", 160},      {"resize", 80},           {"minimise or restore", 30},
-              {"open a dialog", 60}, {"close the dialog", 50}, {"sound", 30},
-              {"pause", 70}};
+} kKinds[] = {{Kind::Click, "click", 300},
+              {Kind::Character, "character", 180},
+              {Kind::FunctionKey, "function key", 40},
+              {Kind::Command, "command", 160},
+              {Kind::Resize, "resize", 80},
+              {Kind::MinimiseOrRestore, "minimise or restore", 30},
+              {Kind::OpenDialog, "open a dialog", 60},
+              {Kind::CloseDialog, "close the dialog", 50},
+              {Kind::Sound, "sound", 30},
+              {Kind::Pause, "pause", 70}};
 
 const char* Name(Kind kind) { return kKinds[static_cast<int>(kind)].name; }
 
@@ -86,9 +93,9 @@ std::vector<Action> Plan(uint32_t seed, int count) {
   std::vector<Action> plan;
   for (int i = 0; i < count; ++i) {
     Action a;
-    int roll = uniform(0, 999), kind = 0;
-    while (roll >= kKinds[kind].share) roll -= kKinds[kind++].share;
-    a.kind = static_cast<Kind>(kind);
+    int roll = uniform(0, 999), k = 0;
+    while (roll >= kKinds[k].share) roll -= kKinds[k++].share;
+    a.kind = kKinds[k].kind;
     switch (a.kind) {
       case Kind::Click:
         // where (square, grid line, near the client area, anywhere), board, square or
