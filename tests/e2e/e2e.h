@@ -235,6 +235,9 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
 // Polls for `periodMs` (HoldsFor); true when no square lit meanwhile.
 bool StaysDark(const Game& game, const Geometry& g, DWORD periodMs);
 
+// The checks below save a screenshot when they fail, named after the running case: they
+// are the driver's own (checks.cpp), not in e2e_support.
+
 // Waits (bounded) until the client area shows the grid of `g` and nothing else outside
 // the `allowed` boxes (Frame::CheckGridOnly); otherwise saves a screenshot, and
 // `problems` says what is wrong.
