@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/game_dialogs.h"
 
 using namespace e2e;
 
@@ -53,16 +54,7 @@ E2E_CASE(accessibility_tells_each_change_once_to_any_process) {
   E2E_CHECK(LoadedModules(game.ProcessId(), "oleacc.dll").empty(), "oleacc loaded at start");
   E2E_REQUIRE(probe.WatchEvents(game.ProcessId()), "cannot hook the game's events");
   // Board 3 chosen: its keys told as a new description.
-  game.Command(kLevel);
-  HWND boards = nullptr;
-  E2E_REQUIRE(WaitUntil(5000,
-                        [&] {
-                          boards = GetDlgItem(FindWindowA(kDialogClass, kLevelCaption), kBoardList);
-                          return SendMessageA(boards, CB_GETCOUNT, 0, 0) == 7;
-                        }),
-              "no Level dialog");
-  SendMessageA(boards, CB_SETCURSEL, 2, 0);
-  PostMessageA(GetParent(boards), WM_COMMAND, IDOK, 0);
+  ChooseLevel(game, 2, -1);
 
   // F2, then as on Linux: "e" is wrong, or it is right and then "r" is wrong.
   game.PressKey(VK_F2);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/game_dialogs.h"
 
 using namespace e2e;
 
@@ -49,22 +50,7 @@ class ScreenDensity {
 // ---------------------------------------------------------------------------
 // The main window
 
-void RequireGridWithPanel(const Game& game, const Geometry& g) {
-  std::string problems;
-  const bool ok = WaitUntil(3000, [&] {
-    problems = game.Capture().CheckGridOnly(g, {g.StatusPanel()});
-    return problems.empty();
-  });
-  if (!ok) game.SaveScreenshot("grid");
-  E2E_REQUIRE(ok, "at %d x %d: %s", g.width, g.height, problems.c_str());
-}
-
-void CheckFreePlayPanel(const Game& game, const Geometry& g) {
-  std::string panel;
-  const bool ok = WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 3000, &panel);
-  if (!ok) game.SaveScreenshot("panel");
-  E2E_CHECK(ok, "status panel at %d x %d: %s", g.width, g.height, panel.c_str());
-}
+constexpr Panel kFreePlayPanel = {2, 2, 0, 0, "Free play", kFreePlayColour};
 
 // Sends WM_DPICHANGED as Windows does when the window moves to a screen of another
 // density, with the rectangle it suggests written into the game's memory: wine hands
@@ -89,26 +75,8 @@ void SendDpiChanged(const Game& game, int dpi, const RECT& suggested) {
 // ---------------------------------------------------------------------------
 // Dialogs
 
-HWND OpenGameDialog(const Game& game, Command command, const char* caption) {
-  game.Command(command);
-  HWND found = nullptr;
-  WaitUntil(5000, [&] {
-    for (HWND w : TopWindows(kDialogClass, game.ProcessId(), true)) {
-      char text[64] = {};
-      GetWindowTextA(w, text, sizeof text);
-      if (lstrcmpA(text, caption) == 0) found = w;
-    }
-    return found != nullptr;
-  });
-  E2E_REQUIRE(found != nullptr, "command %u opened no \"%s\"", command, caption);
-  return found;
-}
-
 void PressAndClose(HWND dialog, int button) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  E2E_REQUIRE(WaitUntil(5000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }),
-              "the dialog did not close");
+  E2E_REQUIRE(PressDialogButton(dialog, button), "the dialog did not close");
 }
 
 // A control's rectangle in its dialog's client pixels.
@@ -129,8 +97,7 @@ DialogShape ShapeOf(HWND dialog) {
   RECT client = {};
   GetClientRect(dialog, &client);
   shape.client = SIZE{client.right, client.bottom};
-  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
-    shape.controls.push_back(ControlRect(dialog, c));
+  for (HWND c : Controls(dialog)) shape.controls.push_back(ControlRect(dialog, c));
   return shape;
 }
 
@@ -184,11 +151,8 @@ void CheckFirstLineWhole(HWND dialog, int dpi) {
   HFONT font = CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                            FF_DONTCARE, L"MS Sans Serif");
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreatePixelBitmap(dc, width, 3 * height, &bits);
-  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+  PixelCanvas drawing(width, 3 * height);
+  const HDC dc = drawing.Dc();
   HGDIOBJ previousFont = SelectObject(dc, font);
   SIZE oneLine = {};
   GetTextExtentPoint32W(dc, text, lstrlenW(text), &oneLine);
@@ -197,44 +161,31 @@ void CheckFirstLineWhole(HWND dialog, int dpi) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   DrawTextW(dc, text, -1, &all, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
-  GdiFlush();
+  SelectObject(dc, previousFont);
+  DeleteObject(font);
+  const Frame drawn = drawing.Pixels();
+  E2E_REQUIRE(!drawn.Empty(), "cannot draw the sentence here");
   Note("at %d DPI the sentence is %ld pixels wide in the dialog font; the control %d x %d", dpi,
        oneLine.cx, width, height);
 
-  const auto* drawn = static_cast<const uint32_t*>(bits);
-  auto pixel = [&](int x, int y) { return drawn[static_cast<size_t>(y) * width + x] & 0xFFFFFF; };
-  const Colour background = pixel(0, 0);
-  int inkAbove = 0, inkBelow = 0;
-  for (int y = 0; y < 3 * height; ++y)
-    for (int x = 0; x < width; ++x)
-      if (pixel(x, y) != background) ++(y < height ? inkAbove : inkBelow);
+  const Colour background = drawn.At(0, 0);
+  const Box inside = {0, 0, width, height}, below = {0, height, width, 3 * height};
+  const int inkAbove = width * height - drawn.Count(inside, background);
+  const int inkBelow = 2 * width * height - drawn.Count(below, background);
   // Compared once the dialog has painted itself.
   int differ = 0;
   std::string first;
   WaitUntil(3000, [&] {
-    const Frame shown = CaptureClient(dialog);
-    if (shown.Width() < at.right || shown.Height() < at.bottom) return false;
-    differ = 0;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        if (shown.At(at.left + x, at.top + y) != pixel(x, y) && differ++ == 0)
-          first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return differ == 0;
+    const Frame shown = CaptureClient(dialog, Box{at.left, at.top, at.right, at.bottom});
+    return (differ = shown.Differences(drawn, inside, &first)) == 0;
   });
-  SelectObject(dc, previousFont);
-  SelectObject(dc, previousBitmap);
-  DeleteObject(bitmap);
-  DeleteObject(font);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
 
   // The premise: the sentence does not fit on one line, so it takes two.
   E2E_CHECK(oneLine.cx > width, "the sentence (%ld pixels) fits the control's width (%d)",
             oneLine.cx, width);
   E2E_CHECK(differ == 0,
-            "%d pixels of the first line differ from the sentence drawn here, "
-            "first at %s",
-            differ, first.c_str());
+            "%d pixels of the first line differ from the sentence drawn here, first at %s", differ,
+            first.c_str());
   E2E_CHECK(inkBelow == 0 && inkAbove > 0,
             "%d pixels of the sentence fall below the control's %d rows: it is cut off", inkBelow,
             height);
@@ -244,7 +195,7 @@ void CheckFirstLineWhole(HWND dialog, int dpi) {
 
 E2E_CASE(level_dialog_shows_its_whole_first_line) {
   Game game;
-  HWND level = OpenGameDialog(game, kLevel, kLevelCaption);
+  HWND level = OpenDialog(game, kLevel, kLevelCaption);
   CheckFirstLineWhole(level, kUsualDpi);
   PressAndClose(level, IDCANCEL);
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
@@ -264,9 +215,9 @@ E2E_CASE(high_dpi_board_panel_and_a_move_to_another_density) {
 
   game.SetClientSize(1120, 840);
   Geometry g = game.Layout();
-  RequireGridWithPanel(game, g);
+  RequireGridOnly(game, g, {g.StatusPanel()}, 3000);
   game.Command(kFreePlay);
-  CheckFreePlayPanel(game, g);
+  ExpectPanel(game, g, kFreePlayPanel, "in free play", 3000);
   game.ClickSquare(g, 3);
   E2E_CHECK(WaitForLit(game, g, 3, 2000), "square 3 did not light at %d DPI", kHighDpi);
 
@@ -275,14 +226,13 @@ E2E_CASE(high_dpi_board_panel_and_a_move_to_another_density) {
   RECT now = {};
   GetWindowRect(game.Window(), &now);
   E2E_CHECK(EqualRect(&now, &suggested),
-            "after WM_DPICHANGED the window is at (%ld, %ld, %ld, "
-            "%ld), not where suggested",
+            "after WM_DPICHANGED the window is at (%ld, %ld, %ld, %ld), not where suggested",
             now.left, now.top, now.right, now.bottom);
   g = game.Layout();
   E2E_REQUIRE(g.width < 1120 && g.height < 840, "the client area is still %d x %d", g.width,
               g.height);
-  RequireGridWithPanel(game, g);
-  CheckFreePlayPanel(game, g);
+  RequireGridOnly(game, g, {g.StatusPanel()}, 3000);
+  ExpectPanel(game, g, kFreePlayPanel, "after the move", 3000);
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }
 
@@ -292,10 +242,10 @@ E2E_CASE(high_dpi_dialogs_twice_as_large_and_a_short_game) {
   DialogShape level96, help96;
   {
     Game game;
-    HWND level = OpenGameDialog(game, kLevel, kLevelCaption);
+    HWND level = OpenDialog(game, kLevel, kLevelCaption);
     level96 = ShapeOf(level);
     PressAndClose(level, IDCANCEL);
-    HWND help = OpenGameDialog(game, kInstructions, kInstructionsCaption);
+    HWND help = OpenDialog(game, kInstructions, kInstructionsCaption);
     help96 = ShapeOf(help);
     PressAndClose(help, IDCANCEL);
     E2E_CHECK(game.CloseAndWait() == 0, "exit code at %d DPI", kUsualDpi);
@@ -303,13 +253,12 @@ E2E_CASE(high_dpi_dialogs_twice_as_large_and_a_short_game) {
 
   ScreenDensity density(kHighDpi);
   Game game;
-  HWND level = OpenGameDialog(game, kLevel, kLevelCaption);
+  HWND level = OpenDialog(game, kLevel, kLevelCaption);
   CheckTwiceAsLarge(level96, ShapeOf(level), "the Level dialog");
   CheckFirstLineWhole(level, kHighDpi);
-  // Skill 1 (6 notes) keeps the game short.
-  SendMessageA(GetDlgItem(level, kSkillList), CB_SETCURSEL, 0, 0);
+  SetLevelChoice(level, -1, 0);  // skill 1 (6 notes) keeps the game short
   PressAndClose(level, IDOK);
-  HWND help = OpenGameDialog(game, kInstructions, kInstructionsCaption);
+  HWND help = OpenDialog(game, kInstructions, kInstructionsCaption);
   CheckTwiceAsLarge(help96, ShapeOf(help), "the Instructions");
   PressAndClose(help, IDCANCEL);
 

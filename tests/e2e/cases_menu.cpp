@@ -4,7 +4,6 @@
 // their captions and driven by posting to them.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,33 +40,6 @@ void CheckRefusedItems(const Probe& probe, bool greyed, const char* when) {
 // ---------------------------------------------------------------------------
 // Dialogs of the game
 
-HWND FindGameDialog(const Game& game, const char* caption) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, kDialogClass, caption); w != nullptr;
-       w = FindWindowExA(nullptr, w, kDialogClass, caption)) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(w, &process);
-    if (process == game.ProcessId() && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-// Any visible dialog window of the game process.
-bool AnyGameDialog(const Game& game) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, kDialogClass, nullptr); w != nullptr;
-       w = FindWindowExA(nullptr, w, kDialogClass, nullptr)) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(w, &process);
-    if (process == game.ProcessId() && IsWindowVisible(w)) return true;
-  }
-  return false;
-}
-
-HWND WaitForDialog(const Game& game, const char* caption, DWORD limitMs = 5000) {
-  HWND dialog = nullptr;
-  WaitUntil(limitMs, [&] { return (dialog = FindGameDialog(game, caption)) != nullptr; });
-  return dialog;
-}
-
 // A key press delivered to the control that has the keyboard focus in the dialog's
 // thread, through the dialog's own message loop.
 void PostKeyToFocus(HWND dialog, WORD virtualKey) {
@@ -89,12 +61,9 @@ std::vector<std::wstring> ComboEntries(HWND combo) {
   for (LRESULT i = 0; i < count; ++i) {
     wchar_t text[128] = {};
     const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-    if (length <= 0 || length >= 128) {
-      entries.push_back(L"?");
-      continue;
-    }
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    entries.push_back(text);
+    if (length > 0 && length < 128)
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    entries.push_back(text[0] != L'\0' ? text : L"?");
   }
   return entries;
 }
@@ -109,14 +78,14 @@ std::wstring SelectedText(HWND dialog, int list) {
   return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected] : L"";
 }
 
-// Opens the Level dialog through the menu command and checks it belongs to the game.
-HWND OpenLevelDialog(const Game& game) {
-  game.Command(kLevel);
-  HWND dialog = WaitForDialog(game, kLevelCaption);
-  E2E_REQUIRE(dialog != nullptr, "the Level dialog did not open");
-  E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Level dialog has another owner");
+// Opens a dialog through its menu command and checks it belongs to the game.
+HWND OpenOwnedDialog(const Game& game, Command command, const char* caption) {
+  HWND dialog = OpenDialog(game, command, caption);
+  E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "\"%s\" has another owner", caption);
   return dialog;
 }
+
+HWND OpenLevelDialog(const Game& game) { return OpenOwnedDialog(game, kLevel, kLevelCaption); }
 
 void CheckSelections(HWND dialog, int board, int skill, const char* when) {
   E2E_CHECK(Selection(dialog, kBoardList) == board, "%s: board entry %d selected, want %d", when,
@@ -136,8 +105,8 @@ bool SendCommand(const Game& game, uint16_t id) {
 // Getting the game into a state
 
 // Waits (bounded) for the player's turn; returns the last square the computer flashed
-// before it (-1 if none was seen). The case ends with `missing` when the turn does not
-// come.
+// before it. The case ends with `missing` when the turn does not come, and when no
+// flash was seen.
 int LastFlashBeforeYourTurn(const Game& game, const Geometry& g, DWORD limitMs,
                             const char* missing) {
   int flashed = -1;
@@ -148,11 +117,12 @@ int LastFlashBeforeYourTurn(const Game& game, const Geometry& g, DWORD limitMs,
     return frame.ShowsStatus(g, kYourTurnColour);
   });
   E2E_REQUIRE(turn, "%s", missing);
+  E2E_REQUIRE(flashed >= 0, "no flashed square was seen");
   return flashed;
 }
 
 // Starts a game with the menu command and waits for the player's turn; returns the
-// square the computer flashed (-1 if none was seen).
+// square the computer flashed.
 int StartAndReachYourTurn(const Game& game, const Geometry& g) {
   game.Command(kNewGame);
   return LastFlashBeforeYourTurn(game, g, 10000, "no \"Your turn\" after starting a game");
@@ -161,7 +131,6 @@ int StartAndReachYourTurn(const Game& game, const Geometry& g) {
 // Loses the game at once by pressing a square other than the flashed one.
 void LoseAtOnce(const Game& game, const Geometry& g) {
   const int flashed = StartAndReachYourTurn(game, g);
-  E2E_REQUIRE(flashed >= 0, "no flashed square was seen");
   game.ClickSquare(g, (flashed + 1) % g.Squares());
   E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 3000), "no \"Wrong!\" after a wrong square");
 }
@@ -237,7 +206,6 @@ E2E_CASE(menu_greys_level_free_play_and_instructions_only_while_a_game_runs) {
   // YourTurn, with the menu entered by a real key press (F10) as a player would:
   // the items were last set enabled, so greying now comes from entering the menu.
   const int first = StartAndReachYourTurn(game, g);
-  E2E_REQUIRE(first >= 0, "no flashed square was seen");
   game.PressKey(VK_F10);
   const bool greyed = WaitUntil(2000, [&] { return probe.Item(kLevel).Greyed(); });
   if (!greyed) Note("entering the menu with F10 did not grey \"Ni&veau...\"");
@@ -278,10 +246,7 @@ E2E_CASE(sound_item_check_mark_follows_the_sound_switch) {
   E2E_CHECK(probe.Item(kSound).Checked(), "not checked after switching sound on again");
   // The system menu's WM_INITMENU updates the menu bar too.
   E2E_REQUIRE(SendCommand(game, CommandNumber(kSound)), "command 524 was not handled");
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(game.Window(), WM_INITMENU,
-                      reinterpret_cast<WPARAM>(GetSystemMenu(game.Window(), FALSE)), 0, SMTO_NORMAL,
-                      5000, &result);
+  probe.InitMenu(GetSystemMenu(game.Window(), FALSE));
   E2E_CHECK(probe.Item(kSound).Unchecked(), "WM_INITMENU of the system menu left the check mark");
 }
 
@@ -299,15 +264,10 @@ E2E_CASE(unassigned_commands_do_nothing) {
   for (uint16_t id : {525, 527, 528, 529, 530, 532}) {
     E2E_CHECK(SendCommand(game, id), "command %u was not handled at once", id);
   }
-  E2E_CHECK(HoldsFor(600, [&] { return !AnyGameDialog(game) && game.Running(); }),
+  E2E_CHECK(HoldsFor(600, [&] { return GameDialog(game) == nullptr && game.Running(); }),
             "an unassigned command opened a window or ended the game");
-  const Frame after = game.Capture();
-  int changed = 0;
-  for (int y = 0; y < before.Height() && y < after.Height(); ++y) {
-    for (int x = 0; x < before.Width() && x < after.Width(); ++x) {
-      if (before.At(x, y) != after.At(x, y)) ++changed;
-    }
-  }
+  const int changed =
+      game.Capture().Differences(before, Box{0, 0, before.Width(), before.Height()});
   E2E_CHECK(changed == 0, "%d pixels changed", changed);
   probe.InitMenu();
   const std::vector<e2e::MenuItem> menuAfter = probe.Menu();
@@ -332,29 +292,19 @@ E2E_CASE(quit_command_ends_the_program_with_code_0) {
 E2E_CASE(f1_and_f3_open_their_dialogs_outside_a_game) {
   Game game;
   const Geometry g = At640(game);
-
-  game.PressKey(VK_F3);
-  HWND level = WaitForDialog(game, kLevelCaption);
-  E2E_REQUIRE(level != nullptr, "F3 at rest did not open the Level dialog");
-  E2E_REQUIRE(PressDialogButton(level, IDCANCEL), "the Level dialog did not close");
-
-  game.PressKey(VK_F1);
-  HWND help = WaitForDialog(game, kInstructionsCaption);
-  E2E_REQUIRE(help != nullptr, "F1 at rest did not open the Instructions");
-  E2E_REQUIRE(PressDialogButton(help, IDCANCEL), "the Instructions did not close");
-
+  auto opens = [&](WORD key, const char* caption, const char* when) {
+    game.PressKey(key);
+    HWND dialog = WaitForDialog(game, caption);
+    E2E_REQUIRE(dialog != nullptr, "F%d %s did not open \"%s\"", key - VK_F1 + 1, when, caption);
+    E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "\"%s\" did not close", caption);
+  };
+  opens(VK_F3, kLevelCaption, "at rest");
+  opens(VK_F1, kInstructionsCaption, "at rest");
   // After a lost game and in free play they work again.
   LoseAtOnce(game, g);
-  game.PressKey(VK_F3);
-  level = WaitForDialog(game, kLevelCaption);
-  E2E_REQUIRE(level != nullptr, "F3 after a lost game did not open the Level dialog");
-  E2E_REQUIRE(PressDialogButton(level, IDCANCEL), "the Level dialog did not close");
-
+  opens(VK_F3, kLevelCaption, "after a lost game");
   StartFreePlayState(game, g);
-  game.PressKey(VK_F1);
-  help = WaitForDialog(game, kInstructionsCaption);
-  E2E_REQUIRE(help != nullptr, "F1 in free play did not open the Instructions");
-  E2E_REQUIRE(PressDialogButton(help, IDCANCEL), "the Instructions did not close");
+  opens(VK_F1, kInstructionsCaption, "in free play");
 }
 
 E2E_CASE(f1_and_f3_do_nothing_during_a_game) {
@@ -365,12 +315,13 @@ E2E_CASE(f1_and_f3_do_nothing_during_a_game) {
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "F2 did not start a game");
   game.PressKey(VK_F3);
   game.PressKey(VK_F1);
-  E2E_CHECK(HoldsFor(500, [&] { return !AnyGameDialog(game); }), "a dialog opened in Watch");
+  E2E_CHECK(HoldsFor(500, [&] { return GameDialog(game) == nullptr; }), "a dialog opened in Watch");
 
   E2E_REQUIRE(WaitForStatus(game, g, kYourTurnColour, 5000), "no \"Your turn\"");
   game.PressKey(VK_F3);
   game.PressKey(VK_F1);
-  E2E_CHECK(HoldsFor(500, [&] { return !AnyGameDialog(game); }), "a dialog opened in YourTurn");
+  E2E_CHECK(HoldsFor(500, [&] { return GameDialog(game) == nullptr; }),
+            "a dialog opened in YourTurn");
   E2E_CHECK(game.Capture().ShowsStatus(g, kYourTurnColour), "the game left its turn");
 }
 
@@ -390,12 +341,10 @@ E2E_CASE(f2_starts_a_new_game_in_every_state) {
   // Watch, in a sequence of two: after F2 the computer plays a sequence of one, so
   // repeating the last square it flashes completes the sequence ("OK").
   const int first = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\"");
-  E2E_REQUIRE(first >= 0, "no flashed square was seen");
   game.ClickSquare(g, first);
   E2E_REQUIRE(WaitForStatus(game, g, kWatchColour, 3000), "no \"Watch\" for the sequence of two");
   game.PressKey(VK_F2);
   const int last = LastFlashBeforeYourTurn(game, g, 5000, "no \"Your turn\" after F2 in Watch");
-  E2E_REQUIRE(last >= 0, "no flashed square was seen");
   game.ClickSquare(g, last);
   E2E_CHECK(WaitForStatus(game, g, kOkColour, 3000),
             "one square did not complete the sequence: F2 in Watch did not restart the game");
@@ -447,13 +396,7 @@ E2E_CASE(level_dialog_lists_boards_and_skills_with_the_start_up_choice) {
             ToUtf8(SelectedText(dialog, kSkillList)).c_str());
 
   // The French texts as the player reads them, the accented letter included.
-  std::vector<std::string> texts;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t text[128] = {};
-    GetWindowTextW(child, text, 128);
-    texts.push_back(ToUtf8(text));
-  }
+  const std::vector<std::string> texts = ControlTexts(dialog);
   E2E_REQUIRE(texts.size() == 7, "%u controls", static_cast<unsigned>(texts.size()));
   E2E_CHECK(texts[0] == "Veuillez choisir un tableau et un niveau de comp\xC3\xA9tences",
             "first line \"%s\"", texts[0].c_str());
@@ -475,19 +418,13 @@ E2E_CASE(level_ok_with_board_7_draws_a_5_by_4_grid) {
   Game game;
   game.SetClientSize(640, 480);
   HWND dialog = OpenLevelDialog(game);
-  SendMessageW(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 6, 0);
-  SendMessageW(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 11, 0);
+  SetLevelChoice(dialog, 6, 11);
   E2E_REQUIRE(PressDialogButton(dialog, IDOK), "OK did not close the dialog");
 
   const Geometry g = game.Layout(6);
   E2E_REQUIRE(g.columns == 5 && g.rows == 4, "geometry of the driver");
   std::string problems;
-  const bool grid = WaitUntil(3000, [&] {
-    problems = game.Capture().CheckGridOnly(g);
-    return problems.empty();
-  });
-  if (!grid) game.SaveScreenshot("board7");
-  E2E_CHECK(grid, "no 5 x 4 grid: %s", problems.c_str());
+  E2E_CHECK(WaitForGridOnly(game, g, {}, 3000, &problems), "no 5 x 4 grid: %s", problems.c_str());
 
   // The choice is kept: the dialog opens on it next time.
   dialog = OpenLevelDialog(game);
@@ -520,12 +457,8 @@ E2E_CASE(level_ok_with_unchanged_choices_after_a_lost_game_clears_the_panel) {
   CheckSelections(dialog, 1, 1, "after a lost game");
   E2E_REQUIRE(PressDialogButton(dialog, IDOK), "OK did not close the dialog");
   std::string problems;
-  const bool cleared = WaitUntil(3000, [&] {
-    problems = game.Capture().CheckGridOnly(g);
-    return problems.empty();
-  });
-  if (!cleared) game.SaveScreenshot("after_ok");
-  E2E_CHECK(cleared, "the board is not empty after OK: %s", problems.c_str());
+  E2E_CHECK(WaitForGridOnly(game, g, {}, 3000, &problems), "the board is not empty after OK: %s",
+            problems.c_str());
 }
 
 E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
@@ -534,26 +467,25 @@ E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
   StartFreePlayState(game, g);
 
   // "Annuler", Esc and the close box, each after changing both choices.
-  for (int way = 0; way < 3; ++way) {
+  const struct {
+    const char* how;
+    void (*close)(HWND dialog);
+  } ways[] = {
+      {"Annuler", [](HWND d) { PressDialogButton(d, IDCANCEL); }},
+      {"Esc", [](HWND d) { PostKeyToFocus(d, VK_ESCAPE); }},
+      {"the close box", [](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& way : ways) {
     HWND dialog = OpenLevelDialog(game);
     CheckSelections(dialog, 1, 1, "on opening");
-    SendMessageW(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 5, 0);
-    SendMessageW(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 9, 0);
-    const char* how = way == 0 ? "Annuler" : way == 1 ? "Esc" : "the close box";
-    if (way == 0) {
-      E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "Annuler did not close the dialog");
-    } else if (way == 1) {
-      PostKeyToFocus(dialog, VK_ESCAPE);
-      E2E_REQUIRE(WaitClosed(dialog), "Esc did not close the dialog");
-    } else {
-      PostMessageA(dialog, WM_CLOSE, 0, 0);
-      E2E_REQUIRE(WaitClosed(dialog), "the close box did not close the dialog");
-    }
+    SetLevelChoice(dialog, 5, 9);
+    way.close(dialog);
+    E2E_REQUIRE(WaitClosed(dialog), "%s did not close the dialog", way.how);
     // Still free play on the 2 x 2 board.
     E2E_CHECK(HoldsFor(300, [&] { return game.Capture().ShowsStatus(g, kFreePlayColour); }),
-              "after %s the game left free play", how);
+              "after %s the game left free play", way.how);
     std::string problems = game.Capture().CheckGridOnly(g, {g.StatusPanel()});
-    E2E_CHECK(problems.empty(), "after %s: %s", how, problems.c_str());
+    E2E_CHECK(problems.empty(), "after %s: %s", way.how, problems.c_str());
   }
   HWND dialog = OpenLevelDialog(game);
   CheckSelections(dialog, 1, 1, "after three cancels");
@@ -565,10 +497,7 @@ E2E_CASE(level_cancel_escape_and_close_box_change_nothing) {
 
 E2E_CASE(instructions_show_the_help_text_exactly) {
   Game game;
-  game.Command(kInstructions);
-  HWND dialog = WaitForDialog(game, kInstructionsCaption);
-  E2E_REQUIRE(dialog != nullptr, "the Instructions did not open");
-  E2E_CHECK(GetWindow(dialog, GW_OWNER) == game.Window(), "the Instructions have another owner");
+  HWND dialog = OpenOwnedDialog(game, kInstructions, kInstructionsCaption);
 
   HWND box = GetDlgItem(dialog, kHelpBox);
   E2E_REQUIRE(box != nullptr, "no text box %d", kHelpBox);
@@ -599,9 +528,7 @@ E2E_CASE(instructions_show_the_help_text_exactly) {
   PostKeyToFocus(dialog, VK_RETURN);
   E2E_CHECK(WaitClosed(dialog), "Enter did not close the Instructions");
 
-  game.Command(kInstructions);
-  dialog = WaitForDialog(game, kInstructionsCaption);
-  E2E_REQUIRE(dialog != nullptr, "the Instructions did not open again");
+  dialog = OpenDialog(game, kInstructions, kInstructionsCaption);
   E2E_CHECK(PressDialogButton(dialog, IDCANCEL), "\"Fermer\" did not close the Instructions");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }
@@ -610,21 +537,12 @@ E2E_CASE(about_box_opens_and_closes_while_the_game_runs_beneath) {
   Game game;
   const Geometry g = At640(game, kNewGame, kWatchColour, "no game started");
 
-  game.Command(kAbout);
-  HWND about = WaitForDialog(game, kAboutBoxCaption);
-  E2E_REQUIRE(about != nullptr, "the About box did not open");
-  E2E_CHECK(GetWindow(about, GW_OWNER) == game.Window(), "the About box has another owner");
+  HWND about = OpenOwnedDialog(game, kAbout, kAboutBoxCaption);
   // Out of the way of the game window, whose pixels are watched.
   SetWindowPos(about, nullptr, 700, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   std::string all;
-  for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    char text[512] = {};
-    GetWindowTextA(child, text, sizeof text);
-    all += text;
-    all += '\n';
-  }
+  for (const std::string& text : ControlTexts(about)) all += text + '\n';
   E2E_CHECK(all.find("Zirirar Aduzo") != std::string::npos && all.find("1.03") != std::string::npos,
             "About text: %s", all.c_str());
 
@@ -655,19 +573,17 @@ E2E_CASE(no_dialog_opens_on_top_of_another) {
   for (const Opener& first : openers) {
     game.Command(first.command);
     E2E_REQUIRE(probe.Settle(), "the game did not take command %u", CommandNumber(first.command));
-    HWND dialog = FindGameDialog(game, first.caption);
+    HWND dialog = GameDialog(game, first.caption);
     E2E_REQUIRE(dialog != nullptr, "command %u opened no \"%s\"", CommandNumber(first.command),
                 first.caption);
     for (const Opener& second : openers) game.Command(second.command);
     E2E_REQUIRE(probe.Settle(), "the game did not take the commands posted over \"%s\"",
                 first.caption);
-    E2E_CHECK(TopWindows(kDialogClass, game.ProcessId(), true).size() == 1,
-              "%u modal windows open over \"%s\"",
-              static_cast<unsigned>(TopWindows(kDialogClass, game.ProcessId(), true).size()),
-              first.caption);
+    E2E_CHECK(GameDialogs(game).size() == 1, "%u modal windows open over \"%s\"",
+              static_cast<unsigned>(GameDialogs(game).size()), first.caption);
     E2E_REQUIRE(PressDialogButton(dialog, IDCANCEL), "\"%s\" did not close", first.caption);
     E2E_REQUIRE(probe.Settle(), "the game did not go back to its own loop");
-    E2E_CHECK(HoldsFor(300, [&] { return !AnyGameDialog(game); }),
+    E2E_CHECK(HoldsFor(300, [&] { return GameDialog(game) == nullptr; }),
               "a refused command opened a dialog after \"%s\" closed", first.caption);
   }
   // Refused only while one is open: the next command opens its dialog as usual.

@@ -7,6 +7,7 @@
 
 #include "engine/game.h"
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/game_dialogs.h"
 
 using namespace e2e;
 
@@ -18,18 +19,6 @@ std::string Text(const std::vector<int>& squares) {
   std::string text;
   for (int s : squares) text += std::to_string(s);
   return text;
-}
-
-bool Dark(const Game& game, const Geometry& g) { return game.Capture().LitSquare(g) == -1; }
-
-void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>& allowed) {
-  std::string problems;
-  const bool ok = WaitUntil(2000, [&] {
-    problems = game.Capture().CheckGridOnly(g, allowed);
-    return problems.empty();
-  });
-  if (!ok) game.SaveScreenshot("grid");
-  E2E_REQUIRE(ok, "%s", problems.c_str());
 }
 
 // Starts a game and waits for the player's first turn; returns the square shown.
@@ -68,10 +57,8 @@ void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int targe
       E2E_CHECK(p.first.Within(350, 900), "a 9-tick flash lasted %.0f to %.0f ms",
                 p.first.Shortest(), p.first.Longest());
     }
-    std::string panel;
-    E2E_CHECK(
-        WaitForPanel(game, g, skill, 2, round, target, "Your turn", kYourTurnColour, 2000, &panel),
-        "round %d: status panel: %s", round, panel.c_str());
+    ExpectPanel(game, g, {skill, 2, round, target, "Your turn", kYourTurnColour},
+                ("in round " + std::to_string(round)).c_str());
   };
   checks.pressed = [](int round, size_t press, int square, bool lit) {
     E2E_REQUIRE(lit, "round %d, press %u: square %d not lit", round,
@@ -88,10 +75,7 @@ void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int targe
 
   E2E_REQUIRE(WaitForStatus(game, g, kYouWinColour, 3000), "no \"You win!\" after round %d",
               target);
-  std::string panel;
-  E2E_CHECK(
-      WaitForPanel(game, g, skill, 2, target, target, "You win!", kYouWinColour, 2000, &panel),
-      "status panel after the win: %s", panel.c_str());
+  ExpectPanel(game, g, {skill, 2, target, target, "You win!", kYouWinColour}, "after the win");
   for (int s = 0; s < 4; ++s) {
     std::string other;
     E2E_CHECK(
@@ -104,9 +88,7 @@ void e2e::WinWholeGame(const Game& game, const Geometry& g, int skill, int targe
 E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
   Game game;
   const Geometry g = At640(game, kFreePlay, kFreePlayColour, "no \"Free play\" in status line 5");
-  std::string panel;
-  E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
-            "status panel in free play: %s", panel.c_str());
+  ExpectPanel(game, g, {2, 2, 0, 0, "Free play", kFreePlayColour}, "in free play");
   RequireGridOnly(game, g, {g.StatusPanel()});
 
   const double clicked = NowMs();
@@ -131,7 +113,7 @@ E2E_CASE(free_play_click_lights_square_for_ten_ticks) {
   game.Click(g.StatusPanel().left + 20, 20);
   game.Click(g.LineX(2), 100);
   game.Click(g.LineX(1) + 10, g.height - 1);
-  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "a click off the squares lit one");
+  E2E_CHECK(StaysDark(game, g, 500), "a click off the squares lit one");
 
   // A click in a margin presses the square of the cell that holds it.
   game.Click(g.LineX(1) - 1, g.LineY(1) - 1);
@@ -149,8 +131,7 @@ E2E_CASE(free_play_keys) {
   game.TypeChar('r', true);
   game.TypeChar('x');
   game.TypeChar('1');
-  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }),
-            "a capital, an auto-repeat or a foreign key lit a square");
+  E2E_CHECK(StaysDark(game, g, 500), "a capital, an auto-repeat or a foreign key lit a square");
 
   // Each key of "erdf" presses its square; a press at once replaces the flash before.
   for (int square = 0; square < 4; ++square) {
@@ -162,10 +143,10 @@ E2E_CASE(free_play_keys) {
 
   // Real key presses go through the message loop's translation into characters.
   game.PressKey('E', {VK_SHIFT});
-  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Shift+E lit a square");
+  E2E_CHECK(StaysDark(game, g, 500), "Shift+E lit a square");
   E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "a flash did not end");
   game.PressKey('R', {VK_MENU});
-  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "Alt+R lit a square");
+  E2E_CHECK(StaysDark(game, g, 500), "Alt+R lit a square");
   E2E_REQUIRE(WaitForLit(game, g, -1, 3000), "a flash did not end");
   game.PressKey('D');
   E2E_CHECK(WaitForLit(game, g, 2, 2000), "the key D did not light square 2");
@@ -199,15 +180,7 @@ E2E_CASE(whole_game_without_any_audio_output_keeps_its_ticks) {
   Game game(copy);
   const Geometry g = At640(game);
   Probe probe(game);
-  // Skill 1 (6 notes) keeps the game short.
-  game.Command(kLevel);
-  E2E_REQUIRE(probe.Settle(), "the game did not take the Level command");
-  const std::vector<HWND> dialogs = TopWindows(kDialogClass, game.ProcessId(), true);
-  E2E_REQUIRE(dialogs.size() == 1 && GetDlgItem(dialogs[0], kSkillList) != nullptr,
-              "the Level dialog did not open");
-  SendMessageA(GetDlgItem(dialogs[0], kSkillList), CB_SETCURSEL, 0, 0);
-  PostMessageA(dialogs[0], WM_COMMAND, IDOK, 0);
-  E2E_REQUIRE(probe.Settle(), "the game did not take OK");
+  ChooseLevel(game, -1, 0);  // skill 1 (6 notes) keeps the game short
 
   const long ticksBefore = probe.Ticks();
   WinWholeGame(game, g, 1, 6);
@@ -241,14 +214,12 @@ E2E_CASE(wrong_square_loses) {
   const int wrong = (shown + 1) % 4;
   game.ClickSquare(g, wrong);
   E2E_REQUIRE(WaitForStatus(game, g, kWrongColour, 2000), "no \"Wrong!\" after a wrong square");
-  std::string panel;
-  E2E_CHECK(WaitForPanel(game, g, 2, 2, 1, 10, "Wrong!", kWrongColour, 2000, &panel),
-            "status panel after the loss: %s", panel.c_str());
+  ExpectPanel(game, g, {2, 2, 1, 10, "Wrong!", kWrongColour}, "after the loss");
   // The wrong square does not light, and a lost game takes no more presses.
-  E2E_CHECK(HoldsFor(300, [&] { return Dark(game, g); }), "a square lit after the wrong press");
+  E2E_CHECK(StaysDark(game, g, 300), "a square lit after the wrong press");
   game.ClickSquare(g, shown);
   game.TypeChar(kBoard1Keys[shown]);
-  E2E_CHECK(HoldsFor(500, [&] { return Dark(game, g); }), "a press after the loss lit a square");
+  E2E_CHECK(StaysDark(game, g, 500), "a press after the loss lit a square");
   E2E_CHECK(game.Capture().ShowsStatus(g, kWrongColour), "\"Wrong!\" went away");
   E2E_CHECK(game.CloseAndWait() == 0, "exit code");
 }

@@ -25,13 +25,8 @@ bool ParseKey(const std::string& name, WORD& key, std::vector<WORD>& modifiers) 
   std::string rest = name;
   for (size_t plus = rest.find('+'); plus != std::string::npos; plus = rest.find('+')) {
     const std::string held = rest.substr(0, plus);
-    if (held == "Shift") {
-      modifiers.push_back(VK_SHIFT);
-    } else if (held == "Alt") {
-      modifiers.push_back(VK_MENU);
-    } else {
-      return false;
-    }
+    if (held != "Shift" && held != "Alt") return false;
+    modifiers.push_back(held == "Shift" ? VK_SHIFT : VK_MENU);
     rest.erase(0, plus + 1);
   }
   const unsigned char first = rest.empty() ? 0 : static_cast<unsigned char>(rest[0]);
@@ -71,7 +66,7 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
     WORD key = 0;
     std::vector<WORD> modifiers;
     if (!ParseKey(name, key, modifiers)) Fail("no key is called \"" + name + "\"");
-    const std::vector<HWND> open = Dialogs();
+    const std::vector<HWND> open = GameDialogs(game_);
     const long released = probe_.KeyUps() + 1 + static_cast<long>(modifiers.size());
     game_.PressKey(key, modifiers, open.empty() ? nullptr : open[0]);
     if (!e2e::WaitUntil(
@@ -109,7 +104,7 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
 
   std::vector<std::string> DialogCaptions() override {
     std::vector<std::string> captions;
-    for (HWND dialog : Dialogs()) captions.push_back(Text(dialog));
+    for (HWND dialog : GameDialogs(game_)) captions.push_back(Text(dialog));
     return captions;
   }
 
@@ -184,10 +179,8 @@ class WindowsPlayer final : public scenario::ScenarioPlayer {
     return ToUtf8(text);
   }
 
-  std::vector<HWND> Dialogs() const { return TopWindows(kDialogClass, game_.ProcessId(), true); }
-
   HWND OpenDialog() {
-    const std::vector<HWND> open = Dialogs();
+    const std::vector<HWND> open = GameDialogs(game_);
     if (open.size() != 1) Fail(std::to_string(open.size()) + " dialogs are open, not one");
     return open[0];
   }

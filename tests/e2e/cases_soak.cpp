@@ -80,11 +80,18 @@ void CheckObjects(const soak::Run& run, int warmUp) {
   }
 }
 
-void SoakDialog(const char* kindName, long long allowedBytes) {
+// Runs `cycles` cycles of a kind on a fresh game, sampling every `every` cycles; from
+// `warmUp` cycles on, memory and objects must stay as they were.
+soak::Run Soak(const char* kind, int cycles, int every, int warmUp, long long allowedBytes) {
   soak::Run run;
-  soak::RunKind(*soak::FindKind(kindName), kDialogs, kDialogs / 3, false, &run);
-  CheckFlat(run, kDialogWarmUp, allowedBytes);
-  CheckObjects(run, kDialogWarmUp);
+  soak::RunKind(*soak::FindKind(kind), cycles, every, false, &run);
+  CheckFlat(run, warmUp, allowedBytes);
+  CheckObjects(run, warmUp);
+  return run;
+}
+
+soak::Run SoakDialog(const char* kind, long long allowedBytes) {
+  return Soak(kind, kDialogs, kDialogs / 3, kDialogWarmUp, allowedBytes);
 }
 
 }  // namespace
@@ -98,20 +105,14 @@ E2E_CASE(soak_instructions_dialog_300_times) {
 E2E_CASE(soak_about_box_300_times) { SoakDialog("about", kFlatBytes); }
 
 E2E_CASE(soak_10000_full_repaints) {
-  soak::Run run;
-  soak::RunKind(*soak::FindKind("repaint"), kRepaints, kRepaints / 2, false, &run);
-  CheckFlat(run, kRepaintWarmUp, kFlatBytes);
-  CheckObjects(run, kRepaintWarmUp);
+  Soak("repaint", kRepaints, kRepaints / 2, kRepaintWarmUp, kFlatBytes);
 }
 
 // A screen reader's requests from another process, each the object got anew and its
 // name read (the reader keeps the first object, its focus). The game's kernel handles
 // too must stay as many as after the warm-up.
 E2E_CASE(soak_10000_accessibility_requests) {
-  soak::Run run;
-  soak::RunKind(*soak::FindKind("accessible"), kRequests, kRequestWarmUp, false, &run);
-  CheckFlat(run, kRequestWarmUp, kFlatBytes);
-  CheckObjects(run, kRequestWarmUp);
+  const soak::Run run = Soak("accessible", kRequests, kRequestWarmUp, kRequestWarmUp, kFlatBytes);
   const LONG warm = run.At(kRequestWarmUp).objects.kernelHandles;
   const LONG end = run.samples.back().objects.kernelHandles;
   Note("kernel handles %ld after the warm-up, %ld at the end", warm, end);

@@ -16,6 +16,7 @@
 //   E2E_STORM_ACTIONS=N     actions per seed instead of the default
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e.h"
+#include "tests/e2e/game_dialogs.h"
 #include "tests/soak/soak.h"
 
 using namespace e2e;
@@ -60,13 +62,23 @@ enum class Kind {
   Pause
 };
 
-const char* Name(Kind kind) {
-  static const char* const kNames[] = {"click",         "character",        "function key",
-                                       "command",       "resize",           "minimise or restore",
-                                       "open a dialog", "close the dialog", "sound",
-                                       "pause"};
-  return kNames[static_cast<int>(kind)];
-}
+// Each kind, in the order of Kind, with its name and its share of the plan in thousandths.
+const struct {
+  Kind kind;
+  const char* name;
+  int share;
+} kKinds[] = {{Kind::Click, "click", 300},
+              {Kind::Character, "character", 180},
+              {Kind::FunctionKey, "function key", 40},
+              {Kind::Command, "command", 160},
+              {Kind::Resize, "resize", 80},
+              {Kind::MinimiseOrRestore, "minimise or restore", 30},
+              {Kind::OpenDialog, "open a dialog", 60},
+              {Kind::CloseDialog, "close the dialog", 50},
+              {Kind::Sound, "sound", 30},
+              {Kind::Pause, "pause", 70}};
+
+const char* Name(Kind kind) { return kKinds[static_cast<int>(kind)].name; }
 
 // One action with every number it may need, whatever the game's state then.
 struct Action {
@@ -81,17 +93,9 @@ std::vector<Action> Plan(uint32_t seed, int count) {
   std::vector<Action> plan;
   for (int i = 0; i < count; ++i) {
     Action a;
-    const int roll = uniform(0, 999);
-    a.kind = roll < 300   ? Kind::Click
-             : roll < 480 ? Kind::Character
-             : roll < 520 ? Kind::FunctionKey
-             : roll < 680 ? Kind::Command
-             : roll < 760 ? Kind::Resize
-             : roll < 790 ? Kind::MinimiseOrRestore
-             : roll < 850 ? Kind::OpenDialog
-             : roll < 900 ? Kind::CloseDialog
-             : roll < 930 ? Kind::Sound
-                          : Kind::Pause;
+    int roll = uniform(0, 999), k = 0;
+    while (roll >= kKinds[k].share) roll -= kKinds[k++].share;
+    a.kind = kKinds[k].kind;
     switch (a.kind) {
       case Kind::Click:
         // where (square, grid line, near the client area, anywhere), board, square or
@@ -140,19 +144,6 @@ std::vector<Action> Plan(uint32_t seed, int count) {
     plan.push_back(a);
   }
   return plan;
-}
-
-// The dialogs and message boxes the game has open.
-std::vector<HWND> OpenDialogs(DWORD processId) { return TopWindows(kDialogClass, processId, true); }
-
-// Sends a message and waits for the game's thread to take it; the time it took.
-bool Answers(const Game& game, double* tookMs) {
-  const double start = NowMs();
-  DWORD_PTR result = 0;
-  const bool answered =
-      SendMessageTimeoutA(game.Window(), WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result) != 0;
-  *tookMs = NowMs() - start;
-  return answered;
 }
 
 // Carries the actions out on the game. What an action does may depend on the game's
@@ -220,7 +211,7 @@ class Storm {
   // can be brought to the front (not while one of its dialogs holds it). Waits until
   // the game's thread has taken the key's release.
   void FunctionKey(WORD key) {
-    if (!OpenDialogs(game_.ProcessId()).empty() || IsIconic(game_.Window())) {
+    if (!GameDialogs(game_).empty() || IsIconic(game_.Window())) {
       ++keysSkipped_;
       return;
     }
@@ -230,14 +221,7 @@ class Storm {
       return;
     }
     const long keyUps = probe_.KeyUps();
-    INPUT inputs[2] = {};
-    for (int i = 0; i < 2; ++i) {
-      inputs[i].type = INPUT_KEYBOARD;
-      inputs[i].ki.wVk = key;
-      inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-      inputs[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(2, inputs, sizeof(INPUT));
+    SendKeyPress(key);
     E2E_CHECK(WaitUntil(
                   kTakeLimitMs, [&] { return probe_.KeyUps() > keyUps; }, 1),
               "the game did not take a key press of F%d", key - VK_F1 + 1);
@@ -262,16 +246,16 @@ class Storm {
   // Closes the open dialog or message box, if there is one: by its close box, by OK
   // with another board and skill (the Level dialog), or by Cancel.
   void CloseDialog(const Action& a) {
-    const std::vector<HWND> open = OpenDialogs(game_.ProcessId());
+    const std::vector<HWND> open = GameDialogs(game_);
     if (open.empty()) return;
     HWND dialog = open.front();
     ++dialogsClosed_;
     if (a.v[0] == 0) {
       PostMessageA(dialog, WM_CLOSE, 0, 0);
-    } else if (a.v[0] == 1 && GetDlgItem(dialog, 640) != nullptr) {
-      SendMessageTimeoutA(GetDlgItem(dialog, 640), CB_SETCURSEL, a.v[1], 0, SMTO_NORMAL,
+    } else if (a.v[0] == 1 && GetDlgItem(dialog, kBoardList) != nullptr) {
+      SendMessageTimeoutA(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, a.v[1], 0, SMTO_NORMAL,
                           kAnswerLimitMs, nullptr);
-      SendMessageTimeoutA(GetDlgItem(dialog, 642), CB_SETCURSEL, a.v[2], 0, SMTO_NORMAL,
+      SendMessageTimeoutA(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, a.v[2], 0, SMTO_NORMAL,
                           kAnswerLimitMs, nullptr);
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     } else {
@@ -328,20 +312,17 @@ void RunStorm(uint32_t seed, int actions) {
   const double start = NowMs();
   for (int i = 0; i < actions; ++i) {
     storm.Do(plan[i]);
-    E2E_REQUIRE(game.Running(), "seed %lu: the game ended at action %d (%s)",
-                static_cast<unsigned long>(seed), i, Name(plan[i].kind));
-    E2E_REQUIRE(probe.Settle(kTakeLimitMs),
-                "seed %lu: the game did not take action %d (%s) within %lu ms",
-                static_cast<unsigned long>(seed), i, Name(plan[i].kind), kTakeLimitMs);
-    E2E_REQUIRE(OpenDialogs(game.ProcessId()).size() <= 1,
-                "seed %lu: after action %d (%s) %u modal windows are open",
-                static_cast<unsigned long>(seed), i, Name(plan[i].kind),
-                static_cast<unsigned>(OpenDialogs(game.ProcessId()).size()));
+    char at[96];
+    snprintf(at, sizeof at, "seed %lu, action %d (%s)", static_cast<unsigned long>(seed), i,
+             Name(plan[i].kind));
+    E2E_REQUIRE(game.Running(), "%s: the game ended", at);
+    E2E_REQUIRE(probe.Settle(kTakeLimitMs), "%s: not taken within %lu ms", at, kTakeLimitMs);
+    E2E_REQUIRE(GameDialogs(game).size() <= 1, "%s: %u modal windows are open", at,
+                static_cast<unsigned>(GameDialogs(game).size()));
     if (i % kAnswerCheckEvery != 0) continue;
-    double took = 0;
-    E2E_REQUIRE(Answers(game, &took), "seed %lu: no answer within %lu ms at action %d",
-                static_cast<unsigned long>(seed), kAnswerLimitMs, i);
-    if (took > slowest) slowest = took;
+    const double asked = NowMs();
+    E2E_REQUIRE(game.Sync(kAnswerLimitMs), "%s: no answer within %lu ms", at, kAnswerLimitMs);
+    slowest = std::max(slowest, NowMs() - asked);
   }
   Note(
       "%.1f s, %d dialogs asked for, %d closed by the storm, %d key presses skipped, "
@@ -352,9 +333,9 @@ void RunStorm(uint32_t seed, int actions) {
             static_cast<unsigned long>(seed));
 
   // Afterwards: no dialog left, the window whole again and the game still playing.
-  for (HWND dialog : OpenDialogs(game.ProcessId())) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  for (HWND dialog : GameDialogs(game)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   E2E_REQUIRE(probe.Settle(), "the game did not take the closing of its last dialog");
-  E2E_REQUIRE(OpenDialogs(game.ProcessId()).empty(), "a dialog stays open after the storm");
+  E2E_REQUIRE(GameDialogs(game).empty(), "a dialog stays open after the storm");
   game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
   E2E_REQUIRE(probe.Settle(), "the game did not take the restore");
   if (IsZoomed(game.Window())) {  // restored from minimised to maximised: once more
@@ -374,16 +355,16 @@ void RunStorm(uint32_t seed, int actions) {
       [&] {
         game.Command(kLevel);
         E2E_REQUIRE(probe.Settle(), "the game did not take the Level command");
-        open = OpenDialogs(game.ProcessId());
+        open = GameDialogs(game);
         return !open.empty();
       },
       250);
-  E2E_REQUIRE(open.size() == 1 && GetDlgItem(open[0], 640) != nullptr,
+  E2E_REQUIRE(open.size() == 1 && GetDlgItem(open[0], kBoardList) != nullptr,
               "the Level dialog did not open after the storm");
-  SendMessageA(GetDlgItem(open[0], 640), CB_SETCURSEL, 1, 0);
+  SetLevelChoice(open[0], 1, -1);
   PostMessageA(open[0], WM_COMMAND, IDOK, 0);
   E2E_REQUIRE(probe.Settle(), "the game did not take OK");
-  E2E_REQUIRE(OpenDialogs(game.ProcessId()).empty(), "the Level dialog did not close");
+  E2E_REQUIRE(GameDialogs(game).empty(), "the Level dialog did not close");
   game.SetClientSize(640, 480, 1);
   const Geometry g = game.Layout(1);
   CommandUntilStatus(game, g, kFreePlay, kFreePlayColour, "no free play after the storm");

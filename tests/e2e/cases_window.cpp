@@ -4,22 +4,6 @@
 
 using namespace e2e;
 
-namespace {
-
-void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>& allowed = {}) {
-  std::string problems;
-  const bool ok = WaitUntil(2000, [&] {
-    problems = game.Capture().CheckGridOnly(g, allowed);
-    return problems.empty();
-  });
-  if (!ok) game.SaveScreenshot("grid");
-  E2E_REQUIRE(ok, "at %d x %d: %s", g.width, g.height, problems.c_str());
-}
-
-bool ScreenDark(const Game& game, const Geometry& g) { return game.Capture().LitSquare(g) == -1; }
-
-}  // namespace
-
 E2E_CASE(window_class_title_and_idle_board) {
   Game game;
   char text[128] = {};
@@ -58,7 +42,7 @@ E2E_CASE(window_class_title_and_idle_board) {
   game.ClickSquare(g, 3);
   game.TypeChar('e');
   game.TypeChar('f');
-  E2E_CHECK(HoldsFor(500, [&] { return ScreenDark(game, g); }), "a square lit while idle");
+  E2E_CHECK(StaysDark(game, g, 500), "a square lit while idle");
   RequireGridOnly(game, g);
 
   E2E_CHECK(game.CloseAndWait() == 0, "exit code after WM_CLOSE");
@@ -86,9 +70,7 @@ E2E_CASE(resize_lays_the_board_out_anew) {
 
   // Clicks and painting follow the new layout.
   CommandUntilStatus(game, g, kFreePlay, kFreePlayColour, "no \"Free play\" at 401 x 301");
-  std::string panel;
-  E2E_CHECK(WaitForPanel(game, g, 2, 2, 0, 0, "Free play", kFreePlayColour, 2000, &panel),
-            "status panel at 401 x 301: %s", panel.c_str());
+  ExpectPanel(game, g, {2, 2, 0, 0, "Free play", kFreePlayColour}, "in free play");
   game.ClickSquare(g, 3);
   E2E_REQUIRE(WaitForLit(game, g, 3, 2000), "square 3 did not light at 401 x 301");
   std::string other;

@@ -37,27 +37,25 @@ void RegisterCase(std::string name, CaseBody body) {
 const std::string& GamePath() { return g_gamePath; }
 
 void RecordFailure(const char* file, int line, const char* condition, const char* format, ...) {
-  char message[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(message, sizeof message, format, args);
-  va_end(args);
   const char* base = file;
   for (const char* p = file; *p; ++p)
     if (*p == '/' || *p == '\\') base = p + 1;
-  printf("  FAILED at %s:%d: %s\n    (%s)\n", base, line, message, condition);
-  fflush(stdout);
+  printf("  FAILED at %s:%d: ", base, line);
+  va_list args;
+  va_start(args, format);
+  vprintf(format, args);
+  va_end(args);
+  printf("\n    (%s)\n", condition);
   ++g_currentFailures;
 }
 
 void Note(const char* format, ...) {
-  char message[1024];
+  printf("  ");
   va_list args;
   va_start(args, format);
-  vsnprintf(message, sizeof message, format, args);
+  vprintf(format, args);
   va_end(args);
-  printf("  %s\n", message);
-  fflush(stdout);
+  printf("\n");
 }
 
 void Game::SaveScreenshot(const char* label) const {

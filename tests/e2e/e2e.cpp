@@ -12,7 +12,42 @@ namespace {
 
 constexpr DWORD kLaunchLimitMs = 30000;
 
+// Starts a program shown as a player would start it, in `directory` (the driver's own
+// when empty); a case cannot go on without it.
+PROCESS_INFORMATION StartProgram(const std::string& executable, const std::string& directory) {
+  std::string commandLine = "\"" + executable + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION info = {};
+  E2E_REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             directory.empty() ? nullptr : directory.c_str(), &startup, &info),
+              "cannot start %s (error %lu)", executable.c_str(), GetLastError());
+  CloseHandle(info.hThread);
+  return info;
+}
+
+// Waits for the process to end; its exit code, or -1 when it had to be ended.
+long AwaitExit(HANDLE process, DWORD limitMs) {
+  if (WaitForSingleObject(process, limitMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    return -1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  return static_cast<long>(code);
+}
+
 }  // namespace
+
+long RunProgram(const std::string& executable, const std::string& directory, DWORD limitMs) {
+  const PROCESS_INFORMATION info = StartProgram(executable, directory);
+  const long code = AwaitExit(info.hProcess, limitMs);
+  CloseHandle(info.hProcess);
+  return code;
+}
 
 // ---------------------------------------------------------------------------
 // Processes and windows
@@ -24,11 +59,8 @@ int CountProcesses(const char* exeName) {
   entry.dwSize = sizeof entry;
   int count = 0;
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-    // The name may come with a path.
-    const char* name = entry.szExeFile;
-    for (const char* p = entry.szExeFile; *p; ++p)
-      if (*p == '\\' || *p == '/') name = p + 1;
-    if (lstrcmpiA(name, exeName) == 0) ++count;
+    const std::string path = entry.szExeFile;  // the name may come with a path
+    if (lstrcmpiA(path.substr(path.find_last_of("\\/") + 1).c_str(), exeName) == 0) ++count;
   }
   CloseHandle(snapshot);
   return count;
@@ -90,17 +122,8 @@ ProgramDllOverrides::~ProgramDllOverrides() {
   RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
 }
 
-Game::Game(const std::string& executable) {
-  std::string commandLine = "\"" + executable + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION info = {};
-  E2E_REQUIRE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info),
-              "cannot start %s (error %lu)", executable.c_str(), GetLastError());
-  CloseHandle(info.hThread);
+Game::Game(const std::string& executable, const std::string& directory) {
+  const PROCESS_INFORMATION info = StartProgram(executable, directory);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
 
@@ -123,10 +146,7 @@ Game::Game(const std::string& executable) {
 
 Game::~Game() {
   if (process_ == nullptr) return;
-  if (Running()) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
-  }
+  AwaitExit(process_, 0);  // ends it if it still runs
   CloseHandle(process_);
 }
 
@@ -191,34 +211,10 @@ void Game::PressKey(WORD virtualKey, const std::vector<WORD>& modifiers, HWND fr
   SetForegroundWindow(front);
   E2E_REQUIRE(WaitUntil(3000, [&] { return GetForegroundWindow() == front; }),
               "the game window did not come to the front");
-  std::vector<INPUT> inputs;
-  auto key = [&](WORD vk, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    inputs.push_back(input);
-  };
-  for (WORD m : modifiers) key(m, false);
-  key(virtualKey, false);
-  key(virtualKey, true);
-  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) key(*m, true);
-  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  E2E_REQUIRE(sent == inputs.size(), "SendInput took %u of %u events", sent,
-              static_cast<unsigned>(inputs.size()));
+  E2E_REQUIRE(SendKeyPress(virtualKey, modifiers), "SendInput did not take the key press");
 }
 
-long Game::WaitForExit(DWORD limitMs) {
-  if (WaitForSingleObject(process_, limitMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
-    return -1;
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
-  return static_cast<long>(code);
-}
+long Game::WaitForExit(DWORD limitMs) { return AwaitExit(process_, limitMs); }
 
 long Game::CloseAndWait(DWORD limitMs) {
   PostMessageA(window_, WM_CLOSE, 0, 0);
@@ -251,12 +247,8 @@ bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
   return WaitUntil(limitMs, [&] { return game.Capture().LitSquare(g, colours) == square; });
 }
 
-bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
-                  const char* word, Colour wordColour, DWORD limitMs, std::string* problem) {
-  return WaitUntil(limitMs, [&] {
-    *problem = CheckStatusPanel(game.Capture(), g, skill, board, length, target, word, wordColour);
-    return problem->empty();
-  });
+bool StaysDark(const Game& game, const Geometry& g, DWORD periodMs) {
+  return HoldsFor(periodMs, [&] { return game.Capture().LitSquare(g) == -1; });
 }
 
 }  // namespace e2e

@@ -105,10 +105,10 @@ const std::string& GamePath();
 
 class Game {
  public:
-  // Starts the game (the one under test, or a copy of it) and waits (bounded) until its
-  // main window is visible; a case cannot go on without it, so failures here end the
-  // case.
-  explicit Game(const std::string& executable = GamePath());
+  // Starts the game (the one under test, or a copy of it), in `directory` (the driver's
+  // own when empty), and waits (bounded) until its main window is visible; a case cannot
+  // go on without it, so failures here end the case.
+  explicit Game(const std::string& executable = GamePath(), const std::string& directory = "");
   ~Game();
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
@@ -198,8 +198,9 @@ class Probe final : public GameProbe {
   long long Ticks() const { return Block().ticks; }
   long long Paints() const { return Block().paints; }
 
-  // Has the game handle WM_INITMENU for its menu bar, as when the menu is entered.
-  void InitMenu() const;
+  // Has the game handle WM_INITMENU for its menu bar (or for `menu`), as when the menu is
+  // entered.
+  void InitMenu(HMENU menu = nullptr) const;
   // Every item of the menu bar, depth first.
   std::vector<MenuItem> Menu() const;
   // The item of a command in one of the menus.
@@ -231,10 +232,36 @@ Geometry At640(Game& game, Command command, Colour colour, const char* missing);
 bool WaitForLit(const Game& game, const Geometry& g, int square, DWORD limitMs,
                 const Colour* colours = kBoard1Colours);
 
-// Waits (bounded) until the status panel shows exactly these values (see
-// CheckStatusPanel); `problem` gets the last mismatch.
-bool WaitForPanel(const Game& game, const Geometry& g, int skill, int board, int length, int target,
-                  const char* word, Colour wordColour, DWORD limitMs, std::string* problem);
+// Polls for `periodMs` (HoldsFor); true when no square lit meanwhile.
+bool StaysDark(const Game& game, const Geometry& g, DWORD periodMs);
+
+// The checks below save a screenshot when they fail, named after the running case: they
+// are the driver's own (checks.cpp), not in e2e_support.
+
+// Waits (bounded) until the client area shows the grid of `g` and nothing else outside
+// the `allowed` boxes (Frame::CheckGridOnly); otherwise saves a screenshot, and
+// `problems` says what is wrong.
+bool WaitForGridOnly(const Game& game, const Geometry& g, const std::vector<Box>& allowed,
+                     DWORD limitMs, std::string* problems);
+// The same, for a case that cannot go on without it.
+void RequireGridOnly(const Game& game, const Geometry& g, const std::vector<Box>& allowed = {},
+                     DWORD limitMs = 2000);
+
+// What the status panel must show: skill and board as shown (1-based), length, target,
+// and the status word with its colour.
+struct Panel {
+  int skill, board, length, target;
+  const char* word;
+  Colour colour;
+};
+// Waits (bounded) until the status panel shows exactly that (see CheckStatusPanel);
+// otherwise records a failure, naming `when`, and saves a screenshot.
+void ExpectPanel(const Game& game, const Geometry& g, const Panel& want, const char* when,
+                 DWORD limitMs = 2000);
+
+// Runs a program (not the game) in `directory` until it ends; its exit code, or -1 when
+// it had to be ended after `limitMs`.
+long RunProgram(const std::string& executable, const std::string& directory, DWORD limitMs);
 
 // Number of running processes whose executable has this file name (e.g. "zirirar.exe").
 int CountProcesses(const char* exeName);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "win32/window_class.h"
 
@@ -97,14 +96,10 @@ void SetGamesScreenDpi(int dpi) { g_gamesScreenDpi = dpi; }
 
 std::string CheckStatusPanel(const Frame& frame, const Geometry& g, int skill, int board,
                              int length, int target, const char* word, Colour wordColour) {
-  const int width_ = frame.Width(), height_ = frame.Height();
-  if (width_ != g.width || height_ != g.height) return "frame of another size";
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreatePixelBitmap(dc, width_, height_, &bits);
-  HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
-  RECT all = {0, 0, width_, height_};
+  if (frame.Width() != g.width || frame.Height() != g.height) return "frame of another size";
+  PixelCanvas expected(g.width, g.height);
+  const HDC dc = expected.Dc();
+  RECT all = {0, 0, g.width, g.height};
   HBRUSH background = CreateSolidBrush(ToColorRef(WindowColour()));
   FillRect(dc, &all, background);
   DeleteObject(background);
@@ -112,7 +107,9 @@ std::string CheckStatusPanel(const Frame& frame, const Geometry& g, int skill, i
   if (word != nullptr) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(WindowTextColour()));
-    HFONT font = CreateStatusFont(screen, StatusFontPoints(screen, width_));
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateStatusFont(screen, StatusFontPoints(screen, g.width));
+    ReleaseDC(nullptr, screen);
     HGDIOBJ previousFont = SelectObject(dc, font);
     const std::string lines[5] = {
         "Skill: " + std::to_string(skill), "Board: " + std::to_string(board),
@@ -127,38 +124,23 @@ std::string CheckStatusPanel(const Frame& frame, const Geometry& g, int skill, i
     SelectObject(dc, previousFont);
     DeleteObject(font);
   }
-  GdiFlush();
-  const auto* expected = static_cast<const uint32_t*>(bits);
-  const Box panel = g.StatusPanel();
-  int wrong = 0;
   std::string first;
-  for (int y = panel.top; y < panel.bottom; ++y)
-    for (int x = panel.left; x < panel.right; ++x) {
-      const Colour want = expected[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
-      if (frame.At(x, y) != want && wrong++ == 0)
-        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(frame.At(x, y)) +
-                ", expected " + Hex(want);
-    }
-  SelectObject(dc, previousBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
+  const int wrong = frame.Differences(expected.Pixels(), g.StatusPanel(), &first);
   if (wrong == 0) return "";
   return std::to_string(wrong) + " pixels of the status panel differ, first " + first;
 }
 
 bool SaveBmp(const Frame& frame, const std::string& path) {
   if (frame.Empty()) return false;
-  const int width_ = frame.Width(), height_ = frame.Height();
-  const int rowBytes = (width_ * 3 + 3) & ~3;
-  BITMAPFILEHEADER file = {};
+  // 32 bits a pixel, rows top-down: 0x00RRGGBB as a number is B, G, R, 0 in memory.
   BITMAPINFOHEADER info = {};
   info.biSize = sizeof info;
-  info.biWidth = width_;
-  info.biHeight = height_;  // bottom-up
+  info.biWidth = frame.Width();
+  info.biHeight = -frame.Height();
   info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(rowBytes * height_);
+  info.biBitCount = 32;
+  info.biSizeImage = static_cast<DWORD>(frame.Pixels().size() * sizeof(Colour));
+  BITMAPFILEHEADER file = {};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info;
   file.bfSize = file.bfOffBits + info.biSizeImage;
@@ -166,16 +148,7 @@ bool SaveBmp(const Frame& frame, const std::string& path) {
   if (!out) return false;
   fwrite(&file, sizeof file, 1, out);
   fwrite(&info, sizeof info, 1, out);
-  std::vector<unsigned char> row(rowBytes, 0);
-  for (int y = height_ - 1; y >= 0; --y) {
-    for (int x = 0; x < width_; ++x) {
-      const Colour c = frame.At(x, y);
-      row[x * 3] = c & 0xFF;
-      row[x * 3 + 1] = (c >> 8) & 0xFF;
-      row[x * 3 + 2] = (c >> 16) & 0xFF;
-    }
-    fwrite(row.data(), 1, row.size(), out);
-  }
+  fwrite(frame.Pixels().data(), sizeof(Colour), frame.Pixels().size(), out);
   return fclose(out) == 0;
 }
 
@@ -188,6 +161,29 @@ HBITMAP CreatePixelBitmap(HDC dc, int width, int height, void** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+PixelCanvas::PixelCanvas(int width, int height)
+    : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+  bitmap_ = CreatePixelBitmap(dc_, width, height, &bits_);
+  if (bitmap_ != nullptr) previous_ = SelectObject(dc_, bitmap_);
+}
+
+PixelCanvas::~PixelCanvas() {
+  if (bitmap_ != nullptr) {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+  }
+  DeleteDC(dc_);
+}
+
+Frame PixelCanvas::Pixels() const {
+  if (bits_ == nullptr) return Frame();
+  GdiFlush();
+  const auto* source = static_cast<const uint32_t*>(bits_);
+  std::vector<Colour> pixels(source, source + static_cast<size_t>(width_) * height_);
+  for (Colour& p : pixels) p &= 0xFFFFFF;  // BGRA in memory: 0x00RRGGBB as a number
+  return Frame(width_, height_, std::move(pixels), WindowColour(), WindowTextColour());
 }
 
 // ---------------------------------------------------------------------------
@@ -235,26 +231,11 @@ Frame CaptureClient(HWND window, const Box& part) {
   if (box.Width() <= 0 || box.Height() <= 0) return Frame();
   HDC windowDc = GetDC(window);
   if (windowDc == nullptr) return Frame();
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreatePixelBitmap(memoryDc, box.Width(), box.Height(), &bits);
-  Frame frame;
-  if (bitmap != nullptr) {
-    HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-    if (BitBlt(memoryDc, 0, 0, box.Width(), box.Height(), windowDc, box.left, box.top, SRCCOPY)) {
-      GdiFlush();
-      const auto* source = static_cast<const uint32_t*>(bits);
-      std::vector<Colour> pixels(source, source + static_cast<size_t>(box.Width()) * box.Height());
-      for (Colour& p : pixels) p &= 0xFFFFFF;  // BGRA in memory: 0x00RRGGBB as a number
-      frame =
-          Frame(box.Width(), box.Height(), std::move(pixels), WindowColour(), WindowTextColour());
-    }
-    SelectObject(memoryDc, previous);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memoryDc);
+  PixelCanvas copy(box.Width(), box.Height());
+  const bool copied = copy.Ready() && BitBlt(copy.Dc(), 0, 0, box.Width(), box.Height(), windowDc,
+                                             box.left, box.top, SRCCOPY);
   ReleaseDC(window, windowDc);
-  return frame;
+  return copied ? copy.Pixels() : Frame();
 }
 
 bool SetClientArea(HWND window, POINT origin, int width, int height) {
@@ -278,6 +259,23 @@ void PostClick(HWND window, int x, int y, WPARAM keyFlags) {
   const LPARAM position = MAKELPARAM(x, y);
   PostMessageA(window, WM_LBUTTONDOWN, keyFlags | MK_LBUTTON, position);
   PostMessageA(window, WM_LBUTTONUP, keyFlags & ~static_cast<WPARAM>(MK_LBUTTON), position);
+}
+
+bool SendKeyPress(WORD virtualKey, const std::vector<WORD>& modifiers) {
+  std::vector<INPUT> inputs;
+  auto key = [&](WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (WORD m : modifiers) key(m, false);
+  key(virtualKey, false);
+  key(virtualKey, true);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) key(*m, true);
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
 // ---------------------------------------------------------------------------
@@ -362,14 +360,11 @@ std::vector<double> GameProbe::TickTimesMs() const {
 
 double GameProbe::LastTickMs() const { return CounterToMs(block_->lastTickCounter); }
 
-bool GameProbe::ReadMenu(HWND window, std::string* report) const {
-  block_->menu[0] = '\0';
+bool GameProbe::ReadMenu(HWND window) const {
+  block_->menuItems = 0;
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(window, RegisterWindowMessageA(kProbeMenuMessage), 0, 0, SMTO_NORMAL,
-                           5000, &result))
-    return false;
-  report->assign(block_->menu, strnlen(block_->menu, kProbeMenuBytes));
-  return true;
+  return SendMessageTimeoutA(window, RegisterWindowMessageA(kProbeMenuMessage), 0, 0, SMTO_NORMAL,
+                             5000, &result) != 0;
 }
 
 bool GameProbe::Count(HWND mainWindow, ObjectCounts* counts) const {

@@ -63,7 +63,7 @@ constexpr int kBoardList = 640, kSkillList = 642, kHelpBox = 658;
 std::string CheckStatusPanel(const Frame& frame, const Geometry& g, int skill, int board,
                              int length, int target, const char* word, Colour wordColour);
 
-// Writes the frame as a 24-bit BMP file (for looking at failures).
+// Writes the frame as a 32-bit BMP file (for looking at failures).
 bool SaveBmp(const Frame& frame, const std::string& path);
 
 // The pixel density (LogPixels) of the screen as the games started from now on see
@@ -74,6 +74,28 @@ void SetGamesScreenDpi(int dpi);
 // A bitmap of width x height pixels of 32 bits, top-down, whose pixels `bits` points at
 // (0x00RRGGBB each, as numbers); for copying a window into, or painting into.
 HBITMAP CreatePixelBitmap(HDC dc, int width, int height, void** bits);
+
+// Such a bitmap selected into a memory device context of its own, for drawing here what
+// the game must show or copying what it shows; freed when it goes out of scope.
+class PixelCanvas {
+ public:
+  PixelCanvas(int width, int height);
+  ~PixelCanvas();
+  PixelCanvas(const PixelCanvas&) = delete;
+  PixelCanvas& operator=(const PixelCanvas&) = delete;
+
+  HDC Dc() const { return dc_; }
+  bool Ready() const { return bits_ != nullptr; }
+  // What it holds now (empty when the bitmap could not be made).
+  Frame Pixels() const;
+
+ private:
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  void* bits_ = nullptr;
+};
 
 // ---------------------------------------------------------------------------
 // The game's windows
@@ -94,6 +116,11 @@ bool SetClientArea(HWND window, POINT origin, int width, int height);
 
 // Posts a left button press and release at a client point, as a click would bring.
 void PostClick(HWND window, int x, int y, WPARAM keyFlags = MK_LBUTTON);
+
+// A real key press through the system's input queue (SendInput), to the window in front:
+// `modifiers` are virtual keys held down around the key (e.g. {VK_SHIFT}). False when
+// the queue did not take every event.
+bool SendKeyPress(WORD virtualKey, const std::vector<WORD>& modifiers = {});
 
 // The folder of the running driver, where its libraries are.
 std::string DriverDirectory();
@@ -125,9 +152,9 @@ class GameProbe {
   // milliseconds on NowMs's clock (the game and the driver read the same counter).
   std::vector<double> TickTimesMs() const;
   double LastTickMs() const;
-  // Has the game's thread describe the menu bar of `window` (see GameProbeBlock::menu);
-  // false when it did not answer.
-  bool ReadMenu(HWND window, std::string* report) const;
+  // Has the game's thread describe the menu bar of `window` into the block (see
+  // GameProbeBlock::menu); false when it did not answer.
+  bool ReadMenu(HWND window) const;
   // Has the game's thread count its process's objects; false when it did not answer.
   bool Count(HWND mainWindow, ObjectCounts* counts) const;
   // Places the probe's WinEvent hook, in context, in the game's process (wine refuses it

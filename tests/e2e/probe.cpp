@@ -11,41 +11,22 @@ Probe::Probe(const Game& game)
   E2E_REQUIRE(Settle(), "the probe does not report from inside the game");
 }
 
-void Probe::InitMenu() const {
+void Probe::InitMenu(HMENU menu) const {
+  if (menu == nullptr) menu = GetMenu(game_.Window());
   DWORD_PTR result = 0;
-  E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), WM_INITMENU,
-                                  reinterpret_cast<WPARAM>(GetMenu(game_.Window())), 0, SMTO_NORMAL,
-                                  5000, &result),
+  E2E_REQUIRE(SendMessageTimeoutA(game_.Window(), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0,
+                                  SMTO_NORMAL, 5000, &result),
               "WM_INITMENU was not handled");
 }
 
 std::vector<MenuItem> Probe::Menu() const {
-  std::string report;
-  E2E_REQUIRE(ReadMenu(game_.Window(), &report), "the probe's menu message was not handled");
-  E2E_REQUIRE(!report.empty(), "the probe wrote no menu");
-  E2E_REQUIRE(report.find("error") == std::string::npos, "probe: %s", report.c_str());
+  E2E_REQUIRE(ReadMenu(game_.Window()), "the probe's menu message was not handled");
+  const GameProbeBlock& b = Block();
+  E2E_REQUIRE(b.menuError[0] == '\0', "probe: %s", b.menuError);
+  E2E_REQUIRE(b.menuItems > 0, "the probe wrote no menu");
   std::vector<MenuItem> items;
-  size_t start = 0;
-  while (start < report.size()) {
-    const size_t end = report.find('\n', start);
-    std::vector<std::string> fields;
-    size_t from = start;
-    for (int i = 0; i < 5; ++i) {
-      const size_t stop = report.find('\x1f', from);
-      E2E_REQUIRE(stop < end, "malformed probe line");
-      fields.push_back(report.substr(from, stop - from));
-      from = stop + 1;
-    }
-    MenuItem item;
-    item.depth = std::stoi(fields[0]);
-    item.id = static_cast<unsigned>(std::stoul(fields[1]));
-    item.type = static_cast<unsigned>(std::stoul(fields[2]));
-    item.state = static_cast<unsigned>(std::stoul(fields[3]));
-    item.menuState = static_cast<unsigned>(std::stoul(fields[4]));
-    item.text = report.substr(from, end - from);
-    items.push_back(item);
-    start = end + 1;
-  }
+  for (const ProbeMenuItem* m = b.menu; m != b.menu + b.menuItems; ++m)
+    items.push_back({m->depth, m->id, m->type, m->state, m->menuState, m->text});
   return items;
 }
 

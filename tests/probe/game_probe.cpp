@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "win32/window_class.h"
 
@@ -50,17 +51,12 @@ bool IsMainWindow(HWND window) {
   return true;
 }
 
+// The message's place in FirstMessage, or -1.
 int FirstMessageIndex(UINT message) {
-  switch (message) {
-    case WM_CREATE:
-      return kFirstCreate;
-    case WM_SIZE:
-      return kFirstSize;
-    case WM_PAINT:
-      return kFirstPaint;
-    default:
-      return -1;
-  }
+  static const UINT kTimed[kFirstMessages] = {WM_CREATE, WM_SIZE, WM_PAINT};
+  for (int i = 0; i < kFirstMessages; ++i)
+    if (kTimed[i] == message) return i;
+  return -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -78,29 +74,16 @@ constexpr size_t kPebGdiTableOffset = 0xF8;
 constexpr size_t kPebGdiTableOffset = 0x94;
 #endif
 
+// The kind of an extended type: 0x01 and 0x41 are device contexts (the second a memory
+// one), 0x30 and 0x50 pens (the second an extended one); what is not listed is other.
 GdiKind GdiKindOf(uint8_t extendedType) {
-  switch (extendedType) {
-    case 0x01:  // device context
-    case 0x41:  // memory device context
-      return kGdiDc;
-    case 0x04:
-      return kGdiRegion;
-    case 0x05:
-      return kGdiBitmap;
-    case 0x08:
-      return kGdiPalette;
-    case 0x09:
-      return kGdiColourSpace;
-    case 0x0a:
-      return kGdiFont;
-    case 0x10:
-      return kGdiBrush;
-    case 0x30:  // pen
-    case 0x50:  // extended pen
-      return kGdiPen;
-    default:
-      return kGdiOther;
-  }
+  static const std::pair<uint8_t, GdiKind> kKinds[] = {
+      {0x01, kGdiDc},      {0x41, kGdiDc},          {0x04, kGdiRegion}, {0x05, kGdiBitmap},
+      {0x08, kGdiPalette}, {0x09, kGdiColourSpace}, {0x0a, kGdiFont},   {0x10, kGdiBrush},
+      {0x30, kGdiPen},     {0x50, kGdiPen}};
+  for (const auto& k : kKinds)
+    if (k.first == extendedType) return k.second;
+  return kGdiOther;
 }
 
 // The table's address, or null.
@@ -207,45 +190,40 @@ void Count(GameProbeBlock& block) {
 // ---------------------------------------------------------------------------
 // The menu bar
 
-void DescribeMenu(HMENU menu, int depth, std::string& out) {
+void DescribeMenu(GameProbeBlock& block, HMENU menu, int depth) {
   const int count = GetMenuItemCount(menu);
-  if (count < 0) {
-    out += "error: GetMenuItemCount failed\n";
-    return;
-  }
-  for (int i = 0; i < count; ++i) {
-    char text[256] = {};
+  if (count < 0) snprintf(block.menuError, sizeof block.menuError, "GetMenuItemCount failed");
+  for (int i = 0; i < count && block.menuItems < kProbeMenuItems; ++i) {
+    ProbeMenuItem& item = block.menu[block.menuItems];
+    item = ProbeMenuItem{};
     MENUITEMINFOA info = {};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = sizeof text - 1;
+    info.dwTypeData = item.text;
+    info.cch = sizeof item.text - 1;
     if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
-      out += "error: GetMenuItemInfoA failed\n";
+      snprintf(block.menuError, sizeof block.menuError, "GetMenuItemInfoA failed");
       continue;
     }
-    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-    char fields[128];
-    snprintf(fields, sizeof fields, "%d\x1f%u\x1f%u\x1f%u\x1f%u\x1f", depth,
-             info.hSubMenu != nullptr ? 0u : info.wID, info.fType, info.fState, state);
-    out += fields;
-    out += text;
-    out += '\n';
-    if (info.hSubMenu != nullptr) DescribeMenu(info.hSubMenu, depth + 1, out);
+    item.depth = depth;
+    item.id = info.hSubMenu != nullptr ? 0u : info.wID;
+    item.type = info.fType;
+    item.state = info.fState;
+    item.menuState = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    ++block.menuItems;
+    if (info.hSubMenu != nullptr) DescribeMenu(block, info.hSubMenu, depth + 1);
   }
 }
 
 void ReportMenu(GameProbeBlock& block, HWND window) {
-  std::string out;
+  block.menuItems = 0;
+  block.menuError[0] = '\0';
   HMENU menu = GetMenu(window);
   if (menu == nullptr) {
-    out = "error: no menu\n";
+    snprintf(block.menuError, sizeof block.menuError, "no menu");
   } else {
-    DescribeMenu(menu, 0, out);
+    DescribeMenu(block, menu, 0);
   }
-  const size_t length = out.size() < kProbeMenuBytes - 1 ? out.size() : kProbeMenuBytes - 1;
-  memcpy(block.menu, out.data(), length);
-  block.menu[length] = '\0';
 }
 
 // ---------------------------------------------------------------------------

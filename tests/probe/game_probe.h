@@ -32,8 +32,8 @@ constexpr char kProbeCountMessage[] = "ZirirarAduzoProbeCount";
 constexpr char kProbeWinEventHook[] = "ProbeWinEvent";
 
 constexpr uint32_t kProbeTickTimes = 1u << 16;  // tick times kept (about 55 minutes)
-constexpr size_t kProbeMenuBytes = 64 * 1024;
-constexpr LONG kProbeEvents = 256;  // WinEvents kept
+constexpr LONG kProbeMenuItems = 64;            // menu items kept
+constexpr LONG kProbeEvents = 256;              // WinEvents kept
 
 // GDI objects in use by kind: the extended type of wine's handle table.
 enum GdiKind {
@@ -61,6 +61,15 @@ struct ObjectCounts {
   // What GetGuiResources says of the game's own process (GR_GDIOBJECTS, GR_USEROBJECTS).
   LONG guiResourcesGdi, guiResourcesUser;
   LONG kernelHandles;  // the process's open handles (GetProcessHandleCount answers 0 in wine)
+};
+
+// An item of a menu bar as the game's thread reads it.
+struct ProbeMenuItem {
+  int depth;         // 0 for the bar's own items
+  UINT id;           // 0 for a pop-up
+  UINT type, state;  // MENUITEMINFO fType and fState
+  UINT menuState;    // GetMenuState
+  char text[128];
 };
 
 // A text of an accessible object and the HRESULT of reading it.
@@ -115,9 +124,10 @@ struct GameProbeBlock {
   // Written when asked by kProbeCountMessage and kProbeMenuMessage.
   LONG counted;  // number of counts made
   ObjectCounts objects;
-  // One line per menu item, depth first, fields separated by 0x1F: depth, command id
-  // (0 for a pop-up), type flags, state flags, GetMenuState, text; or a line "error: ...".
-  char menu[kProbeMenuBytes];
+  // The menu bar's items, depth first, and what failed in reading it ("" when nothing).
+  LONG menuItems;
+  ProbeMenuItem menu[kProbeMenuItems];
+  char menuError[64];
 
   // The changes the WinEvent hook saw, in order. With `holdAtDestroy` set to 1, the main
   // window's WM_NCDESTROY sets it to 2 and waits (up to 10 s) while it stays 2; then the

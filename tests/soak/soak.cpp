@@ -6,6 +6,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
+
+#include "tests/e2e/game_dialogs.h"
 
 using namespace e2e;
 
@@ -16,87 +20,53 @@ namespace {
 // ---------------------------------------------------------------------------
 // Dialogs
 
-// The visible dialog or message box of the game that has a control `controlId` (any
-// dialog when 0), or null.
-HWND FindDialog(const Game& game, int controlId) {
-  for (HWND dialog : TopWindows(kDialogClass, game.ProcessId(), true)) {
-    if (controlId == 0 || GetDlgItem(dialog, controlId) != nullptr) return dialog;
-  }
-  return nullptr;
+// Waits, within `limitMs`, looking every millisecond.
+bool Within(DWORD limitMs, const std::function<bool()>& condition) {
+  return WaitUntil(limitMs, condition, 1);
 }
 
-// Waits for the game's dialog with the control `controlId` (any dialog when 0) and has
-// it painted with its controls before it closes, as a player sees it: the game's thread
-// paints whatever part of them is not painted yet before RedrawWindow returns.
-HWND WaitForPaintedDialog(const Game& game, int controlId, const char* name) {
-  HWND dialog = nullptr;
-  E2E_REQUIRE(WaitUntil(
-                  5000, [&] { return (dialog = FindDialog(game, controlId)) != nullptr; }, 1),
-              "the %s did not open", name);
+// Waits for the game's dialog and has it painted with its controls before it closes, as
+// a player sees it: the game's thread paints whatever part of them is not painted yet
+// before RedrawWindow returns.
+HWND PaintedDialog(const Game& game, const char* caption) {
+  HWND dialog = WaitForDialog(game, caption, 5000, 1);
+  E2E_REQUIRE(dialog != nullptr, "\"%s\" did not open", caption);
   RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   return dialog;
 }
 
-HWND OpenDialog(const Game& game, Command command, int controlId, const char* name) {
-  game.Command(command);
-  return WaitForPaintedDialog(game, controlId, name);
-}
-
-// Closes it as its button would (a posted WM_COMMAND) and waits until it is gone.
-void CloseDialog(HWND dialog, WPARAM button, const char* name) {
+// Opened from the menu, closed as `button` would (a posted WM_COMMAND), and gone.
+void DialogCycle(Session& s, Command command, const char* caption, WPARAM button) {
+  s.game.Command(command);
+  HWND dialog = PaintedDialog(s.game, caption);
   PostMessageA(dialog, WM_COMMAND, button, 0);
-  E2E_REQUIRE(WaitUntil(
-                  5000, [&] { return !IsWindow(dialog); }, 1),
-              "the %s did not close", name);
+  E2E_REQUIRE(Within(5000, [&] { return !IsWindow(dialog); }), "\"%s\" did not close", caption);
 }
 
-void LevelCycle(Session& s, int) {
-  CloseDialog(OpenDialog(s.game, kLevel, kBoardList, "Level dialog"), IDOK, "Level dialog");
-}
-
+void LevelCycle(Session& s, int) { DialogCycle(s, kLevel, kLevelCaption, IDOK); }
 void InstructionsCycle(Session& s, int) {
-  CloseDialog(OpenDialog(s.game, kInstructions, kHelpBox, "Instructions dialog"), IDCANCEL,
-              "Instructions dialog");
+  DialogCycle(s, kInstructions, kInstructionsCaption, IDCANCEL);
 }
-
-void AboutCycle(Session& s, int) {
-  CloseDialog(OpenDialog(s.game, kAbout, 0, "About box"), IDOK, "About box");
-}
+void AboutCycle(Session& s, int) { DialogCycle(s, kAbout, kAboutBoxCaption, IDOK); }
 
 // F3 and F1 pressed for real (through the accelerators), each dialog closed with Escape.
 void KeysCycle(Session& s, int) {
-  static const struct {
-    WORD key;
-    int control;
-    const char* name;
-  } kDialogs[] = {{VK_F3, kBoardList, "Level dialog (F3)"},
-                  {VK_F1, kHelpBox, "Instructions dialog (F1)"}};
-  for (const auto& d : kDialogs) {
-    s.game.PressKey(d.key);
-    HWND dialog = WaitForPaintedDialog(s.game, d.control, d.name);
-    E2E_REQUIRE(WaitUntil(
-                    3000, [&] { return GetForegroundWindow() == dialog; }, 1),
-                "the %s is not in front", d.name);
-    INPUT inputs[2] = {};
-    for (int i = 0; i < 2; ++i) {
-      inputs[i].type = INPUT_KEYBOARD;
-      inputs[i].ki.wVk = VK_ESCAPE;
-      inputs[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(2, inputs, sizeof(INPUT));
-    E2E_REQUIRE(WaitUntil(
-                    5000, [&] { return !IsWindow(dialog); }, 1),
-                "Escape did not close the %s", d.name);
+  for (const auto& d :
+       {std::make_pair(VK_F3, kLevelCaption), std::make_pair(VK_F1, kInstructionsCaption)}) {
+    s.game.PressKey(d.first);
+    HWND dialog = PaintedDialog(s.game, d.second);
+    E2E_REQUIRE(Within(3000, [&] { return GetForegroundWindow() == dialog; }),
+                "\"%s\" is not in front", d.second);
+    SendKeyPress(VK_ESCAPE);
+    E2E_REQUIRE(Within(5000, [&] { return !IsWindow(dialog); }), "Escape did not close \"%s\"",
+                d.second);
   }
 }
 
 // Board index 1 (2 x 2 squares) and the first skill (6 notes), through the Level dialog.
 void ChooseShortGames(Session& s) {
   s.game.SetClientSize(640, 480);
-  HWND dialog = OpenDialog(s.game, kLevel, kBoardList, "Level dialog");
-  SendMessageA(GetDlgItem(dialog, kBoardList), CB_SETCURSEL, 1, 0);
-  SendMessageA(GetDlgItem(dialog, kSkillList), CB_SETCURSEL, 0, 0);
-  CloseDialog(dialog, IDOK, "Level dialog");
+  ChooseLevel(s.game, 1, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -135,8 +105,7 @@ void ResizeCycle(Session& s, int) {
   const SIZE size = s.game.ClientSize();
   E2E_REQUIRE(size.cx == width && size.cy == height, "client area %ld x %ld, wanted %d x %d",
               size.cx, size.cy, width, height);
-  E2E_REQUIRE(WaitUntil(
-                  5000, [&] { return s.probe.Paints() > paints; }, 1),
+  E2E_REQUIRE(Within(5000, [&] { return s.probe.Paints() > paints; }),
               "no repaint after a resize to %d x %d", width, height);
 }
 
@@ -146,12 +115,10 @@ void SystemCommandCycle(Session& s, WPARAM command, bool (*changed)(HWND)) {
   HWND window = s.game.Window();
   const long long paints = s.probe.Paints();
   s.game.PostMsg(WM_SYSCOMMAND, command, 0);
-  E2E_REQUIRE(WaitUntil(
-                  5000, [&] { return changed(window); }, 1),
-              "the system command %u did nothing", static_cast<unsigned>(command));
+  E2E_REQUIRE(Within(5000, [&] { return changed(window); }), "the system command %u did nothing",
+              static_cast<unsigned>(command));
   s.game.PostMsg(WM_SYSCOMMAND, SC_RESTORE, 0);
-  E2E_REQUIRE(WaitUntil(
-                  5000, [&] { return !changed(window) && s.probe.Paints() > paints; }, 1),
+  E2E_REQUIRE(Within(5000, [&] { return !changed(window) && s.probe.Paints() > paints; }),
               "the window was not restored");
 }
 
@@ -189,7 +156,6 @@ void PressCycle(Session& s, int cycle) {
   const Geometry g = s.game.Layout(1);
   const int square = cycle % 4;
   s.game.ClickSquare(g, square);
-  ++s.pressed;
   if (cycle % 100 == 0) {
     E2E_REQUIRE(WaitForLit(s.game, g, square, 3000), "press %d did not light square %d", cycle,
                 square);
@@ -371,7 +337,7 @@ void RunKind(const Kind& kind, int cycles, int every, bool print, Run* run) {
   };
 
   sample(0, 0);
-  const long long ticks = probe.Ticks(), paints = probe.Paints();
+  const long long ticks = probe.Ticks();
   const double lastTick = probe.LastTickMs();
   const double start = session.start = NowMs();
   for (int cycle = 1; cycle <= cycles; ++cycle) {
@@ -383,7 +349,6 @@ void RunKind(const Kind& kind, int cycles, int every, bool print, Run* run) {
   run->elapsedMs = NowMs() - start;
   run->ticks = probe.Ticks() - ticks;
   run->tickSpanMs = probe.LastTickMs() - lastTick;
-  run->paints = probe.Paints() - paints;
   run->gamesWon = session.gamesWon;
   run->gamesLost = session.gamesLost;
   if (print) {

@@ -42,8 +42,7 @@ struct Session {
   double start = 0;     // NowMs() when the first cycle began
   unsigned random = 1;  // the resizes' sizes, the same every run
   int gamesWon = 0, gamesLost = 0;
-  int pressed = 0;  // presses of the sound kinds
-  int cycle = 0;    // cycles done
+  int cycle = 0;  // cycles done
 };
 
 struct Kind {
@@ -72,7 +71,6 @@ struct Run {
   long long ticks = 0;              // ticks taken from the first cycle to the end
   double tickSpanMs = 0;            // from the last tick before the first cycle to the last tick
   double elapsedMs = 0;             // from the first cycle to the end, on the driver's clock
-  long long paints = 0;             // paints taken from the first cycle to the end
   int gamesWon = 0, gamesLost = 0;  // by the kinds that play games
 
   // The sample taken once `cycle` cycles were done (the first one at or after it).

@@ -55,6 +55,22 @@ bool Frame::All(const Box& box, Colour colour, std::string* firstOther) const {
   return !Empty();
 }
 
+int Frame::Differences(const Frame& expected, const Box& box, std::string* first) const {
+  auto holds = [](const Frame& f, int x, int y) {
+    return x >= 0 && y >= 0 && x < f.width_ && y < f.height_;
+  };
+  int differ = 0;
+  for (int y = box.top; y < box.bottom; ++y)
+    for (int x = box.left; x < box.right; ++x) {
+      const bool both = holds(*this, x, y) && holds(expected, x, y);
+      if (both && At(x, y) == expected.At(x, y)) continue;
+      if (differ++ == 0 && first != nullptr)
+        *first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
+                 (both ? Hex(At(x, y)) + ", expected " + Hex(expected.At(x, y)) : "missing");
+    }
+  return differ;
+}
+
 int Frame::LitSquare(const Geometry& g, const Colour* colours) const {
   int lit = -1;
   for (int s = 0; s < g.Squares(); ++s) {
@@ -117,12 +133,6 @@ std::string Frame::CheckGridOnly(const Geometry& g, const std::vector<Box>& allo
   }
   if (reported > 5) problems += std::to_string(reported - 5) + " more";
   return problems;
-}
-
-std::string Describe(const Frame& frame, const Box& box, Colour colour) {
-  return std::to_string(frame.Count(box, colour)) + " of " +
-         std::to_string(std::max(box.Width(), 0) * std::max(box.Height(), 0)) + " pixels are " +
-         Hex(colour);
 }
 
 bool ShowsGrid(const Frame& frame, const Geometry& g) {

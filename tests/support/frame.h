@@ -86,6 +86,7 @@ class Frame {
   int Height() const { return height_; }
   bool Empty() const { return pixels_.empty(); }
   Colour At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+  const std::vector<Colour>& Pixels() const { return pixels_; }  // row by row, top-down
   Colour Background() const { return background_; }
   Colour Text() const { return text_; }
 
@@ -93,6 +94,9 @@ class Frame {
   int Count(const Box& box, Colour colour) const;
   // True when every pixel of `box` is `colour`; `firstOther` gets one that is not.
   bool All(const Box& box, Colour colour, std::string* firstOther = nullptr) const;
+  // Pixels of `box` that differ from `expected` (a pixel either frame lacks differs too);
+  // `first` gets the first of them.
+  int Differences(const Frame& expected, const Box& box, std::string* first = nullptr) const;
 
   // The one square of the board whose centre shows its colour: -1 when none does,
   // -2 when more than one does. `colours` gives the colour of each square.
@@ -137,9 +141,6 @@ class FlashTiming {
   double previousBegan_;
   bool seen_ = false, over_ = false;
 };
-
-// Number of times `colour` shows in a box, for messages: "n of m pixels".
-std::string Describe(const Frame& frame, const Box& box, Colour colour);
 
 // True when every grid line of `g` carries dots of the window-text colour: the game has
 // painted its board at the frame's size.
