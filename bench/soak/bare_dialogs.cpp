@@ -1,7 +1,8 @@
 // The smallest program that does what the game does with its dialogs, for comparison
 // in the soak measurement (run.sh): a plain window of the game's class name, so that
 // the soak driver drives it exactly as it drives the game, which on the game's command
-// numbers (win32/command_ids.h) opens
+// numbers (win32/command_ids.h) opens, under the game's captions (the driver finds its
+// dialogs by them)
 //   522  a dialog laid out like the Level dialog: two statics, two drop-down lists of 7
 //        and 12 entries, OK and Cancel, controls 640 and 642
 //   533  a dialog laid out like the Instructions dialog: a read-only multi-line edit
@@ -114,7 +115,7 @@ INT_PTR CALLBACK InstructionsProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void ShowLevel() {
-  Template t(L"Level", 200, 100, 7);
+  Template t(L"Choisir un niveau", 200, 100, 7);
   t.Item(SS_LEFT | WS_GROUP, 10, 10, 180, 12, 0xFFFF, kStatic, L"Choose a board and a skill");
   t.Item(SS_LEFT | WS_GROUP, 10, 35, 30, 12, 0xFFFF, kStatic, L"Board:");
   t.Item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 50, 35, 100, 40, IDC_BOARD, kComboBox, L"");
@@ -152,7 +153,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (LOWORD(wParam) == IdOfCommand(Command::Level)) ShowLevel();
       if (LOWORD(wParam) == IdOfCommand(Command::Instructions)) ShowInstructions();
       if (LOWORD(wParam) == IdOfCommand(Command::About))
-        MessageBoxA(window, "A message.", "About", MB_ICONINFORMATION);
+        MessageBoxA(window, "A message.", "A Propos", MB_ICONINFORMATION);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
